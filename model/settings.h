@@ -1,0 +1,52 @@
+// Lutewise.ini: the Windows-style settings file, its reader and writers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "session.h"
+#include "ui_port.h"
+
+namespace lw {
+
+// Private-profile access in the manner of the Windows calls: section and key
+// names compare case-insensitively; writing one key keeps every other line
+// of the file. The file is CP932 on disk (UTF-8 accepted when valid).
+class ProfileFile {
+public:
+    // The value (trimmed of surrounding blanks, at most 255 characters);
+    // found=false when the section or key is absent.
+    static std::string Read(const std::string& path, const std::string& section,
+                            const std::string& key, bool* found = nullptr);
+    static bool Write(const std::string& path, const std::string& section,
+                      const std::string& key, const std::string& value);
+};
+
+// The settings file of the current folder: current folder + "/Lutewise.ini".
+std::string CurrentIniPath();
+
+// GetIni: a missing or empty key reads as the single NUL character, which is
+// not a number; into an integer target the result is then false.
+bool GetIni(const std::string& path, const std::string& section, const std::string& key, std::string& target);
+bool GetIni(const std::string& path, const std::string& section, const std::string& key, int16_t& target);
+
+struct GakkiInfo {
+    int16_t maxStringIx;
+    int16_t menuIx;
+};
+GakkiInfo GakkiInfoOf(int gakkiCode);
+
+// Reads the whole file in order, derives the layout of the slots and
+// initialises the bar flags. Shows "@0019"CRLF"@0020" and returns false at the
+// first unreadable value; values already read stay.
+bool ReadIniSettings(Session& s, UiPort& ui, const std::string& iniPath);
+
+// Measure boxes of every slot whose TabTop is not 0, from TabLeft/TabWidth and
+// CurSyosetsuCnt (geometry steps 7 and 8).
+void DeriveLayout(Session& s);
+
+bool WriteGakki(const Session& s, const std::string& iniPath);
+bool WriteTuning(const Session& s, const std::string& iniPath);
+bool WriteMru(const Session& s, const std::string& iniPath);
+
+}  // namespace lw
