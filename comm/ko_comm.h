@@ -1,0 +1,59 @@
+// clsKoComm: the one object through which the editor hands work to the
+// KoComm library (MIDI playback, row-area dialog) and receives its events.
+// The editor loads libKoComm.so at run time and creates objects through the
+// exported factory, so this header holds only an abstract interface.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+namespace lw {
+
+// Events of the object, delivered synchronously on the UI thread.
+class KoCommEvents {
+public:
+    virtual ~KoCommEvents() = default;
+    virtual void ActiveteDocument(int16_t& Index) = 0;
+    virtual void KoTabAreaOK() = 0;
+    virtual void KoTabAreaRefresh() = 0;
+};
+
+class clsKoComm {
+public:
+    virtual ~clsKoComm() = default;
+
+    // Who receives the events of this object (may be null).
+    virtual void SetEventSink(KoCommEvents* sink) = 0;
+
+    // p_X is kept in the object itself.
+    virtual int32_t get_p_X() const = 0;
+    virtual void let_p_X(int32_t v) = 0;
+
+    // Write-only properties shared by every object of the library; reading
+    // them gives an empty value.
+    virtual void let_p_SyosetsuSu(int16_t v) = 0;
+    virtual void let_p_DocumentCount(int32_t v) = 0;
+    virtual void let_p_Gakki(int16_t v) = 0;
+    virtual void let_p_TabAreaPos(double v) = 0;
+    virtual void let_p_TabAreaPos2(double v) = 0;
+    virtual void let_p_FormatType(int16_t v) = 0;
+    virtual void let_p_LineCnt(int16_t v) = 0;
+    virtual std::optional<double> get_p_SyosetsuSu() const = 0;
+    virtual std::optional<double> get_p_TabAreaPos() const = 0;
+
+    // Which line the row-area dialog waits for (1 = first line).
+    virtual int16_t get_p_OnMouseFlag() const = 0;
+    virtual void let_p_OnMouseFlag(int16_t v) = 0;  // has no effect
+
+    virtual void Put_ActiveteDocumentEvent(int16_t& Index) = 0;
+    virtual void Put_KoTabAreaOKEvent() = 0;
+    virtual void Put_KoTabAreaRefreshEvent() = 0;
+};
+
+}  // namespace lw
+
+// The factory the library exports; returns null when the object cannot be made.
+extern "C" {
+typedef lw::clsKoComm* (*KoCommCreateFn)();
+}
+#define LW_KOCOMM_FACTORY "KoComm_CreateObject"
