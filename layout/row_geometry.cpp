@@ -1,0 +1,141 @@
+#include "row_geometry.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace lw {
+
+bool FitsI16(double v) { return std::isfinite(v) && v >= -32768.0 && v <= 32767.0; }
+
+double GetNoteAdvance(double available, int rhythmId, uint8_t noteAttr, int meterId) {
+    double beats = 0, unit = 0;
+    switch (meterId) {
+        case 0: beats = 2; unit = 2; break;
+        case 1: beats = 6; unit = 8; break;
+        case 2: beats = 2; unit = 4; break;
+        case 10: beats = 3; unit = 2; break;
+        case 11: beats = 9; unit = 8; break;
+        case 12: beats = 3; unit = 4; break;
+        case 20: beats = 4; unit = 2; break;
+        case 21: beats = 12; unit = 8; break;
+        case 22: beats = 4; unit = 4; break;
+        default: break;
+    }
+    const double w = beats > 0 ? static_cast<double>(RoundHalfEven(available / beats * unit)) : 0.0;
+    int d = 0;
+    switch (rhythmId) {
+        case 0: case 21: d = 1; break;
+        case 1: case 22: d = 2; break;
+        case 2: case 23: d = 4; break;
+        case 3: case 24: d = 8; break;
+        case 4: case 25: d = 16; break;
+        case 5: d = 32; break;
+        case 6: d = 24; break;
+        case 7: d = 12; break;
+        case 8: d = 6; break;
+        default: return 0.0;
+    }
+    if (rhythmId != 0 && rhythmId != 21) d += 1;
+    double adv = w / d;
+    if (GetBit(noteAttr, kAttrDot)) adv += w / (2.0 * d);
+    return adv;
+}
+
+double GetNoteXExact(const Session& s, int m, int count) {
+    const auto& lay = s.CurLayout();
+    const auto& dan = s.CurDan();
+    if (m < 0 || m >= kMeasureSlots) return 0;
+    const double available = lay.SyosetsuWidth[m] - kNoteAreaInset;
+    double sum = 0;
+    const int last = std::min(count - 1, kMaxPositions);
+    for (int p = 1; p <= last; ++p) {
+        const OnpuData& pos = dan.Syosetsu[m].Onpu[p];
+        double best = 0;
+        for (int st = 1; st <= s.MaxStringIx + 1 && st < kStringSlots; ++st) {
+            if (pos.FletUse[st] != kSounding) continue;
+            best = std::max(best, GetNoteAdvance(available, pos.NoteLengthID[st], pos.NoteAttr, s.MeterID));
+        }
+        sum += best;
+    }
+    const int cnt = s.CurSyosetsuCnt > 0 ? s.CurSyosetsuCnt : 1;
+    return lay.SyosetsuLeft[m % cnt] + sum + kNoteAreaInset;
+}
+
+int GetNoteX(const Session& s, int m, int count) {
+    const double x = GetNoteXExact(s, m, count);
+    // Integer coordinates round half to even; callers that store the value
+    // check the range with GetNoteXExact first.
+    if (!FitsI16(x)) return x < 0 ? -32768 : 32767;
+    return static_cast<int>(RoundHalfEven(x));
+}
+
+int GetSyosetsuLength(int meterId) {
+    switch (meterId) {
+        case 0: return 96;
+        case 1: return 72;
+        case 2: return 48;
+        case 10: return 144;
+        case 11: return 108;
+        case 12: return 72;
+        case 20: return 192;
+        case 21: return 144;
+        case 22: return 96;
+        default: return 0;
+    }
+}
+
+int MeasureTicks(const Session& s, int m) {
+    if (m < 0 || m >= kMeasureSlots) return 0;
+    const auto& ms = s.CurDan().Syosetsu[m];
+    int total = 0;
+    for (int p = 1; p <= std::min<int>(ms.OnpuCnt, kMaxPositions); ++p) total += PositionTicks(ms.Onpu[p]);
+    return total;
+}
+
+bool GetSyosetsuNo(const Session& s, double x, int& measure) {
+    const auto& lay = s.CurLayout();
+    for (int m = std::min<int>(s.CurSyosetsuCnt, kMaxMeasures) - 1; m >= 0; --m) {
+        if (lay.SyosetsuLeft[m] < x) {
+            measure = m;
+            return true;
+        }
+    }
+    return false;
+}
+
+int GetLineNo(const Session& s, double y) {
+    const double t = s.CurLayout().TabTop, iv = s.CurLayout().StringInterval;
+    for (int k = 1; k <= 6; ++k)
+        if (t + (k - 1.5) * iv < y && y < t + (k - 0.5) * iv) return k;
+    return 0;
+}
+
+bool Area5ScopeCheck(const Session& s, double, double y) {
+    return s.CurLayout().TabTop - kStaffAreaMargin > y;
+}
+
+bool IsRestPosition(const OnpuData& p) { return p.FletUse[1] == kSounding && p.NoteLengthID[1] > 20; }
+
+int GetCtrlIndex(const Session& s, int m, int p, int restFlag) {
+    const auto& dan = s.CurDan();
+    int rests = 0, labels = 0;
+    const int per = s.MaxStringIx + 1;
+    for (int mm = 0; mm <= m && mm < kMeasureSlots; ++mm) {
+        const auto& ms = dan.Syosetsu[mm];
+        const int last = std::min<int>(mm == m ? std::min<int>(p, ms.OnpuCnt) : ms.OnpuCnt, kMaxPositions);
+        for (int pp = 1; pp <= last; ++pp) {
+            if (IsRestPosition(ms.Onpu[pp])) ++rests;
+            else labels += per;
+        }
+    }
+    return restFlag == 1 ? rests : labels;
+}
+
+int ChangeMeasureCount(Session& s, int count) {
+    count = std::clamp(count, 1, kMaxMeasures);
+    s.CurSyosetsuCnt = static_cast<int16_t>(count);
+    s.CurDan().SyosetsuCnt = static_cast<int16_t>(count);
+    return count;
+}
+
+}  // namespace lw

@@ -1,0 +1,56 @@
+// Geometry of a row: note advance and x, the measure/string under a point,
+// the staff area, measure capacity and the label numbering. Pure functions
+// over the session (active row = s.CurDanIx).
+#pragma once
+
+#include <cstdint>
+
+#include "session.h"
+
+namespace lw {
+
+inline constexpr double kStaffAreaMargin = 277.5;   // 555 / 2 twips above the first string
+inline constexpr double kNoteAreaInset = 300;       // twips kept free at a measure's left
+
+// True when v can be stored as a 16-bit coordinate.
+bool FitsI16(double v);
+
+// Horizontal space of one note (twips) in a measure whose note area is
+// `available` wide. 0 for an unknown meter or rhythm id.
+double GetNoteAdvance(double available, int rhythmId, uint8_t noteAttr, int meterId);
+
+// x of position `count` of measure m (positions 1..count-1 come before it).
+// Computed in double; the caller checks the 16-bit range with FitsI16.
+double GetNoteXExact(const Session& s, int m, int count);
+int GetNoteX(const Session& s, int m, int count);
+
+// Measure capacity in ticks for the meter; 0 for an unknown meter.
+int GetSyosetsuLength(int meterId);
+
+// Sum of the durations of positions 1..OnpuCnt of measure m of the active row.
+int MeasureTicks(const Session& s, int m);
+
+// Measure under x: the last m < CurSyosetsuCnt with SyosetsuLeft(m) < x.
+bool GetSyosetsuNo(const Session& s, double x, int& measure);
+
+// String band 1..6 under y, 0 on a boundary or outside.
+int GetLineNo(const Session& s, double y);
+
+// True when y is more than 277.5 twips above the first string line.
+bool Area5ScopeCheck(const Session& s, double x, double y);
+
+// A position counts as a rest when string 1 sounds with a rest id.
+bool IsRestPosition(const OnpuData& p);
+
+// Index of the control that belongs to position p of measure m: for a rest
+// (restFlag 1) its picKyufu index, otherwise the labPos index of its last
+// string. Every non-rest position owns MaxStringIx+1 labels, used strings or
+// not, exactly as the layout places them.
+int GetCtrlIndex(const Session& s, int m, int p, int restFlag);
+
+// Measure count change: CurSyosetsuCnt and the row's SyosetsuCnt (clamped to
+// 1..8). The caller then re-reads the settings and calls
+// RowEditor::AfterSettingsRead. Returns the count now in effect.
+int ChangeMeasureCount(Session& s, int count);
+
+}  // namespace lw
