@@ -33,6 +33,8 @@ public:
     virtual void SelectStringFret(int string, int fret) {}
     virtual void UpdateProc() {}                    // apply the dialog's note
     virtual void SetUnDoArea() {}                   // one-step undo snapshot
+    // After a note was dropped from the dialog's drag source and entered.
+    virtual void FinishDropEntry() {}
 
     // --- staff mapping: point (twips) to string and fret; false = none ---
     virtual bool StaffPointToStringFret(double x, double y, int& string, int& fret) { return false; }
