@@ -25,8 +25,9 @@ public:
 // The settings file of the current folder: current folder + "/Lutewise.ini".
 std::string CurrentIniPath();
 
-// GetIni: a missing or empty key reads as the single NUL character, which is
-// not a number; into an integer target the result is then false.
+// GetIni: a missing or empty key is no number, so an integer target then
+// fails (false, target unchanged); a text target receives "" (not a lone NUL
+// character) and the call succeeds. Numbers outside the 16-bit range fail.
 bool GetIni(const std::string& path, const std::string& section, const std::string& key, std::string& target);
 bool GetIni(const std::string& path, const std::string& section, const std::string& key, int16_t& target);
 
@@ -41,9 +42,17 @@ GakkiInfo GakkiInfoOf(int gakkiCode);
 // first unreadable value; values already read stay.
 bool ReadIniSettings(Session& s, UiPort& ui, const std::string& iniPath);
 
-// Measure boxes of every slot whose TabTop is not 0, from TabLeft/TabWidth and
-// CurSyosetsuCnt (geometry steps 7 and 8).
-void DeriveLayout(Session& s);
+// Copies the active slot's TabLeft, TabWidth and intervals into every slot,
+// derives heights, staff left and width, then the measure boxes of every slot
+// whose TabTop is not 0 from TabLeft/TabWidth and CurSyosetsuCnt. Returns
+// false and changes nothing when a derived value would leave the 16-bit
+// range or the measure count is not 1..8.
+bool DeriveLayout(Session& s);
+
+// Slots 0..9, measures 0..CurSyosetsuCnt-1: the closing bar line is placed
+// (BarVisible -1); a measure without its plain bar flag gets the default
+// flags 0, 0, -1, -1, 0, 0.
+void InitBarFlags(Session& s);
 
 bool WriteGakki(const Session& s, const std::string& iniPath);
 bool WriteTuning(const Session& s, const std::string& iniPath);
