@@ -877,7 +877,9 @@ bool RowEditor::InsertNote(int m0, int q) {
     int t = m0, sum = 0, inT = 0, prevSrc = m0;
     for (Entry& e : list) {
         if (e.src != prevSrc) {
-            if (t <= e.src) {
+            // A new source measure starts empty unless notes of the previous
+            // one already overflowed into it (then it goes on filling it).
+            if (t == prevSrc || t < e.src) {
                 t = e.src;
                 sum = 0;
                 inT = 0;
