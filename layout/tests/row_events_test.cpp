@@ -1,0 +1,250 @@
+#include <gtest/gtest.h>
+
+#include "layout_messages.h"
+#include "layout_test_support.h"
+
+using namespace lw;
+using namespace lw::test;
+
+namespace {
+
+void FillRow(RowFixture& f) {
+    Append(f.s, 0, Note(1, 3, 2));
+    Append(f.s, 0, Rest(23));
+    Append(f.s, 1, Note(2, 5, 2));
+    f.ed->ReLayoutTAB("all");
+    f.port.calls.clear();
+}
+
+}  // namespace
+
+TEST(ReLayout, HooksRunInOrderAndHiddenSwitchKeepsDialogHidden) {
+    RowFixture f;
+    FillRow(f);
+    ASSERT_TRUE(f.ed->ReLayoutTAB("all"));
+    EXPECT_EQ(f.port.calls, (std::vector<std::string>{"NoteEntryHide", "ClearAccidentalMemory", "PutRhythm all", "NoteEntryShow"}));
+    f.port.rhythmOk = false;
+    f.port.calls.clear();
+    EXPECT_FALSE(f.ed->ReLayoutTAB("0"));
+    EXPECT_FALSE(f.port.Has("NoteEntryShow"));
+    f.port.rhythmOk = true;
+    f.g.KeepNoteEntryHidden = true;
+    f.port.calls.clear();
+    f.ed->ReLayoutTAB("0");
+    EXPECT_FALSE(f.port.Has("NoteEntryShow"));
+    EXPECT_EQ(f.s.CurDan().Syosetsu[0].DrawFlag, 0);
+}
+
+TEST(ReLayout, OldControlsAreHiddenWhenTheRowShrinks) {
+    RowFixture f;
+    FillRow(f);
+    f.s.CurDan().Syosetsu[1].OnpuCnt = 0;
+    f.ed->ReLayoutTAB("all");
+    for (size_t i = 7; i < f.scene.labPos.size(); ++i) EXPECT_FALSE(f.scene.labPos[i].Visible);
+    EXPECT_FALSE(f.scene.labInx[1][1].Visible);
+    EXPECT_TRUE(f.scene.picKyufu[1].Visible);
+    EXPECT_EQ(f.scene.picKyufu[1].Image, Stamp::pic4Kyufu);
+    // Style 1 without note drawing: a quarter rest sits above the TAB.
+    EXPECT_DOUBLE_EQ(f.scene.picKyufu[1].Top, 600 - 60 - f.scene.picKyufu[1].Height);
+}
+
+TEST(CellClick, NoteSelectsThePositionInTheDialog) {
+    RowFixture f;
+    FillRow(f);
+    f.ed->CellMouseDown(1, 1, kLeftButton, 10, 700);
+    f.ed->CellClick(1, 1);
+    EXPECT_EQ(f.g.CurSyosetsuIx, 1);
+    EXPECT_EQ(f.g.NewNoteFlag, 0);
+    EXPECT_TRUE(f.port.Has("SetUpdateTag 01/01/0"));
+    EXPECT_TRUE(f.port.Has("SetNowData 1 1"));
+    EXPECT_TRUE(f.port.Has("MoveKoSetForm 1 1"));
+    EXPECT_TRUE(f.port.Has("SetUpdateEnabled 1"));
+    EXPECT_TRUE(f.port.Has("SelectTab 0"));
+    const int k = f.ed->GetCtrlIndex(1, 1, 0);
+    EXPECT_TRUE(f.port.Has("SetBefore " + std::to_string((long)f.scene.labPos[k].Left) + " " +
+                           std::to_string((long)f.scene.labPos[k].Top)));
+    EXPECT_EQ(f.scene.labAsisto.BackStyle, 1);
+    EXPECT_DOUBLE_EQ(f.scene.labAsisto.Left, f.scene.labInx[1][1].Left);
+    EXPECT_DOUBLE_EQ(f.g.MouseX, f.scene.labInx[1][1].Left + 10);
+}
+
+TEST(CellClick, RestSelectsTheRestTabAndRightButtonOpensThePopup) {
+    RowFixture f;
+    FillRow(f);
+    f.ed->CellMouseDown(0, 2, kLeftButton, 5, 5);
+    f.ed->CellClick(0, 2);
+    EXPECT_TRUE(f.port.Has("SetNowData_kyf 0 2"));
+    EXPECT_TRUE(f.port.Has("SetRestButtons 00/02/1 1"));
+    EXPECT_TRUE(f.port.Has("SelectTab 1"));
+    f.port.calls.clear();
+    f.ed->CellMouseDown(0, 1, kRightButton, 5, 5);
+    f.ed->CellClick(0, 1);
+    EXPECT_FALSE(f.port.Has("SetNowData 0 1"));  // a right click does not select
+    f.ed->CellMouseUp(0, 1, kRightButton);
+    EXPECT_TRUE(f.port.Has("ShowNotePopup"));
+    EXPECT_EQ(f.ed->PopupOpen(), -1);
+}
+
+TEST(CellClick, EraseModeRemovesTheClickedStringOrThePosition) {
+    RowFixture f;
+    FillRow(f);
+    f.ed->SetEditMode(kModeErase);
+    f.ed->CellMouseDown(0, 1, kLeftButton, 0, 600);  // on string 1
+    f.ed->CellClick(0, 1);
+    EXPECT_TRUE(f.port.Has("SetFletPosNo 1 0"));
+    EXPECT_TRUE(f.port.Has("UpdateProc"));
+    EXPECT_TRUE(f.port.Has("WriteRecovery"));
+    EXPECT_FALSE(f.port.updateEnabled);
+    f.port.calls.clear();
+    f.ed->CellMouseDown(0, 1, kLeftButton, 0, 1500);  // below every string
+    f.ed->CellClick(0, 1);
+    EXPECT_TRUE(f.port.Has("ClearFlet"));
+}
+
+TEST(KyufuClick, SelectsTheCellUnderTheRest) {
+    RowFixture f;
+    FillRow(f);
+    f.ed->KyufuClick(1);
+    EXPECT_TRUE(f.port.Has("SetNowData_kyf 0 2"));
+}
+
+TEST(FrameEvents, NormalModeMarksTheStringForANewNote) {
+    RowFixture f;
+    f.ed->FrameMouseDown(kLeftButton, 2000, 720);
+    EXPECT_EQ(f.g.NewNoteFlag, 1);
+    EXPECT_TRUE(f.port.Has("ClearFlet"));
+    EXPECT_TRUE(f.scene.labFletEdit.Visible);
+    EXPECT_EQ(f.scene.labAsisto.BackStyle, 1);
+    f.ed->FrameMouseMove(0, 2100, 800);
+    EXPECT_FALSE(f.scene.labFletEdit.Visible);
+    EXPECT_DOUBLE_EQ(f.scene.lineBeemTate.X1, 2100);
+    EXPECT_DOUBLE_EQ(f.scene.lineBeemYoko.Y1, 800);
+    f.ed->FrameMouseUp(kRightButton, 0, 0);
+    EXPECT_TRUE(f.port.Has("ShowFramePopup"));
+}
+
+TEST(FrameEvents, StaffNoteModeEntersTheMappedNote) {
+    RowFixture f;
+    f.ed->SetEditMode(kModeStaffNote);
+    f.port.staffHit = true;
+    f.port.staffString = 2;
+    f.port.staffFret = 3;
+    f.g.Entry.CurOnpu = Note(2, 3, 2);
+    f.ed->FrameMouseDown(kLeftButton, 1000, 200);
+    EXPECT_TRUE(f.port.Has("SelectStringFret 2 3"));
+    EXPECT_EQ(f.s.CurDan().Syosetsu[0].OnpuCnt, 1);
+    f.ed->FrameMouseDown(kLeftButton, 1000, 700);  // on the TAB: not the staff
+    EXPECT_EQ(f.s.CurDan().Syosetsu[0].OnpuCnt, 1);
+    f.ed->FrameMouseMove(0, 1000, -200);
+    EXPECT_TRUE(f.scene.pic5Sen_Hosoku.Visible);
+}
+
+TEST(FrameEvents, RowAreaTextAndMarkModes) {
+    RowFixture f;
+    f.ed->SetEditMode(kModeRowArea);
+    f.ed->FrameMouseDown(kLeftButton, 1234, 567);
+    EXPECT_TRUE(f.port.Has("RowAreaPick 1234 567"));
+    f.ed->SetEditMode(kModeText);
+    f.ed->FrameMouseDown(kLeftButton, 800, 1500);
+    ASSERT_EQ(f.items.Texts.size(), 2u);
+    EXPECT_DOUBLE_EQ(f.items.Texts[1].Left, 800);
+    EXPECT_TRUE(f.port.Has("ShowTextDialog 1"));
+    EXPECT_EQ(f.g.EditMode, kModeNormal);
+    f.ed->SetEditMode(kModeRepMark);
+    f.ed->FrameMouseDown(kLeftButton, 900, 50);  // no mark chosen: nothing
+    EXPECT_EQ(f.items.RepMarks.size(), 1u);
+    f.port.markChosen = true;
+    f.ed->SetEditMode(kModeRepMark);
+    f.ed->FrameMouseDown(kLeftButton, 900, 50);
+    ASSERT_EQ(f.items.RepMarks.size(), 2u);
+    EXPECT_EQ(f.items.RepMarks[1].Tag, "2");
+    EXPECT_TRUE(f.items.RepMarks[1].Visible);
+}
+
+TEST(Dragging, TextsAndMarksMoveInMoveModeOnly) {
+    RowFixture f;
+    f.items.Texts.push_back(TextItem{100, 100, 200, 400, "Intro", 10, true});
+    f.ed->TextMouseDown(1, 10, 20);  // normal mode: no drag
+    f.ed->FrameDragDrop(500, 600);
+    EXPECT_DOUBLE_EQ(f.items.Texts[1].Left, 100);
+    f.ed->SetEditMode(kModeMove);
+    f.ed->TextMouseDown(1, 10, 20);
+    f.ed->FrameDragDrop(500, 600);
+    EXPECT_DOUBLE_EQ(f.items.Texts[1].Left, 490);
+    EXPECT_DOUBLE_EQ(f.items.Texts[1].Top, 580);
+    f.ed->TextMouseDown(1, 0, 0);
+    f.ed->FrameDragDrop(90000, 10);  // far outside: refused, not wrapped
+    EXPECT_DOUBLE_EQ(f.items.Texts[1].Left, 490);
+    EXPECT_EQ(f.ui.texts.back(), kMsgCoordinateRange);
+    f.ed->TextClick(1);
+    EXPECT_TRUE(f.port.Has("ShowTextDialog 1"));
+    f.ed->RepMarkMouseUp(3, kRightButton);
+    EXPECT_TRUE(f.port.Has("ShowRepMarkPopup 3"));
+}
+
+TEST(Dragging, BarLineMovesOnlyTheTwoNeighbouringMeasures) {
+    RowFixture f;
+    FillRow(f);
+    f.ed->LoadKugiri();
+    f.ed->SetEditMode(kModeKugiri);
+    EXPECT_TRUE(f.scene.labKugiri[0].Visible);
+    EXPECT_FALSE(f.scene.labKugiri[3].Visible);  // the row's right end stays
+    const DanLayoutData before = f.s.CurLayout();
+    f.ed->KugiriMouseDown(0, 60, 120);
+    f.ed->FrameDragDrop(2800, 700);
+    const DanLayoutData& l = f.s.CurLayout();
+    EXPECT_EQ(l.SyosetsuLeft[1], 2800);
+    EXPECT_EQ(l.SyosetsuWidth[0], 2500);
+    EXPECT_EQ(l.SyosetsuWidth[1], 3500);
+    for (int m = 2; m <= 4; ++m) {
+        EXPECT_EQ(l.SyosetsuLeft[m], before.SyosetsuLeft[m]);
+        EXPECT_EQ(l.SyosetsuWidth[m], before.SyosetsuWidth[m]);
+    }
+    EXPECT_DOUBLE_EQ(f.scene.lineKugiri[4 + 2].X1, 2800);
+    EXPECT_DOUBLE_EQ(f.scene.labInx[1][1].Left, 2800 + 300);  // re-laid out
+    // Beyond the next bar line or outside 16 bits: refused, nothing moves.
+    f.ed->KugiriMouseDown(0, 0, 0);
+    f.ed->FrameDragDrop(6400, 700);
+    EXPECT_EQ(f.ui.texts.back(), kMsgBarLineRange);
+    f.ed->KugiriMouseDown(0, 0, 0);
+    f.ed->FrameDragDrop(70000, 700);
+    EXPECT_EQ(f.ui.texts.back(), kMsgCoordinateRange);
+    EXPECT_EQ(f.s.CurLayout().SyosetsuLeft[1], 2800);
+    // Outside bar-line mode a handle is not dragged.
+    f.ed->SetEditMode(kModeNormal);
+    f.ed->KugiriMouseDown(0, 0, 0);
+    f.ed->FrameDragDrop(2000, 700);
+    EXPECT_EQ(f.s.CurLayout().SyosetsuLeft[1], 2800);
+}
+
+TEST(Dragging, ChordLabelInMarkModeThenBackToNormal) {
+    RowFixture f;
+    f.s.CurDan().Syosetsu[0].Chord1 = "Am";
+    f.s.CurDan().Syosetsu[0].Chord2 = "E7";
+    f.ed->LoadChord();
+    ASSERT_EQ(f.scene.labChord.size(), 3u);
+    EXPECT_DOUBLE_EQ(f.scene.labChord[1].Left, 400);
+    EXPECT_DOUBLE_EQ(f.scene.labChord[2].Left, 2700 / 4.0 * 2 + 300 + 80);
+    f.ed->SetEditMode(kModeRepMark);
+    f.ed->ChordMouseDown(2, 10, 10);
+    EXPECT_EQ(f.g.EditMode, kModeNormal);
+    f.ed->FrameDragDrop(3000, 100);
+    EXPECT_DOUBLE_EQ(f.scene.labChord[2].Left, 2990);
+}
+
+TEST(NoteDrop, EntersTheNoteAndMovesTheDialog) {
+    RowFixture f;
+    f.g.Entry.CurOnpu = Note(1, 7, 2);
+    f.ed->FrameOleDragDrop(3500, 700);
+    EXPECT_EQ(f.s.CurDan().Syosetsu[1].OnpuCnt, 1);
+    EXPECT_TRUE(f.port.Has("MoveKoSetForm 1 1"));
+    EXPECT_TRUE(f.port.Has("FinishDropEntry"));
+}
+
+TEST(Accidental, CursorItemsSetTheTool) {
+    RowFixture f;
+    f.ed->SetHanonTool(2);
+    EXPECT_EQ(f.g.HanonTool, 3);
+    f.ed->SetHanonTool(5);
+    EXPECT_EQ(f.g.HanonTool, 3);
+}
