@@ -2,22 +2,22 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "record_io.h"
 #include "session.h"
 
 namespace lw {
 
-// Field count of the measure-text and position records by string count:
-// 58 for six strings, 42 for four, 51 otherwise.
-int RecordFieldCount(int maxStringIx);
+// Files larger than this are refused unread: a full row with many texts is a
+// few hundred kilobytes at most.
+constexpr size_t kMaxTabFileBytes = 4u << 20;
 
-// One record = one line of comma-separated fields (texts quoted, CR LF).
-// The measure-text record is an array of 101 texts; a position record an
-// array of 16-bit integers. Both write/read exactly RecordFieldCount fields.
-std::string FormatTextRecord(const std::vector<std::string>& s, int maxStringIx);
-std::string FormatPositionRecord(const std::vector<int16_t>& a, int maxStringIx);
+// The name of the playback interchange file in the current folder.
+inline constexpr const char* kPlayFileName = "Interface.tab";
 
 struct LoadTabResult {
     bool ok = true;
@@ -27,11 +27,22 @@ struct LoadTabResult {
     bool hadHeader = false;
 };
 
-// Reads path into the active slot (s.CurDanIx) and the window's items. Stops
-// at the first error; what was stored before it stays. Never writes outside
-// the arrays. Header values (measure count, meter, key) go into the session;
-// the caller shows them in the main window.
-LoadTabResult LoadTab(Session& s, RowItems& items, const std::string& path);
+// Called by LoadTab right after a header changed the measure count (already
+// in s.CurSyosetsuCnt and the slot's SyosetsuCnt), before the measure texts
+// are read: the editor re-reads the settings there so that the measure boxes
+// fit the new count; stored measure positions then override them.
+using MeasureCountChanged = std::function<void(Session&)>;
+
+// Reads path into the active slot (s.CurDanIx) and the window's items (which
+// are cleared first). Stops at the first error; what was stored before it
+// stays. Every record is checked before any of it is stored, so nothing is
+// written outside the arrays. Header values (measure count, meter, key) go
+// into the session; the caller shows them in the main window.
+LoadTabResult LoadTab(Session& s, RowItems& items, const std::string& path,
+                      const MeasureCountChanged& onMeasureCount = {});
+// The same from bytes already in memory; name is used in messages only.
+LoadTabResult LoadTabFromBytes(Session& s, RowItems& items, std::string_view bytes,
+                               const std::string& name, const MeasureCountChanged& onMeasureCount = {});
 
 // Writes the active row. Writes a temporary file beside path and renames it
 // over path, so a failed save leaves the previous file intact. Returns false
@@ -41,8 +52,16 @@ bool SaveTab(const Session& s, const RowItems& items, const std::string& path, s
 // Serialises the active row exactly as SaveTab writes it (CP932 bytes).
 std::string SerializeTab(const Session& s, const RowItems& items);
 
+// Appends the position records of measures 0..measureCount-1 of slot, each
+// carrying slot in A(1).
+void AppendPositionRecords(std::string& out, const Session& s, int slot, int measureCount);
+
 // Deletes and rewrites folder/"Interface.tab" with the position records of
 // slots 0..DocCount-1. Leaves CurDanIx at DocCount-1 as the editor does.
 bool WritePlayFile(Session& s, const std::string& folder, std::string* error = nullptr);
+
+// Replaces path by bytes through a temporary file in the same folder and a
+// rename; the previous file stays intact when anything fails.
+bool WriteFileReplacing(const std::string& path, std::string_view bytes, std::string* error = nullptr);
 
 }  // namespace lw
