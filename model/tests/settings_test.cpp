@@ -2,7 +2,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -666,6 +668,117 @@ TEST_F(SettingsFile, WritersStoreWhatTheReaderReadsBack) {
     EXPECT_EQ(r.MaxStringIx, 3);
     EXPECT_EQ(r.TuningTbl, s.TuningTbl);
     EXPECT_EQ(r.MruFiles, (std::array<std::string, 4>{"/曲/一.tab", "/曲/二.tab", "", ""}));
+}
+
+// ---------------------------------------------------------------------------
+// The shipped working-folder data: the ground pictures must carry their lines
+// exactly where the shipped geometry puts strings and staff.
+
+struct MonoBmp {
+    int width = 0, height = 0;
+    std::vector<std::vector<bool>> black;  // [y][x]
+};
+
+bool ReadMonoBmp(const std::string& path, MonoBmp& out) {
+    std::ifstream in(path, std::ios::binary);
+    std::string b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    auto u32 = [&b](size_t o) {
+        return uint32_t(uint8_t(b[o])) | uint32_t(uint8_t(b[o + 1])) << 8 | uint32_t(uint8_t(b[o + 2])) << 16 |
+               uint32_t(uint8_t(b[o + 3])) << 24;
+    };
+    if (b.size() < 62 || b.compare(0, 2, "BM") != 0) return false;
+    const uint32_t offset = u32(10);
+    const int32_t w = int32_t(u32(18)), h = int32_t(u32(22));
+    const int bpp = uint8_t(b[28]) | uint8_t(b[29]) << 8;
+    if (bpp != 1 || w <= 0 || h <= 0) return false;
+    const size_t stride = size_t((w + 31) / 32) * 4;
+    if (b.size() < offset + stride * size_t(h)) return false;
+    // Which palette entry is black.
+    const bool zeroIsBlack = uint8_t(b[54]) + uint8_t(b[55]) + uint8_t(b[56]) < 3 * 128;
+    out.width = w;
+    out.height = h;
+    out.black.assign(size_t(h), std::vector<bool>(size_t(w)));
+    for (int y = 0; y < h; ++y) {
+        const size_t row = offset + stride * size_t(h - 1 - y);  // bottom-up
+        for (int x = 0; x < w; ++x) {
+            bool bit = (uint8_t(b[row + size_t(x / 8)]) >> (7 - x % 8)) & 1;
+            out.black[size_t(y)][size_t(x)] = bit != zeroIsBlack;
+        }
+    }
+    return true;
+}
+
+// Rows of the picture that hold a black run, and that run's extent.
+struct LineRun { int y, x0, x1; };
+std::vector<LineRun> HorizontalRuns(const MonoBmp& im) {
+    std::vector<LineRun> runs;
+    for (int y = 0; y < im.height; ++y) {
+        int x0 = -1, x1 = -1, count = 0;
+        for (int x = 0; x < im.width; ++x)
+            if (im.black[size_t(y)][size_t(x)]) {
+                if (x0 < 0) x0 = x;
+                x1 = x;
+                ++count;
+            }
+        if (count == 0) continue;
+        EXPECT_EQ(count, x1 - x0 + 1) << "gap in the line at y " << y;
+        runs.push_back({y, x0, x1});
+    }
+    return runs;
+}
+
+TEST(ShippedData, EveryStyleReadsAndItsGroundMatchesTheGeometry) {
+    const std::string data = std::string(LUTEWISE_SOURCE_DIR) + "/data/";
+    const char* ground[6] = {"", "TABn1.bmp", "TABn1.bmp", "TABn2.bmp", "TABn3.bmp", "TABn3.bmp"};
+    for (int16_t style = 1; style <= 5; ++style) {
+        SCOPED_TRACE("style " + std::to_string(style));
+        Session s;
+        s.PosRhythm = style;
+        ScriptedUi ui;
+        ASSERT_TRUE(ReadIniSettings(s, ui, data + "Lutewise.ini"));
+        EXPECT_TRUE(ui.texts.empty());
+        EXPECT_EQ(s.MaxStringIx, 5);
+        EXPECT_EQ(s.MruFiles[0], "");
+        const DanLayoutData& d = s.DanLayout[0];
+        const bool staff = style <= 2;
+        // In pixels.
+        const double tabTop = d.TabTop / 15.0, si = d.StringInterval / 15.0;
+        const double left = d.TabLeft / 15.0, right = (d.TabLeft + d.TabWidth) / 15.0;
+
+        MonoBmp im;
+        ASSERT_TRUE(ReadMonoBmp(data + ground[style], im));
+        std::vector<LineRun> expected;
+        for (int k = 0; k < 6; ++k) expected.push_back({int(tabTop + k * si), int(left), int(right)});
+        if (staff)
+            for (int k = 0; k < 5; ++k)
+                expected.push_back({(d.StaffTop + k * d.StaffInterval) / 15, int(left), int(right)});
+        std::sort(expected.begin(), expected.end(), [](const LineRun& a, const LineRun& b) { return a.y < b.y; });
+        const std::vector<LineRun> runs = HorizontalRuns(im);
+        ASSERT_EQ(runs.size(), expected.size());
+        for (size_t i = 0; i < runs.size(); ++i) {
+            EXPECT_EQ(runs[i].y, expected[i].y);
+            EXPECT_EQ(runs[i].x0, expected[i].x0);
+            EXPECT_EQ(runs[i].x1, expected[i].x1);
+        }
+
+        // Room the editor needs around the lines.
+        EXPECT_GE(left, 20.0);  // the score drops the first 10 pixels
+        EXPECT_LT(right, im.width - 10.0);
+        const double rhythmBelowEnd = tabTop + 6.3 * si + 29 + 10;  // glyphs, then arcs
+        if (style == 2 || style == 3) { EXPECT_LE(rhythmBelowEnd, im.height); }
+        if (style == 4) { EXPECT_GE(tabTop - si - 29 - 10, 16.0); }  // chord names above the rhythm row
+        if (style == 3 || style == 5) { EXPECT_GE(tabTop, 16.0 + si); }
+        if (staff) {
+            const double staffTop = d.StaffTop / 15.0, sp = d.StaffInterval / 15.0;
+            const double staffBottom = staffTop + 4 * sp;
+            // Staff clicks count above TabTop - 18.5 px; they must reach the
+            // low E three ledger lines under the staff.
+            EXPECT_LT(staffBottom + 4 * sp, tabTop - 18.5);
+            // Treble clef top, then chord names.
+            EXPECT_GE(staffTop - 2.5 * sp, 16.0);
+            if (style == 1) { EXPECT_GT(tabTop - 1.8 * si - 29 - 4, staffBottom); }  // rhythm row between
+        }
+    }
 }
 
 TEST(SettingsPath, IniPathIsInTheCurrentFolder) {
