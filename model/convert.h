@@ -1,0 +1,16 @@
+// "lutewise --convert IN OUT": reads a row the way a freshly started editor
+// opens it and writes it back in the current format.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+namespace lw {
+
+// Start-up defaults, "Lutewise.ini" of the current folder, LoadTab, SaveTab.
+// Messages go to err. Returns 0 on success; on any error nothing is written
+// and the result is non-zero (1: the row could not be read or written,
+// 2: the settings file is missing or broken).
+int RunConvert(const std::string& inPath, const std::string& outPath, std::ostream& err);
+
+}  // namespace lw
