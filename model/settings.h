@@ -18,6 +18,13 @@ public:
     // found=false when the section or key is absent.
     static std::string Read(const std::string& path, const std::string& section,
                             const std::string& key, bool* found = nullptr);
+    // Replaces the key's line, or appends the key at the end of its section,
+    // or appends the section; every other byte of the file stays. Written via
+    // a temporary file and rename. The file keeps its encoding (CP932, or
+    // UTF-8 when it already is; an ASCII file becomes UTF-8 for text CP932
+    // cannot hold). False, file untouched, when the write fails or the text
+    // cannot be stored (line breaks, "]" in a section, "=" in a key, text
+    // CP932 cannot hold in a CP932 file).
     static bool Write(const std::string& path, const std::string& section,
                       const std::string& key, const std::string& value);
 };
@@ -39,7 +46,10 @@ GakkiInfo GakkiInfoOf(int gakkiCode);
 
 // Reads the whole file in order, derives the layout of the slots and
 // initialises the bar flags. Shows "@0019"CRLF"@0020" and returns false at the
-// first unreadable value; values already read stay.
+// first unreadable value (missing or not a number, a tuning list of more than
+// six entries or an index outside the pitch list, geometry whose twips leave
+// the 16-bit range); values already read stay. A missing or empty MruList
+// gives no recent files.
 bool ReadIniSettings(Session& s, UiPort& ui, const std::string& iniPath);
 
 // Copies the active slot's TabLeft, TabWidth and intervals into every slot,
