@@ -95,15 +95,15 @@ def main():
     with open(args.ini, encoding="cp932") as f:
         cfg.read_file(f)
 
-    for name, spec in PICTURES.items():
-        sections = spec["sections"]
-        lines = [horizontal_rows(geometry(cfg, s, spec["staff"]), spec["staff"]) for s in sections]
-        spans = [(geometry(cfg, s, spec["staff"])["left"], geometry(cfg, s, spec["staff"])["width"]) for s in sections]
+    for name, pic in PICTURES.items():
+        sections = pic["sections"]
+        lines = [horizontal_rows(geometry(cfg, s, pic["staff"]), pic["staff"]) for s in sections]
+        spans = [(geometry(cfg, s, pic["staff"])["left"], geometry(cfg, s, pic["staff"])["width"]) for s in sections]
         if any(l != lines[0] for l in lines) or any(s != spans[0] for s in spans):
             sys.exit(f"{name}: sections {', '.join(sections)} disagree; one picture serves them all")
         left, width = spans[0]
         right = left + width
-        height = spec["height"]
+        height = pic["height"]
         if left < 0 or right >= WIDTH or min(lines[0]) < 0 or max(lines[0]) >= height:
             sys.exit(f"{name}: the lines of {sections[0]} do not fit {WIDTH} x {height}")
         black = {}
