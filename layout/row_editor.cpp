@@ -147,9 +147,19 @@ void RowEditor::LayoutPositions() {
     for (int m = 0; m < cnt; ++m) {
         SyosetsuData& ms = dan.Syosetsu[m];
         const int n = std::clamp<int>(ms.OnpuCnt, 0, kMaxPositions);
+        // The x of each position is the running sum of the advances before
+        // it, added in the same order as GetNoteXExact does.
+        const double available = Lay().SyosetsuWidth[m] - kNoteAreaInset;
+        const double base = Lay().SyosetsuLeft[m % std::max(cnt, 1)] + kNoteAreaInset;
+        double sum = 0;
         for (int p = 1; p <= n; ++p) {
             OnpuData& pos = ms.Onpu[p];
-            double x = GetNoteXExact(s_, m, p);
+            double x = base + sum;
+            double adv = 0;
+            for (int st = 1; st <= strings && st < kStringSlots; ++st)
+                if (pos.FletUse[st] == kSounding)
+                    adv = std::max(adv, GetNoteAdvance(available, pos.NoteLengthID[st], pos.NoteAttr, s_.MeterID));
+            sum += adv;
             if (!FitsI16(x)) x = std::clamp(x, -32768.0, 32767.0);  // never wraps; drag and entry refuse earlier
             x = static_cast<double>(RoundHalfEven(x));
             int restFlag;
@@ -159,7 +169,9 @@ void RowEditor::LayoutPositions() {
             } else {
                 for (int st = 1; st <= strings; ++st) {
                     PutFletLabel(pos, ++label, st, x);
-                    scene_.labPos[label].Tag = CellTagText(m, p, 0) + "/" + std::to_string(st);
+                    char tag[24];
+                    std::snprintf(tag, sizeof tag, "%02d/%02d/0/%d", m, p, st);
+                    scene_.labPos[label].Tag.assign(tag);
                 }
                 restFlag = 0;
             }
