@@ -280,8 +280,10 @@ LoadTabResult LoadTab(Session& s, RowItems& items, const std::string& path, cons
     }
     // Read at most one byte beyond the limit: enough to refuse a huge file
     // without holding it in memory.
-    std::string bytes;
-    bytes.resize(kMaxTabFileBytes + 1);
+    const size_t want = S_ISREG(st.st_mode) && static_cast<size_t>(st.st_size) <= kMaxTabFileBytes
+                            ? static_cast<size_t>(st.st_size) + 1
+                            : kMaxTabFileBytes + 1;
+    std::string bytes(want, '\0');
     in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     bytes.resize(static_cast<size_t>(in.gcount()));
     if (in.bad()) {
