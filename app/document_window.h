@@ -1,0 +1,59 @@
+// frmDocument: one row window. Paints picTAB and the row's scene over it and
+// hands mouse events to the row's editor.
+#pragma once
+
+#include <QImage>
+#include <QMdiSubWindow>
+#include <QWidget>
+
+#include "shell.h"
+
+namespace lw {
+
+class DocumentWindow : public QWidget {
+    Q_OBJECT
+public:
+    DocumentWindow(Shell& shell, int rowId, QWidget* parent = nullptr);
+
+    QImage picTAB;
+    QImage picSave;
+    int RowId() const { return rowId_; }
+    RowDoc* Row() const { return shell_.FindRow(rowId_); }
+    // picTAB's pixel size is the widget's size.
+    void SetPicture(const QImage& ground);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent*) override;
+    void mouseMoveEvent(QMouseEvent*) override;
+    void mouseReleaseEvent(QMouseEvent*) override;
+
+private:
+    double Twips(double px) const;
+    // The visible labInx cell under a point (twips); false when none.
+    bool CellAt(double x, double y, int& measure, int& index) const;
+    Shell& shell_;
+    int rowId_;
+    int pressMeasure_ = -1, pressIndex_ = -1;
+};
+
+// The MDI child that holds a row window; closing it runs the row's close
+// (with its save question) in the shell.
+class RowSubWindow : public QMdiSubWindow {
+    Q_OBJECT
+public:
+    RowSubWindow(Shell& shell, int rowId, QWidget* parent = nullptr);
+    DocumentWindow* Document() const { return doc_; }
+    int RowId() const { return rowId_; }
+    bool destroying = false;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    Shell& shell_;
+    int rowId_;
+    DocumentWindow* doc_;
+};
+
+}  // namespace lw

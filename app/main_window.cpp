@@ -1,0 +1,557 @@
+#include "main_window.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "document_window.h"
+#include "icons.h"
+#include "messages.h"
+#include "paths.h"
+#include "project_list.h"
+#include "row_picture.h"
+
+namespace lw {
+
+namespace {
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+}  // namespace
+
+MainWindow::MainWindow(UiPort& ui, UserStore& store, QWidget* parent)
+    : QMainWindow(parent), ui_(ui), store_(store), shell_(std::make_unique<Shell>(ui, store)) {
+    setObjectName("frmMain");
+    setWindowTitle(kAppTitle);
+    shell_->SetView(this);
+    mdi_ = new QMdiArea(this);
+    mdi_->setObjectName("MDIForm");
+    mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi_->setBackground(QColor(128, 128, 128));
+    setCentralWidget(mdi_);
+    connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
+        auto* sub = qobject_cast<RowSubWindow*>(w);
+        if (!sub || sub->destroying) return;
+        if (RowDoc* row = shell_->FindRow(sub->RowId())) shell_->ActivateProc(*row);
+    });
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    Timer1->setSingleShot(true);
+    Timer1->setProperty("Tag", QString());
+    const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
+    shell_->s.TwipsPerPixelX = 1440 / dpi;
+    shell_->s.TwipsPerPixelY = 1440 / (logicalDpiY() > 0 ? logicalDpiY() : 96);
+    BuildMenus();
+    BuildToolBar();
+    statusBar()->setObjectName("sbStatusBar");
+    statusBar()->showMessage(QString());
+}
+
+MainWindow::~MainWindow() {
+    // The row windows go before the shell they point to.
+    disconnect(mdi_, nullptr, this, nullptr);
+    shell_->SetView(nullptr);
+    delete mdi_;
+    mdi_ = nullptr;
+}
+
+int MainWindow::Tpp() const { return shell_->s.TwipsPerPixelX > 0 ? shell_->s.TwipsPerPixelX : 15; }
+
+QAction* MainWindow::action(const QString& objectName) const { return findChild<QAction*>(objectName); }
+
+RowSubWindow* MainWindow::SubWindowOf(int rowId) const { return subs_.value(rowId); }
+
+void MainWindow::BuildMenus() {
+    auto add = [this](QMenu* menu, const char* name, const char* caption, auto fn) {
+        QAction* a = menu->addAction(QString::fromUtf8(caption));
+        a->setObjectName(name);
+        connect(a, &QAction::triggered, this, fn);
+        return a;
+    };
+    Shell& sh = *shell_;
+
+    QMenu* file = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+    file->setObjectName("mnuFile");
+    add(file, "mnuFileNew", "新規作成(&N)", [&sh] { sh.CmdNew(); })->setShortcut(QKeySequence::New);
+    add(file, "mnuFileOpen", "開く(&O)", [&sh] { sh.CmdOpen(); })->setShortcut(QKeySequence::Open);
+    add(file, "mnuFileClose", "閉じる(&C)", [&sh] { sh.FileClose(); });
+    file->addSeparator();
+    add(file, "mnuFileNewProject", "新規ﾌﾟﾛｼﾞｪｸﾄ(&R)", [&sh] { sh.NewProjectFile(); });
+    add(file, "mnuFileOpenProject", "ﾌﾟﾛｼﾞｪｸﾄを開く(&J)", [&sh] { sh.DoFileProjectOpen(""); });
+    file->addSeparator();
+    add(file, "mnuFileCloseAll", "すべて閉じる(&E)", [&sh] { sh.FileCloseAll(); });
+    add(file, "mnuFileSave", "保存(&S)", [&sh] { sh.FileSave(); })->setShortcut(QKeySequence::Save);
+    add(file, "mnuFileSaveAll", "すべて保存(&L)", [&sh] { sh.FileSaveAll(); });
+    add(file, "mnuFileSaveTab", "TABﾌｧｲﾙに保存する(&T)", [&sh] { sh.FileSaveTab(); });
+    QAction* mruSep = file->addSeparator();
+    mruSep->setObjectName("mnuFileBar5");
+    for (int i = 0; i < 4; ++i) {
+        QAction* a = file->addAction(QString());
+        a->setObjectName(QStringLiteral("mnuFileMRU%1").arg(i));
+        a->setVisible(false);
+        connect(a, &QAction::triggered, this, [this, i] { shell_->OpenRecent(i); });
+        mnuFileMRU[i] = a;
+    }
+    file->addSeparator();
+    add(file, "mnuFileExit", "終了(&X)", [this] { close(); });
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
+    edit->setObjectName("mnuEdit");
+    add(edit, "mnuEditAddProject", "ﾌﾟﾛｼﾞｪｸﾄに追加する(&A)", [&sh] { sh.DoEditAddProject(); });
+    add(edit, "mnuEditDelProject", "ﾌﾟﾛｼﾞｪｸﾄから削除する(&D)", [&sh] { sh.DoEditDelProject(); });
+    add(edit, "mnuEditProject", "ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙを編集する。(&P)", [&sh] { sh.EditProjectFile(); });
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
+    view->setObjectName("mnuView");
+    QAction* vt = add(view, "mnuViewToolbar", "ﾂｰﾙ ﾊﾞｰ(&T)", [] {});
+    vt->setCheckable(true);
+    vt->setChecked(true);
+    connect(vt, &QAction::toggled, this, [this](bool on) { tbToolBar->setVisible(on); });
+    QAction* vs = add(view, "mnuViewStatusBar", "ｽﾃｰﾀｽ ﾊﾞｰ(&B)", [] {});
+    vs->setCheckable(true);
+    vs->setChecked(true);
+    connect(vs, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
+    view->addSeparator();
+    add(view, "mnuViewRefresh", "最新の情報に更新(&R)", [this] {
+        if (RowDoc* r = shell_->ActiveRow()) {
+            r->Editor->Refresh();
+            RowContentChanged(*r);
+        }
+    })->setShortcut(QKeySequence::Refresh);
+
+    QMenu* setei = menuBar()->addMenu(QStringLiteral("設定(&S)"));
+    setei->setObjectName("mnuSetei");
+    auto* meterGroup = new QActionGroup(this);
+    for (size_t i = 0; i < kMeterCodes.size(); ++i) {
+        const int code = kMeterCodes[i];
+        QAction* a = setei->addAction(QString::fromUtf8(MeterCaption(code)));
+        a->setObjectName(QStringLiteral("mnuSeteiMeter%1").arg(code));
+        a->setCheckable(true);
+        a->setData(code);
+        meterGroup->addAction(a);
+        connect(a, &QAction::triggered, this, [this, code] { shell_->SetmenuMeter(code); });
+        mnuSeteiMeter[i] = a;
+    }
+    setei->addSeparator();
+    auto* posGroup = new QActionGroup(this);
+    for (int i = 0; i < 5; ++i) {
+        QAction* a = setei->addAction(QString::fromUtf8(kPosRhythmCaptions[i]));
+        a->setObjectName(QStringLiteral("mnuSeteiPosRhythm%1").arg(i));
+        a->setCheckable(true);
+        posGroup->addAction(a);
+        connect(a, &QAction::triggered, this, [this, i] { shell_->SetPosRhythm(i + 1); });
+        mnuSeteiPosRhythm[i] = a;
+    }
+
+    windowMenu_ = menuBar()->addMenu(QStringLiteral("ｳｨﾝﾄﾞｳ(&W)"));
+    windowMenu_->setObjectName("mnuWindow");
+    connect(windowMenu_, &QMenu::aboutToShow, this, &MainWindow::BuildWindowMenu);
+    BuildWindowMenu();
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+    help->setObjectName("mnuHelp");
+    add(help, "mnuHelpManual", "ﾏﾆｭｱﾙ(&M)", [this] {
+        const QString path = Q(JoinPath(CurrentFolder(), "ﾏﾆｭｱﾙ/Index.html"));
+        if (!QFileInfo::exists(path)) {
+            ShowMsg(ui_, "ﾏﾆｭｱﾙが見つかりません。" + std::string(kMsgBreak) + path.toStdString(), "64");
+            return;
+        }
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    });
+    const char* noHelp = "ﾍﾙﾌﾟの目次を表示できません。 このﾌﾟﾛｼﾞｪｸﾄに関連付けられたﾍﾙﾌﾟが存在しません。";
+    add(help, "mnuHelpContents", "目次(&C)", [this, noHelp] { ShowMsg(ui_, noHelp); });
+    add(help, "mnuHelpSearch", "ﾄﾋﾟｯｸの検索(&S)...", [this, noHelp] { ShowMsg(ui_, noHelp); });
+    help->addSeparator();
+    add(help, "mnuHelpAbout", "ﾊﾞｰｼﾞｮﾝ情報(&A)..", [this] { About(); });
+}
+
+void MainWindow::BuildWindowMenu() {
+    windowMenu_->clear();
+    auto add = [this](const char* name, const char* caption, auto fn) {
+        QAction* a = windowMenu_->addAction(QString::fromUtf8(caption));
+        a->setObjectName(name);
+        connect(a, &QAction::triggered, this, fn);
+    };
+    add("mnuWindowCascade", "重ねて表示(&C)", [this] { mdi_->cascadeSubWindows(); });
+    add("mnuWindowTileHorizontal", "上下に並べて表示(&H)", [this] {
+        // one above the other, full width
+        const auto list = mdi_->subWindowList();
+        if (list.isEmpty()) return;
+        const int h = mdi_->viewport()->height() / list.size();
+        int y = 0;
+        for (auto* w : list) {
+            w->showNormal();
+            w->setGeometry(0, y, mdi_->viewport()->width(), h);
+            y += h;
+        }
+    });
+    add("mnuWindowTileVertical", "左右に並べて表示(&V)", [this] {
+        const auto list = mdi_->subWindowList();
+        if (list.isEmpty()) return;
+        const int w = mdi_->viewport()->width() / list.size();
+        int x = 0;
+        for (auto* s : list) {
+            s->showNormal();
+            s->setGeometry(x, 0, w, mdi_->viewport()->height());
+            x += w;
+        }
+    });
+    add("mnuWindowArrange", "ｱｲｺﾝの整列(&A)", [this] {
+        int x = 0;
+        const int y = mdi_->viewport()->height();
+        for (auto* s : mdi_->subWindowList())
+            if (s->isMinimized()) {
+                s->move(x, y - s->height());
+                x += s->width();
+            }
+    });
+    add("mnuWindowProjectList", "ﾌﾟﾛｼﾞｪｸﾄ一覧(&P)", [this] { ShowProjectList(); });
+    const auto list = mdi_->subWindowList();
+    if (!list.isEmpty()) windowMenu_->addSeparator();
+    int n = 0;
+    for (auto* w : list) {
+        QAction* a = windowMenu_->addAction(QStringLiteral("&%1 %2").arg(++n).arg(w->windowTitle()));
+        a->setCheckable(true);
+        a->setChecked(w == mdi_->activeSubWindow());
+        connect(a, &QAction::triggered, this, [this, w] { mdi_->setActiveSubWindow(w); });
+    }
+}
+
+void MainWindow::BuildToolBar() {
+    tbToolBar = addToolBar(QStringLiteral("tbToolBar"));
+    tbToolBar->setObjectName("tbToolBar");
+    tbToolBar->setMovable(false);
+    tbToolBar->setIconSize(QSize(24, 24));
+    auto button = [this](const char* key, const char* tip, auto fn) {
+        QAction* a = tbToolBar->addAction(ToolIcon(key), QString::fromUtf8(tip));
+        a->setObjectName(QStringLiteral("tb%1").arg(key));
+        a->setData(QString::fromUtf8(key));
+        connect(a, &QAction::triggered, this, fn);
+        return a;
+    };
+    button("New", "新規作成", [this] { shell_->CmdNew(); });
+    button("Open", "開く", [this] { shell_->CmdOpen(); });
+    button("Save", "保存", [this] { shell_->FileSave(); });
+    tbToolBar->addSeparator();
+    toolGroup_ = new QActionGroup(this);
+    toolGroup_->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    const struct {
+        const char* key;
+        const char* tip;
+        int mode;
+    } tools[] = {{"Text", "テキスト", kModeText},
+                 {"Pointer", "移動", kModeMove},
+                 {"note", "５線譜に音符を置く", kModeStaffNote},
+                 {"Erase", "消去", kModeErase},
+                 {"Kugiri", "小節線の移動", kModeKugiri}};
+    for (const auto& t : tools) {
+        QAction* a = button(t.key, t.tip, [] {});
+        a->setCheckable(true);
+        toolGroup_->addAction(a);
+        const int mode = t.mode;
+        connect(a, &QAction::toggled, this, [this, mode, a](bool on) { ToolButton(mode, on, a); });
+    }
+    tbToolBar->addSeparator();
+
+    // Measure count, time signature and the row buttons.
+    auto* panel = new QWidget;
+    auto* lay = new QHBoxLayout(panel);
+    lay->setContentsMargins(6, 0, 6, 0);
+    lblSyou = new QLabel(Q(shell_->lblSyou));
+    lblSyou->setObjectName("lblSyou");
+    VScroll1 = new QScrollBar(Qt::Vertical);
+    VScroll1->setObjectName("VScroll1");
+    VScroll1->setRange(1, 8);
+    VScroll1->setValue(5);
+    VScroll1->setPageStep(1);
+    VScroll1->setFixedSize(16, 28);
+    connect(VScroll1, &QScrollBar::valueChanged, this, [this](int v) {
+        if (!updating_) shell_->VScroll1Change(v);
+    });
+    labMeter = new QLabel(Q(shell_->labMeter));
+    labMeter->setObjectName("labMeter");
+    labMeter->setMinimumWidth(36);
+    labMeter->setAlignment(Qt::AlignCenter);
+    lay->addWidget(lblSyou);
+    lay->addWidget(VScroll1);
+    lay->addSpacing(8);
+    lay->addWidget(labMeter);
+    lay->addSpacing(8);
+    for (int i = 0; i < kSlotCount; ++i) {
+        auto* b = new QRadioButton;
+        b->setObjectName(QStringLiteral("optDanNo%1").arg(i));
+        b->setVisible(false);
+        connect(b, &QRadioButton::clicked, this, [this, i] { shell_->BringRowToFront(i); });
+        lay->addWidget(b);
+        optDanNo[i] = b;
+    }
+    addToolBarBreak();
+    QToolBar* rows = addToolBar(QStringLiteral("段"));
+    rows->setObjectName("tbDan");
+    rows->setMovable(false);
+    rows->addWidget(panel);
+}
+
+void MainWindow::ToolButton(int mode, bool checked, QAction* a) {
+    RowDoc* row = shell_->ActiveRow();
+    if (mode == kModeKugiri && !row) {
+        if (checked) {
+            QSignalBlocker b(a);
+            a->setChecked(false);
+        }
+        return;
+    }
+    const int m = checked ? mode : kModeNormal;
+    if (!checked && shell_->g.EditMode != mode) return;  // another tool took over
+    if (row)
+        row->Editor->SetEditMode(m);
+    else
+        shell_->g.EditMode = static_cast<int16_t>(m);
+    if (mode == kModeKugiri && row) {
+        row->Editor->ShowKugiriHandles(checked);
+        RowContentChanged(*row);
+    }
+}
+
+void MainWindow::LoadMainForm() {
+    const int tpp = Tpp();
+    auto num = [this](const char* key, int def) {
+        bool ok = false;
+        int v = QString::fromStdString(store_.Get(key, std::to_string(def))).toInt(&ok);
+        return ok ? v : def;
+    };
+    const int left = num("MainLeft", 1000), top = num("MainTop", 1000);
+    const int width = num("MainWidth", 6500), height = num("MainHeight", 6500);
+    move(left / tpp, top / tpp);
+    resize(std::max(200, width / tpp), std::max(150, height / tpp));
+    shell_->MainLoad();
+    StateChanged();
+}
+
+bool MainWindow::Shutdown() {
+    if (!shell_->CloseAllRows()) return false;
+    if (!isMinimized()) {
+        const int tpp = Tpp();
+        const QRect g = geometry();
+        store_.Set("MainLeft", std::to_string(g.x() * tpp));
+        store_.Set("MainTop", std::to_string(g.y() * tpp));
+        store_.Set("MainWidth", std::to_string(g.width() * tpp));
+        store_.Set("MainHeight", std::to_string(g.height() * tpp));
+    }
+    shell_->NormalEnd();
+    return true;
+}
+
+void MainWindow::closeEvent(QCloseEvent* e) {
+    if (Shutdown()) {
+        if (projectList_) projectList_->close();
+        e->accept();
+    } else {
+        e->ignore();
+    }
+}
+
+// ---------------------------------------------------------------- ShellView
+
+bool MainWindow::CreateRowWindow(RowDoc& row, int leftTwips, int topTwips) {
+    bool maximised = false;
+    for (auto* w : mdi_->subWindowList()) maximised = maximised || w->isMaximized();
+    auto* sub = new RowSubWindow(*shell_, row.Id);
+    sub->setObjectName(QStringLiteral("frmDocument%1").arg(row.Id));
+    sub->setWindowTitle(Q(row.Caption));
+    mdi_->addSubWindow(sub);
+    subs_[row.Id] = sub;
+    if (maximised) return false;
+    sub->move(leftTwips / Tpp(), topTwips / Tpp());
+    return true;
+}
+
+void MainWindow::PrepareRowPicture(RowDoc& row, bool sizeWindow) {
+    RowSubWindow* sub = SubWindowOf(row.Id);
+    if (!sub) return;
+    Session& s = shell_->s;
+    const std::string name = GroundFileName(s.PosRhythm, shell_->DrawNote);
+    std::string err;
+    QImage img = LoadGround(CurrentFolder(), name, &err);
+    if (!err.empty() && !groundWarned_) {
+        groundWarned_ = true;
+        ShowMsg(ui_, "@0021" + std::string(kMsgBreak) + JoinPath(CurrentFolder(), name), "16");
+    }
+    if (s.MaxStringIx == 3 || s.MaxStringIx == 4) {
+        DoEvents();
+        BlankUnusedLines(img, s.DanLayout[row.Slot()], s.MaxStringIx, Tpp());
+        DoEvents();
+    }
+    DocumentWindow* doc = sub->Document();
+    doc->SetPicture(img);
+    doc->picSave = MakePicSave(doc->picTAB);
+    sub->setProperty("sizeFromPicture", sizeWindow);
+}
+
+void MainWindow::ShowRowWindow(RowDoc& row) {
+    RowSubWindow* sub = SubWindowOf(row.Id);
+    if (!sub) return;
+    sub->show();
+    if (sub->property("sizeFromPicture").toBool() && !sub->isMaximized()) {
+        QWidget* content = sub->widget();
+        const QSize extra = sub->size() - content->size();
+        sub->resize(sub->Document()->size() + extra + QSize(2, 2));
+    }
+    mdi_->setActiveSubWindow(sub);
+}
+
+void MainWindow::DestroyRowWindow(RowDoc& row) {
+    RowSubWindow* sub = SubWindowOf(row.Id);
+    subs_.remove(row.Id);
+    if (!sub) return;
+    sub->destroying = true;
+    sub->close();
+    mdi_->removeSubWindow(sub);
+    sub->deleteLater();
+}
+
+void MainWindow::BringRowToFront(RowDoc& row) {
+    if (RowSubWindow* sub = SubWindowOf(row.Id)) {
+        if (sub->isMinimized()) sub->showNormal();
+        mdi_->setActiveSubWindow(sub);
+    }
+}
+
+void MainWindow::RowContentChanged(RowDoc& row) {
+    if (RowSubWindow* sub = SubWindowOf(row.Id)) {
+        sub->setWindowTitle(Q(row.Caption));
+        sub->Document()->update();
+    }
+}
+
+void MainWindow::StateChanged() {
+    updating_ = true;
+    const Shell& sh = *shell_;
+    auto en = [this](const char* name, bool on) {
+        if (QAction* a = action(name)) a->setEnabled(on);
+    };
+    en("mnuFileSave", sh.Menu.Save);
+    en("mnuFileSaveAll", sh.Menu.SaveAll);
+    en("mnuFileSaveTab", sh.Menu.SaveTab);
+    en("mnuFileClose", sh.Menu.Close);
+    en("mnuFileCloseAll", sh.Menu.CloseAll);
+    en("mnuEditAddProject", sh.Menu.ProjectAdd);
+    en("mnuEditDelProject", sh.Menu.ProjectDel);
+    en("mnuEditProject", sh.Menu.ProjectEdit);
+    en("tbSave", sh.Menu.Save);
+    for (int i = 0; i < kSlotCount; ++i) {
+        RowDoc* r = sh.RowOfSlot(i);
+        optDanNo[i]->setVisible(r != nullptr);
+        if (r) {
+            optDanNo[i]->setText(Q(r->Caption));
+            optDanNo[i]->setProperty("Tag", Q(r->Caption));
+        }
+        optDanNo[i]->setChecked(r && sh.ActiveRow() == r);
+    }
+    if (VScroll1->value() != sh.VScroll1Value) VScroll1->setValue(sh.VScroll1Value);
+    lblSyou->setText(Q(sh.lblSyou));
+    labMeter->setText(Q(sh.labMeter));
+    for (auto* a : mnuSeteiMeter) a->setChecked(a->data().toInt() == sh.s.MeterID);
+    for (int i = 0; i < 5; ++i) mnuSeteiPosRhythm[i]->setChecked(sh.s.PosRhythm == i + 1);
+    for (int i = 0; i < 4; ++i) {
+        const bool on = i < static_cast<int>(sh.RecentCaptions.size());
+        mnuFileMRU[i]->setVisible(on);
+        if (on) mnuFileMRU[i]->setText(Q(sh.RecentCaptions[i]));
+    }
+    updating_ = false;
+}
+
+void MainWindow::SetBusy(bool busy, const std::string& statusText) {
+    if (busy) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        setEnabled(false);
+        statusBar()->showMessage(Q(statusText));
+    } else {
+        if (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+        setEnabled(true);
+        statusBar()->clearMessage();
+    }
+}
+
+void MainWindow::RefreshProjectList() {
+    if (projectList_) projectList_->RefreshProjectList();
+}
+
+void MainWindow::ShowProjectList() {
+    if (!projectList_) {
+        projectList_ = new ProjectListWindow(*shell_, this);
+        connect(projectList_, &ProjectListWindow::rowChosen, this, [this](const QString& caption) {
+            for (auto& r : shell_->Rows())
+                if (Q(r->Caption) == caption) {
+                    BringRowToFront(*r);
+                    shell_->ActivateProc(*r);
+                    break;
+                }
+        });
+    }
+    projectList_->RefreshProjectList();
+    const QRect g = frameGeometry();
+    projectList_->move(g.right() + 4, g.top());
+    projectList_->show();
+    projectList_->raise();
+}
+
+void MainWindow::CloseCompanions() {
+    if (projectList_) projectList_->close();
+}
+
+void MainWindow::OpenInTextEditor(const std::string& path) {
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(Q(path))))
+        ShowMsg(ui_, "ﾃｷｽﾄｴﾃﾞｨﾀを起動できません。" + std::string(kMsgBreak) + path, "64");
+}
+
+void MainWindow::DoEvents() { QCoreApplication::processEvents(); }
+
+void MainWindow::About() {
+    QDialog dlg(this);
+    dlg.setObjectName("frmAbout");
+    dlg.setWindowTitle(QStringLiteral("バージョン情報 ") + kAppTitle);
+    auto* lay = new QVBoxLayout(&dlg);
+    auto* title = new QLabel(kAppTitle);
+    QFont f = title->font();
+    f.setPointSize(f.pointSize() + 6);
+    f.setBold(true);
+    title->setFont(f);
+    lay->addWidget(title);
+    lay->addWidget(new QLabel(QStringLiteral("Version 2.0.1")));
+    lay->addWidget(new QLabel(QStringLiteral("TAB譜エディタ")));
+    auto* box = new QDialogButtonBox;
+    box->addButton(QDialogButtonBox::Ok);
+    QPushButton* sys = box->addButton(QStringLiteral("ｼｽﾃﾑ情報(&S)..."), QDialogButtonBox::ActionRole);
+    connect(box, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
+    connect(sys, &QPushButton::clicked, this, [this] {
+        for (const char* tool : {"hardinfo", "gnome-system-monitor", "ksysguard"}) {
+            const QString exe = QStandardPaths::findExecutable(tool);
+            if (!exe.isEmpty() && QProcess::startDetached(exe, {})) return;
+        }
+        ShowMsg(ui_, "現時点ではｼｽﾃﾑ情報を使用できません");
+    });
+    lay->addWidget(box);
+    dlg.exec();
+}
+
+}  // namespace lw

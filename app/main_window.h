@@ -1,0 +1,99 @@
+// The MDI frame: menus, tool bar, status bar, the measure-count spinner, the
+// row buttons and the row windows. Commands go to the Shell; the Shell tells
+// the window what changed through ShellView.
+#pragma once
+
+#include <QMainWindow>
+#include <QMap>
+#include <QPointer>
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "project_list.h"
+#include "shell.h"
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QRadioButton;
+class QScrollBar;
+class QTimer;
+class QToolBar;
+
+namespace lw {
+
+class DocumentWindow;
+class ProjectListWindow;
+class RowSubWindow;
+
+class MainWindow : public QMainWindow, public ShellView {
+    Q_OBJECT
+public:
+    MainWindow(UiPort& ui, UserStore& store, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    Shell& shell() { return *shell_; }
+    QMdiArea* mdiArea() const { return mdi_; }
+    RowSubWindow* SubWindowOf(int rowId) const;
+    ProjectListWindow* projectList() const { return projectList_; }
+    QAction* action(const QString& objectName) const;
+
+    // The load handler: geometry from the store, settings, menus.
+    void LoadMainForm();
+    // Shutdown: rows asked to save, geometry and the marker stored. False
+    // when a row refused to close.
+    bool Shutdown();
+
+    // ShellView
+    bool CreateRowWindow(RowDoc& row, int leftTwips, int topTwips) override;
+    void PrepareRowPicture(RowDoc& row, bool sizeWindow) override;
+    void ShowRowWindow(RowDoc& row) override;
+    void DestroyRowWindow(RowDoc& row) override;
+    void BringRowToFront(RowDoc& row) override;
+    void RowContentChanged(RowDoc& row) override;
+    void StateChanged() override;
+    void SetBusy(bool busy, const std::string& statusText) override;
+    void RefreshProjectList() override;
+    void CloseCompanions() override;
+    void OpenInTextEditor(const std::string& path) override;
+    void DoEvents() override;
+
+    QTimer* Timer1 = nullptr;
+    QScrollBar* VScroll1 = nullptr;
+    QLabel* lblSyou = nullptr;
+    QLabel* labMeter = nullptr;
+    std::array<QRadioButton*, kSlotCount> optDanNo{};
+    QToolBar* tbToolBar = nullptr;
+    std::array<QAction*, 9> mnuSeteiMeter{};
+    std::array<QAction*, 5> mnuSeteiPosRhythm{};
+    std::array<QAction*, 4> mnuFileMRU{};
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void BuildMenus();
+    void BuildToolBar();
+    void BuildWindowMenu();
+    void ToolButton(int mode, bool checked, QAction* a);
+    void ShowProjectList();
+    void About();
+    int Tpp() const;
+
+    UiPort& ui_;
+    UserStore& store_;
+    std::unique_ptr<Shell> shell_;
+    QMdiArea* mdi_ = nullptr;
+    QMap<int, QPointer<RowSubWindow>> subs_;
+    QPointer<ProjectListWindow> projectList_;
+    QMenu* windowMenu_ = nullptr;
+    QActionGroup* toolGroup_ = nullptr;
+    bool groundWarned_ = false;
+    bool updating_ = false;
+};
+
+}  // namespace lw

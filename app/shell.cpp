@@ -1,0 +1,711 @@
+#include "shell.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "messages.h"
+#include "paths.h"
+#include "settings.h"
+#include "tab_file.h"
+#include "text_codec.h"
+
+namespace fs = std::filesystem;
+
+namespace lw {
+
+const std::array<const char*, 5> kPosRhythmCaptions = {
+    "リズム譜は５線譜の下", "リズム譜はTAB譜の下", "TAB譜のみ、リズム譜はTAB譜の下",
+    "TAB譜のみ、リズム譜はTAB譜の上", "TAB譜のみ、リズム譜なし"};
+
+namespace {
+
+std::string TwoDigits(int n) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%02d", n);
+    return buf;
+}
+
+// Leading number of a caption such as "10段目"; 0 when there is none.
+int LeadingNumber(const std::string& text) {
+    int n = 0;
+    size_t i = 0;
+    while (i < text.size() && i < 4 && text[i] >= '0' && text[i] <= '9') n = n * 10 + (text[i++] - '0');
+    return n;
+}
+
+std::string AbsolutePath(const std::string& p) {
+    if (p.empty()) return p;
+    std::error_code ec;
+    fs::path a = fs::absolute(fs::path(p), ec);
+    return ec ? p : a.lexically_normal().string();
+}
+
+std::string TrimLineEnd(std::string s) {
+    while (!s.empty() && (s.back() == '\r' || s.back() == '\n' || s.back() == ' ' || s.back() == '\t'))
+        s.pop_back();
+    return s;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        if (error) *error = std::strerror(errno);
+        return false;
+    }
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    if (in.bad()) {
+        if (error) *error = "読み込みエラー";
+        return false;
+    }
+    bytes = ss.str();
+    return true;
+}
+
+// Splits raw bytes at LF, dropping the CR of CR LF. A final line without a
+// line end counts; the empty text after a final line end does not.
+std::vector<std::string> SplitRawLines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < bytes.size()) {
+        size_t nl = bytes.find('\n', start);
+        std::string line = bytes.substr(start, nl == std::string::npos ? std::string::npos : nl - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+        if (nl == std::string::npos) break;
+        start = nl + 1;
+    }
+    return lines;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- RowDoc
+
+int RowDoc::Slot() const { return Tag.size() >= 2 ? LeadingNumber(Tag.substr(0, 2)) : 0; }
+int RowDoc::RowNumber() const { return LeadingNumber(Caption); }
+std::string RowDoc::Path() const {
+    std::string p = Tag.size() > 2 ? Tag.substr(2) : std::string();
+    return p == "none" ? std::string() : p;
+}
+
+// ---------------------------------------------------------------- helpers
+
+bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string* error) {
+    const std::string tmp = path + ".tmp~";
+    {
+        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+        if (!out) {
+            if (error) *error = std::strerror(errno);
+            return false;
+        }
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.flush();
+        if (!out) {
+            if (error) *error = std::strerror(errno ? errno : EIO);
+            out.close();
+            std::remove(tmp.c_str());
+            return false;
+        }
+    }
+    std::error_code ec;
+    fs::rename(tmp, path, ec);
+    if (ec) {
+        if (error) *error = ec.message();
+        std::remove(tmp.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool ReadProjectLines(const std::string& path, std::vector<std::string>& lines, std::string* error) {
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes, error)) return false;
+    lines.clear();
+    for (auto& raw : SplitRawLines(bytes)) lines.push_back(DecodeFileText(raw));
+    return true;
+}
+
+std::string ProjectLinePath(const std::string& line, const std::string& projectFolder) {
+    std::string rest = TrimLineEnd(line.size() > 3 ? line.substr(3) : std::string());
+    if (IsAbsoluteStoredPath(rest)) return NormalizeStoredPath(rest);
+    return JoinPath(projectFolder, NormalizeStoredPath(rest));
+}
+
+// ---------------------------------------------------------------- Shell
+
+Shell::Shell(UiPort& ui, UserStore& store) : ui_(ui), store_(store) {
+    ProgramFolder = CurrentFolder();
+    LastDir = ProgramFolder;
+    for (auto& k : s.KeyName) k = "C";
+}
+
+Shell::~Shell() = default;
+
+void Shell::Notify() {
+    if (view_) view_->StateChanged();
+}
+
+std::string Shell::IniPath() const { return JoinPath(ProgramFolder, "Lutewise.ini"); }
+
+RowDoc* Shell::FindRow(int id) const {
+    for (auto& r : rows_)
+        if (r->Id == id) return r.get();
+    return nullptr;
+}
+
+RowDoc* Shell::RowOfSlot(int slot) const {
+    for (auto& r : rows_)
+        if (!r->Closing && r->Slot() == slot) return r.get();
+    return nullptr;
+}
+
+int Shell::OpenRowCount() const { return static_cast<int>(rows_.size()); }
+
+// ---------------------------------------------------------------- start-up
+
+void Shell::MainLoad() {
+    s.MaxStringIx = 3;
+    g.Entry.CurNoteLengthID = 2;
+    ReadIniSettings(s, ui_, IniPath());
+    BuildRecentMenu();
+    ChgMenuEnable(false);
+}
+
+void Shell::InitStartValues() {
+    s.VersionText = "201";
+    s.CurSyosetsuCnt = 4;
+    s.MeterID = 22;
+    labMeter = MeterCaption(22);
+    ProgramFolder = CurrentFolder();
+    Notify();
+}
+
+void Shell::InitRecoveryCounter() {
+    if (recoveryCounterSet_) return;
+    recoveryCounterSet_ = true;
+    // Copies left by an earlier run keep their names: a new row never
+    // overwrites one of them, whether or not they are restored.
+    int next = 0;
+    std::error_code ec;
+    for (auto it = fs::directory_iterator(RecoveryFolder(), ec); !ec && it != fs::directory_iterator();
+         it.increment(ec)) {
+        std::string name = it->path().filename().string();
+        if (name.rfind("#rec", 0) != 0) continue;
+        int n = LeadingNumber(name.substr(4));
+        if (name.size() > 4 && name[4] >= '0' && name[4] <= '9') next = std::max(next, n + 1);
+    }
+    recoveryCounter_ = next;
+}
+
+void Shell::RestoreRecovery() {
+    InitRecoveryCounter();
+    const std::string marker = store_.Get("Recovery", "0");
+    if (!marker.empty() && marker != "0") {
+        const std::string q = std::string("@0006") + kMsgBreak + "@0007";
+        if (ShowMsg(ui_, q, "36", kRecoveryTitle) == kIdYes) {
+            std::vector<fs::path> files;
+            std::error_code ec;
+            for (auto it = fs::directory_iterator(RecoveryFolder(), ec); !ec && it != fs::directory_iterator();
+                 it.increment(ec))
+                if (it->is_regular_file()) files.push_back(it->path());
+            std::sort(files.begin(), files.end(), [](const fs::path& a, const fs::path& b) {
+                std::string x = a.filename().string(), y = b.filename().string();
+                int nx = x.size() > 4 ? LeadingNumber(x.substr(4)) : 0;
+                int ny = y.size() > 4 ? LeadingNumber(y.substr(4)) : 0;
+                return nx != ny ? nx < ny : x < y;
+            });
+            for (auto& f : files) {
+                RowDoc* row = DoFileNew();
+                if (!row) continue;
+                OpenTabIntoWindow(*row, f.string(), false);
+            }
+            ShowMsg(ui_, std::string("@0008") + kMsgBreak + "@0009", "0", kRecoveryTitle);
+        }
+    }
+    store_.Set("Recovery", "1");
+}
+
+void Shell::NormalEnd() {
+    store_.Set("Recovery", "0");
+    ClearRecovery();
+}
+
+// ---------------------------------------------------------------- rows
+
+RowDoc* Shell::LoadNewDoc() {
+    int highest = 0;
+    for (auto& r : rows_) highest = std::max(highest, r->RowNumber());
+    s.DocCount = highest + 1;
+    if (s.DocCount > 10) {
+        ShowMsg(ui_, "@0029");
+        return nullptr;
+    }
+    InitRecoveryCounter();
+    auto row = std::make_unique<RowDoc>();
+    RowDoc& r = *row;
+    r.Id = nextId_++;
+    r.Caption = std::to_string(s.DocCount) + "段目";
+    const int slot = s.DocCount - 1;
+    r.Tag = TwoDigits(slot) + "none";
+    rows_.push_back(std::move(row));
+    const int offset = (s.DocCount - 1) * 400;
+    r.Moved = view_ ? view_->CreateRowWindow(r, offset, offset) : true;
+    // The window's load handler.
+    ChgMenuEnable(true);
+
+    s.CurDanIx = static_cast<int16_t>(slot);
+    s.DanBuf[slot].SyosetsuCnt = s.CurSyosetsuCnt;
+    for (auto& m : s.DanBuf[slot].Syosetsu) ResetMeasure(m);
+    r.Closing = false;
+    r.RecoverySeq = recoveryCounter_++;
+    ReadIniSettings(s, ui_, IniPath());
+    s.KeyName[slot] = "C";
+    r.Editor = std::make_unique<RowEditor>(s, g, r.Scene, r.Items, ui_, *this, slot);
+    if (view_) {
+        view_->PrepareRowPicture(r, r.Moved);
+        view_->ShowRowWindow(r);
+    }
+    ActivateProc(r);
+    return &r;
+}
+
+RowDoc* Shell::DoFileNew() {
+    RowDoc* row = LoadNewDoc();
+    if (!row) return nullptr;
+    row->Editor->LoadKugiri();
+    if (view_) view_->RowContentChanged(*row);
+    // The note-entry dialog and the repeat-mark palette open here once they exist.
+    return row;
+}
+
+void Shell::CmdNew() { DoFileNew(); }
+void Shell::CmdOpen() { DoFileOpen(""); }
+
+void Shell::DoFileOpen(const std::string& given) {
+    std::string path = given;
+    if (path.empty()) {
+        path = ui_.OpenFileName(kTabFilter, LastDir);
+        if (path.empty()) return;
+        LastDir = FolderOf(AbsolutePath(path));
+    }
+    path = AbsolutePath(path);
+    RowDoc* row = DoFileNew();
+    if (!row) return;
+    row->Tag = row->SlotText() + path;
+    OpenTabIntoWindow(*row, path, false);
+    if (!CurProject.empty()) AddProjectFile(row->SlotText(), path);
+    Notify();
+}
+
+bool Shell::OpenTabIntoWindow(RowDoc& row, const std::string& path, bool noRedraw) {
+    const int slot = row.Slot();
+    s.CurDanIx = static_cast<int16_t>(slot);
+    row.Editor->InVisibleLabPos();
+    row.Editor->InVisibleLabInx();
+    row.Items.Clear();
+    const DanLayoutData before = s.DanLayout[slot];
+    LoadTabResult res = LoadTab(s, row.Items, path);
+    const DanLayoutData loaded = s.DanLayout[slot];
+    if (!res.ok) {
+        std::string msg = path + kMsgBreak + (res.error.empty() ? "読み込めませんでした。" : res.error);
+        ShowMsg(ui_, msg, "16");
+    }
+    s.CurDanIx = static_cast<int16_t>(slot);
+    s.CurSyosetsuCnt = static_cast<int16_t>(std::clamp<int>(s.CurSyosetsuCnt, 1, kMaxMeasures));
+    s.DanBuf[slot].SyosetsuCnt = s.CurSyosetsuCnt;
+    if (IsValidMeterId(s.MeterID)) SetmenuMeter(s.MeterID);
+    // The measure count of the file re-reads the settings, which lays the
+    // measures out evenly; the boundaries stored in the file win.
+    const int v = 9 - s.CurSyosetsuCnt;
+    if (v != VScroll1Value) {
+        VScroll1Value = v;
+        lblSyou = "小節数:" + std::to_string(s.CurSyosetsuCnt);
+        ReadIniSettings(s, ui_, IniPath());
+    }
+    DanLayoutData& lay = s.DanLayout[slot];
+    for (int m = 0; m < kMeasureSlots; ++m) {
+        if (loaded.SyosetsuLeft[m] != before.SyosetsuLeft[m]) lay.SyosetsuLeft[m] = loaded.SyosetsuLeft[m];
+        if (loaded.SyosetsuWidth[m] != before.SyosetsuWidth[m]) lay.SyosetsuWidth[m] = loaded.SyosetsuWidth[m];
+    }
+    row.Editor->UnLoadRepten();
+    row.Editor->UnLoadKugiliLine();
+    row.Editor->LoadKugiri();
+    if (!noRedraw) row.Editor->ReLayoutTAB("all");
+    row.Editor->LoadChord();
+    if (view_) view_->RowContentChanged(row);
+    Notify();
+    return res.ok;
+}
+
+void Shell::ActivateProc(RowDoc& row) {
+    if (row.Closing) return;
+    if (row.Tag.empty()) {
+        CloseRow(row);
+        return;
+    }
+    active_ = &row;
+    zorder_.erase(std::remove(zorder_.begin(), zorder_.end(), row.Id), zorder_.end());
+    zorder_.push_back(row.Id);
+    s.CurDanIx = static_cast<int16_t>(row.Slot());
+    const int cnt = std::clamp<int>(s.DanBuf[s.CurDanIx].SyosetsuCnt, 1, kMaxMeasures);
+    if (9 - cnt != VScroll1Value) VScroll1Change(9 - cnt);
+    Notify();
+}
+
+void Shell::BringRowToFront(int slot) {
+    if (RowDoc* r = RowOfSlot(slot)) {
+        if (view_) view_->BringRowToFront(*r);
+        ActivateProc(*r);
+    }
+}
+
+bool Shell::CloseRow(RowDoc& row) {
+    if (row.Closing) return true;
+    // The save question comes first: a row whose save fails stays open and
+    // nothing else changes.
+    if (AskSave && row.Caption != "frmDocument") {
+        if (ShowMsg(ui_, row.Caption + "をTABﾌｧｲﾙに保存しますか？", "36") == kIdYes) {
+            if (view_) view_->BringRowToFront(row);
+            ActivateProc(row);
+            saveFailed_ = false;
+            SaveTabFile();
+            if (saveFailed_) return false;
+        }
+    }
+    row.Closing = true;
+    Notify();  // its optDanNo button goes
+    ChgMenuEnable(false);
+    if (OpenRowCount() < 2) {
+        if (view_) view_->CloseCompanions();
+        CurProject.clear();
+    }
+    DeleteRecoveryFileOf(row);
+    const int id = row.Id;
+    if (view_) view_->DestroyRowWindow(row);
+    if (active_ == &row) active_ = nullptr;
+    zorder_.erase(std::remove(zorder_.begin(), zorder_.end(), id), zorder_.end());
+    rows_.erase(std::remove_if(rows_.begin(), rows_.end(), [id](auto& r) { return r->Id == id; }), rows_.end());
+    if (!active_ && !zorder_.empty()) {
+        if (RowDoc* next = FindRow(zorder_.back())) {
+            if (view_) view_->BringRowToFront(*next);
+            ActivateProc(*next);
+        }
+    }
+    Notify();
+    if (view_) view_->RefreshProjectList();
+    return true;
+}
+
+bool Shell::SaveTabFile() {
+    if (!active_) return false;
+    RowDoc& row = *active_;
+    s.CurDanIx = static_cast<int16_t>(row.Slot());
+    std::string path = row.Path();
+    const bool hadFile = !path.empty();
+    if (path.empty() || AskSave) {
+        std::string chosen = ui_.SaveFileName(kTabFilter, path.empty() ? LastDir : path);
+        if (chosen.empty()) return false;
+        path = AbsolutePath(chosen);
+        LastDir = FolderOf(path);
+    }
+    std::string err;
+    if (!SaveTab(s, row.Items, path, &err)) {
+        saveFailed_ = true;
+        ShowMsg(ui_,
+                row.Caption + "を保存できませんでした。" + kMsgBreak + path + kMsgBreak +
+                    (err.empty() ? std::string("書き込みエラー") : err),
+                "16");
+        return false;
+    }
+    if (!hadFile) {
+        row.Tag = row.SlotText() + path;
+        if (!CurProject.empty()) AddProjectFile(row.SlotText(), path);
+    }
+    Notify();
+    if (view_) view_->RefreshProjectList();
+    return true;
+}
+
+bool Shell::FileSave() {
+    if (!active_) return false;
+    AskSave = false;
+    bool ok = SaveTabFile();
+    AskSave = true;
+    return ok;
+}
+
+bool Shell::FileSaveTab() {
+    if (!active_) return false;
+    return SaveTabFile();
+}
+
+void Shell::FileClose() {
+    if (active_) CloseRow(*active_);
+}
+
+bool Shell::CloseAllRows() {
+    const size_t n = rows_.size();
+    for (size_t i = 0; i < n && !rows_.empty(); ++i) {
+        RowDoc* r = active_ ? active_ : (zorder_.empty() ? rows_.back().get() : FindRow(zorder_.back()));
+        if (!r) r = rows_.back().get();
+        if (!CloseRow(*r)) return false;
+    }
+    return rows_.empty();
+}
+
+void Shell::FileSaveAll() {
+    if (ShowMsg(ui_, "@0034", "36") != kIdYes) return;
+    CloseAllRows();
+}
+
+bool Shell::FileCloseAll() {
+    if (ShowMsg(ui_, "@0031", "36") != kIdYes) {
+        if (ShowMsg(ui_, "@0032", "36") == kIdYes) AskSave = false;
+    }
+    bool ok = CloseAllRows();
+    AskSave = true;
+    return ok;
+}
+
+void Shell::ChgMenuEnable(bool state) {
+    if (state || OpenRowCount() <= 1) {
+        Menu.Save = Menu.SaveAll = Menu.SaveTab = Menu.Close = Menu.CloseAll = state;
+        if (!CurProject.empty()) Menu.ProjectAdd = Menu.ProjectDel = Menu.ProjectEdit = state;
+    }
+    Notify();
+}
+
+void Shell::VScroll1Change(int value) {
+    value = std::clamp(value, 1, 8);
+    VScroll1Value = value;
+    lblSyou = "小節数:" + std::to_string(9 - value);
+    s.CurSyosetsuCnt = static_cast<int16_t>(9 - value);
+    s.DanBuf[s.CurDanIx].SyosetsuCnt = s.CurSyosetsuCnt;
+    if (active_ && !active_->Closing) {
+        ReadIniSettings(s, ui_, IniPath());
+        active_->Editor->UnLoadRepten();
+        active_->Editor->UnLoadKugiliLine();
+        active_->Editor->AfterSettingsRead();
+        if (view_) view_->RowContentChanged(*active_);
+    }
+    Notify();
+}
+
+void Shell::SetmenuMeter(int code) {
+    if (!IsValidMeterId(code)) return;
+    s.MeterID = static_cast<int16_t>(code);
+    labMeter = MeterCaption(code);
+    Notify();
+}
+
+void Shell::SetPosRhythm(int style) {
+    if (style < 1 || style > 5) return;
+    s.PosRhythm = static_cast<int16_t>(style);
+    ReadIniSettings(s, ui_, IniPath());
+    Notify();
+}
+
+// ---------------------------------------------------------------- projects
+
+void Shell::ResetAllSlots() {
+    for (auto& d : s.DanBuf) ResetRow(d);
+}
+
+void Shell::NewProjectFile() {
+    std::string path = ui_.SaveFileName(kProjectFilter, LastDir);
+    if (path.empty()) return;
+    path = AbsolutePath(path);
+    std::string err;
+    if (!WriteFileAtomically(path, "", &err)) {
+        ShowMsg(ui_, "ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙを作成できませんでした。" + std::string(kMsgBreak) + path + kMsgBreak + err, "16");
+        return;
+    }
+    LastDir = FolderOf(path);
+    CurProject = path;
+    Notify();
+    if (view_) view_->RefreshProjectList();
+}
+
+void Shell::DoFileProjectOpen(const std::string& given, bool touchRecent) {
+    if (view_) view_->SetBusy(true, kLoadingStatus);
+    ProjectLoading = true;
+    auto finish = [this] {
+        ProjectLoading = false;
+        if (view_) {
+            view_->SetBusy(false, "");
+            view_->RefreshProjectList();
+        }
+        Notify();
+    };
+    if (!CloseAllRows()) {  // a row whose save failed stays open
+        finish();
+        return;
+    }
+    ResetAllSlots();
+    s.DocCount = 0;
+    std::string path = given;
+    if (path.empty()) {
+        path = ui_.OpenFileName(kProjectFilter, LastDir);
+        if (path.empty()) {
+            finish();
+            return;
+        }
+    }
+    path = AbsolutePath(path);
+    const std::string folder = FolderOf(path);
+    LastDir = folder;
+    CurProject = path;
+    if (touchRecent) RerekiUpdate(path);
+    std::vector<std::string> lines;
+    std::string err;
+    if (!ReadProjectLines(path, lines, &err)) {
+        ShowMsg(ui_, "ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙを読み込めません。" + std::string(kMsgBreak) + path + kMsgBreak + err, "16");
+        finish();
+        return;
+    }
+    for (const auto& line : lines) {
+        // Blank lines of a hand-edited file name no row.
+        if (TrimLineEnd(line).size() <= 3) continue;
+        RowDoc* row = DoFileNew();
+        if (!row) continue;
+        const std::string file = ProjectLinePath(line, folder);
+        row->Tag = row->SlotText() + file;
+        if (!OpenTabIntoWindow(*row, file, false)) break;
+    }
+    finish();
+}
+
+void Shell::AddProjectFile(const std::string& slotText, const std::string& filePath) {
+    if (filePath.empty() || filePath == "none") {
+        ShowMsg(ui_, "@0022", "64");
+        return;
+    }
+    if (CurProject.empty()) return;
+    if (ShowMsg(ui_, "@0023", "36") != kIdYes) return;
+    std::string bytes, err;
+    std::error_code ec;
+    if (fs::exists(CurProject, ec) && !ReadWholeFile(CurProject, bytes, &err)) {
+        ShowMsg(ui_, CurProject + kMsgBreak + err, "16");
+        return;
+    }
+    if (!bytes.empty() && bytes.back() != '\n') bytes += "\r\n";
+    bytes += Utf8ToCp932(slotText + ":" + AbsolutePath(filePath)) + "\r\n";
+    if (!WriteFileAtomically(CurProject, bytes, &err)) {
+        ShowMsg(ui_, "ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙに追加できませんでした。" + std::string(kMsgBreak) + CurProject + kMsgBreak + err,
+                "16");
+        return;
+    }
+    if (view_) view_->RefreshProjectList();
+}
+
+void Shell::DoEditDelProject() {
+    if (!active_ || CurProject.empty()) return;
+    if (ShowMsg(ui_, "@0028", "36") != kIdYes) return;
+    std::string bytes, err;
+    if (!ReadWholeFile(CurProject, bytes, &err)) {
+        ShowMsg(ui_, CurProject + kMsgBreak + err, "16");
+        return;
+    }
+    const std::string name = FileNameOf(active_->Tag.size() > 2 ? active_->Tag.substr(2) : std::string());
+    std::string out;
+    for (const auto& raw : SplitRawLines(bytes)) {
+        if (raw.size() > 2 && FileNameOf(TrimLineEnd(DecodeFileText(raw.substr(2)))) == name) continue;
+        out += raw + "\r\n";
+    }
+    if (!WriteFileAtomically(CurProject, out, &err)) {
+        ShowMsg(ui_, CurProject + kMsgBreak + err, "16");
+        return;
+    }
+    if (view_) view_->DoEvents();
+    ui_.DoEvents();
+    if (active_) CloseRow(*active_);
+    if (view_) view_->RefreshProjectList();
+}
+
+void Shell::EditProjectFile() {
+    if (!CurProject.empty() && view_) view_->OpenInTextEditor(CurProject);
+}
+
+void Shell::BuildRecentMenu() {
+    RecentCaptions.clear();
+    int n = 0;
+    for (const auto& p : s.MruFiles)
+        if (!p.empty()) RecentCaptions.push_back(std::to_string(++n) + "." + p);
+    Notify();
+}
+
+void Shell::RerekiUpdate(const std::string& path) {
+    if (!path.empty()) {
+        for (int i = 3; i > 0; --i) s.MruFiles[i] = s.MruFiles[i - 1];
+        s.MruFiles[0] = path;
+    }
+    BuildRecentMenu();
+    WriteMru(s, IniPath());
+}
+
+void Shell::OpenRecent(int i) {
+    if (i < 0 || i >= static_cast<int>(RecentCaptions.size())) return;
+    const std::string path = RecentCaptions[i].substr(2);
+    DoFileProjectOpen(path);
+}
+
+std::vector<Shell::ProjectListItem> Shell::ProjectListItems() const {
+    std::vector<ProjectListItem> items;
+    if (CurProject.empty()) return items;
+    std::vector<std::string> lines;
+    if (!ReadProjectLines(CurProject, lines, nullptr)) return items;
+    for (const auto& line : lines) {
+        std::string t = TrimLineEnd(line);
+        if (t.size() <= 3) continue;
+        ProjectListItem it;
+        it.FileName = FileNameOf(t.substr(3));
+        for (auto& r : rows_)
+            if (!r->Closing && FileNameOf(r->Path()) == it.FileName) it.Caption = r->Caption;
+        items.push_back(it);
+    }
+    return items;
+}
+
+// ---------------------------------------------------------------- recovery
+
+std::string Shell::RecoveryFolder() const { return JoinPath(ProgramFolder, "Recovery"); }
+
+std::string Shell::RecoveryFileOf(int seq) const {
+    return JoinPath(RecoveryFolder(), "#rec" + TwoDigits(seq) + ".tab");
+}
+
+bool Shell::SaveRecoveryTabFile() {
+    if (!active_) return false;
+    s.CurDanIx = static_cast<int16_t>(active_->Slot());
+    std::error_code ec;
+    fs::create_directories(RecoveryFolder(), ec);
+    std::string err;
+    const std::string path = RecoveryFileOf(active_->RecoverySeq);
+    if (!SaveTab(s, active_->Items, path, &err)) {
+        ShowMsg(ui_, "リカバリー情報を書き込めませんでした。" + std::string(kMsgBreak) + path + kMsgBreak + err, "16");
+        return false;
+    }
+    return true;
+}
+
+void Shell::DeleteRecoveryFileOf(const RowDoc& row) {
+    std::error_code ec;
+    fs::remove(RecoveryFileOf(row.RecoverySeq), ec);
+}
+
+void Shell::ClearRecovery() {
+    std::error_code ec;
+    std::vector<fs::path> files;
+    for (auto it = fs::directory_iterator(RecoveryFolder(), ec); !ec && it != fs::directory_iterator();
+         it.increment(ec))
+        if (it->is_regular_file()) files.push_back(it->path());
+    for (auto& f : files) fs::remove(f, ec);
+}
+
+}  // namespace lw

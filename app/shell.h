@@ -1,0 +1,224 @@
+// The application shell without widgets: row windows as records, the file
+// commands, projects, the recent list and the recovery copies. The main
+// window implements ShellView and forwards its commands here; tests drive the
+// same object with a scripted UiPort.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "row_editor.h"
+#include "row_port.h"
+#include "row_scene.h"
+#include "session.h"
+#include "ui_port.h"
+
+namespace lw {
+
+// The per-user settings store, section "Settings".
+class UserStore {
+public:
+    virtual ~UserStore() = default;
+    virtual std::string Get(const std::string& key, const std::string& def) = 0;
+    virtual void Set(const std::string& key, const std::string& value) = 0;
+};
+
+class MemoryUserStore : public UserStore {
+public:
+    std::string Get(const std::string& key, const std::string& def) override {
+        auto it = values.find(key);
+        return it == values.end() ? def : it->second;
+    }
+    void Set(const std::string& key, const std::string& value) override { values[key] = value; }
+    std::map<std::string, std::string> values;
+};
+
+class Shell;
+
+// The document side of one row window (frmDocument).
+struct RowDoc {
+    int Id = 0;                 // handle for the view
+    std::string Caption;        // "3段目"
+    std::string Tag;            // "02" + path or "none"
+    int RecoverySeq = 0;        // labRecoverySeq
+    RowItems Items;
+    RowScene Scene;
+    std::unique_ptr<RowEditor> Editor;
+    bool Closing = false;       // a close is under way
+    bool Moved = true;          // false when the window refused to be moved
+
+    int Slot() const;
+    int RowNumber() const;      // number in the caption
+    std::string SlotText() const { return Tag.substr(0, 2); }
+    // Tag from character 3 on; "none" counts as empty.
+    std::string Path() const;
+};
+
+// What the shell asks of the windows.
+class ShellView {
+public:
+    virtual ~ShellView() = default;
+    // Creates the row window at (left, top) twips; false when it refused to
+    // be moved (maximised child windows).
+    virtual bool CreateRowWindow(RowDoc& row, int leftTwips, int topTwips) = 0;
+    // Loads the ground picture, blanks unused lines, fills picSave; sizes the
+    // window from the picture when sizeWindow.
+    virtual void PrepareRowPicture(RowDoc& row, bool sizeWindow) = 0;
+    virtual void ShowRowWindow(RowDoc& row) = 0;
+    virtual void DestroyRowWindow(RowDoc& row) = 0;
+    virtual void BringRowToFront(RowDoc& row) = 0;
+    virtual void RowContentChanged(RowDoc& row) = 0;
+    // Menus, row buttons, spinner, labels and the recent list changed.
+    virtual void StateChanged() = 0;
+    virtual void SetBusy(bool busy, const std::string& statusText) = 0;
+    virtual void RefreshProjectList() = 0;
+    // Closes the note-entry dialog, the project list and the repeat-mark dialog.
+    virtual void CloseCompanions() = 0;
+    virtual void OpenInTextEditor(const std::string& path) = 0;
+    virtual void DoEvents() {}
+};
+
+// Row-dependent menu items (ChgMenuEnable).
+struct MenuState {
+    bool Save = false, SaveAll = false, SaveTab = false, Close = false, CloseAll = false;
+    bool ProjectAdd = false, ProjectDel = false, ProjectEdit = false;
+};
+
+// Time-signature codes in menu order.
+inline constexpr std::array<int, 9> kMeterCodes = {0, 1, 2, 10, 11, 12, 20, 21, 22};
+// Layout styles (PosRhythm = index + 1).
+extern const std::array<const char*, 5> kPosRhythmCaptions;
+
+inline constexpr const char* kTabFilter = "TABﾌｧｲﾙ (*.tab)|*.tab";
+inline constexpr const char* kProjectFilter = "ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙ (*.tbp)|*.tbp";
+inline constexpr const char* kLoadingStatus = "TAB譜ﾌｧｲﾙをロード中です";
+inline constexpr const char* kRecoveryTitle = "リカバリー";
+
+class Shell : public RowPort {
+public:
+    Shell(UiPort& ui, UserStore& store);
+    ~Shell() override;
+
+    void SetView(ShellView* view) { view_ = view; }
+
+    Session s;
+    EditorGlobals g;
+    bool AskSave = true;
+    std::string CurProject;
+    bool ProjectLoading = false;
+    std::string ProgramFolder;       // current folder at start-up
+    std::string LastDir;             // last folder of a file dialog
+    MenuState Menu;
+    int VScroll1Value = 5;
+    std::string lblSyou = "小節数:4";
+    std::string labMeter = "4/4";
+    std::vector<std::string> RecentCaptions;  // recent-files items shown
+    bool DrawNote = false;                    // mnuViewDrawNote
+
+    // ---- start-up and shutdown ----
+    // The main window's load handler: settings, recent menu, menu enabling.
+    void MainLoad();
+    // Start routine steps 4 and 5.
+    void InitStartValues();
+    // Step 6: the recovery question and restore; stores the marker "1".
+    void RestoreRecovery();
+    // Shutdown step 2: marker "0", recovery copies deleted.
+    void NormalEnd();
+    std::string IniPath() const;
+
+    // ---- rows ----
+    const std::vector<std::unique_ptr<RowDoc>>& Rows() const { return rows_; }
+    RowDoc* ActiveRow() const { return active_; }
+    RowDoc* FindRow(int id) const;
+    RowDoc* RowOfSlot(int slot) const;
+    int OpenRowCount() const;
+
+    RowDoc* LoadNewDoc();
+    RowDoc* DoFileNew();
+    void DoFileOpen(const std::string& path);
+    // Loads path into the row; false when LoadTab reported an error (shown).
+    bool OpenTabIntoWindow(RowDoc& row, const std::string& path, bool noRedraw);
+    void ActivateProc(RowDoc& row);
+    // Closes a row with its save question; false when it stays open (its
+    // save failed).
+    bool CloseRow(RowDoc& row);
+    bool SaveTabFile();
+    // "保存(&S)" and "TABﾌｧｲﾙに保存する(&T)".
+    bool FileSave();
+    bool FileSaveTab();
+    void FileSaveAll();
+    // false when a row refused to close.
+    bool FileCloseAll();
+    void FileClose();
+    // Closes every row (program end / project open); false when one refused.
+    bool CloseAllRows();
+    void ChgMenuEnable(bool state);
+    void VScroll1Change(int value);
+    void SetmenuMeter(int code);
+    void SetPosRhythm(int style);
+
+    // Commands of "新規作成(&N)" and "開く(&O)": the set-up wizard's OK.
+    void CmdNew();
+    void CmdOpen();
+
+    // ---- projects ----
+    void NewProjectFile();
+    void DoFileProjectOpen(const std::string& path, bool touchRecent = true);
+    void AddProjectFile(const std::string& slotText, const std::string& filePath);
+    void DoEditAddProject() { DoFileOpen(""); }
+    void DoEditDelProject();
+    void EditProjectFile();
+    void RerekiUpdate(const std::string& path);
+    void BuildRecentMenu();
+    void OpenRecent(int i);
+    struct ProjectListItem {
+        std::string FileName, Caption;
+    };
+    std::vector<ProjectListItem> ProjectListItems() const;
+
+    // ---- recovery ----
+    std::string RecoveryFolder() const;
+    std::string RecoveryFileOf(int seq) const;
+    bool SaveRecoveryTabFile();
+    void ClearRecovery();
+    int NextRecoverySeq() const { return recoveryCounter_; }
+
+    // ---- RowPort for the row editors ----
+    void WriteRecovery() override { SaveRecoveryTabFile(); }
+    void BringRowToFront(int slot) override;
+
+private:
+    void Notify();
+    void DeleteRecoveryFileOf(const RowDoc& row);
+    void AfterMeasureCountChange();
+    void ResetAllSlots();
+    void InitRecoveryCounter();
+
+    UiPort& ui_;
+    UserStore& store_;
+    ShellView* view_ = nullptr;
+    std::vector<std::unique_ptr<RowDoc>> rows_;   // creation order
+    std::vector<int> zorder_;                     // ids, front last
+    RowDoc* active_ = nullptr;
+    int nextId_ = 1;
+    int recoveryCounter_ = 0;
+    bool recoveryCounterSet_ = false;
+    bool saveFailed_ = false;
+};
+
+// Writes text to path through a temporary file and a rename; false with a
+// description on failure. The previous file stays intact on failure.
+bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string* error);
+
+// Reads a project file into lines (CR LF or LF), decoded to UTF-8.
+bool ReadProjectLines(const std::string& path, std::vector<std::string>& lines, std::string* error);
+
+// The path of a project line made absolute with the project folder.
+std::string ProjectLinePath(const std::string& line, const std::string& projectFolder);
+
+}  // namespace lw

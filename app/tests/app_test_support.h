@@ -1,0 +1,53 @@
+// Shared pieces of the shell tests: a Qt application on the offscreen
+// platform, a scripted UI port and a working folder with the settings file.
+#pragma once
+
+#include <QApplication>
+#include <deque>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "main_window.h"
+#include "shell.h"
+#include "ui_port.h"
+
+namespace lwtest {
+
+void EnsureApp();
+
+struct ScriptedUi : lw::UiPort {
+    struct Msg {
+        std::string text;
+        int buttons;
+        std::string title;
+    };
+    std::vector<Msg> shown;
+    std::deque<int> answers;               // for message boxes, in order
+    std::deque<std::string> openAnswers;   // file-open dialogs
+    std::deque<std::string> saveAnswers;   // file-save dialogs
+    std::vector<std::string> saveProposals;
+    int openAsked = 0, saveAsked = 0;
+
+    int MessageBox(const std::string& text, int buttons, const std::string& title) override;
+    std::string OpenFileName(const std::string& filter, const std::string& startDir) override;
+    std::string SaveFileName(const std::string& filter, const std::string& proposed) override;
+};
+
+// A temporary working folder with Lutewise.ini and the ground pictures,
+// made the current folder for the test's lifetime.
+class WorkFolder {
+public:
+    WorkFolder();
+    ~WorkFolder();
+    std::filesystem::path path;
+    std::string File(const std::string& name) const { return (path / name).string(); }
+
+private:
+    std::filesystem::path old_;
+};
+
+std::string ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::string& bytes);
+
+}  // namespace lwtest
