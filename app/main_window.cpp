@@ -251,6 +251,13 @@ void MainWindow::BuildToolBar() {
     button("New", "新規作成", [this] { shell_->CmdNew(); });
     button("Open", "開く", [this] { shell_->CmdOpen(); });
     button("Save", "保存", [this] { shell_->FileSave(); });
+    button("Copy", "ｺﾋﾟｰ", [this] {
+        if (!shell_->ActiveRow()) return;
+        auto* dlg = new KoCopy(*this, this);
+        dlg->setAttribute(Qt::WA_DeleteOnClose);
+        dlg->LoadRows();
+        dlg->show();
+    });
     tbToolBar->addSeparator();
     toolGroup_ = new QActionGroup(this);
     toolGroup_->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
@@ -379,6 +386,9 @@ bool MainWindow::CreateRowWindow(RowDoc& row, int leftTwips, int topTwips) {
     sub->setObjectName(QStringLiteral("frmDocument%1").arg(row.Id));
     sub->setWindowTitle(Q(row.Caption));
     mdi_->addSubWindow(sub);
+    sub->setWindowTitle(Q(row.Caption));
+    sub->widget()->setWindowTitle(Q(row.Caption));
+    sub->setWindowIcon(ToolIcon("Kugiri"));
     subs_[row.Id] = sub;
     if (maximised) return false;
     sub->move(leftTwips / Tpp(), topTwips / Tpp());
@@ -439,6 +449,7 @@ void MainWindow::BringRowToFront(RowDoc& row) {
 void MainWindow::RowContentChanged(RowDoc& row) {
     if (RowSubWindow* sub = SubWindowOf(row.Id)) {
         sub->setWindowTitle(Q(row.Caption));
+        sub->widget()->setWindowTitle(Q(row.Caption));
         sub->Document()->update();
     }
 }
@@ -525,6 +536,23 @@ void MainWindow::OpenInTextEditor(const std::string& path) {
 }
 
 void MainWindow::DoEvents() { QCoreApplication::processEvents(); }
+
+std::vector<KoCopyHost::Row> MainWindow::OpenRows() {
+    std::vector<KoCopyHost::Row> rows;
+    for (auto& r : shell_->Rows())
+        if (!r->Closing) rows.push_back({r->Caption, r->Slot(), shell_->s.DanBuf[r->Slot()].SyosetsuCnt});
+    return rows;
+}
+
+void MainWindow::BringRowToFront(int slot) { shell_->BringRowToFront(slot); }
+
+void MainWindow::CopySyosetsu(int srcSlot, int srcMeasure, int dstSlot, int dstMeasure) {
+    RowDoc* dst = shell_->RowOfSlot(dstSlot);
+    if (!dst) return;
+    shell_->BringRowToFront(dstSlot);
+    dst->Editor->CopySyosetsu(srcSlot, srcMeasure, dstMeasure);
+    RowContentChanged(*dst);
+}
 
 void MainWindow::About() {
     QDialog dlg(this);

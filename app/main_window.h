@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "ko_copy.h"
 #include "project_list.h"
 #include "shell.h"
 
@@ -30,7 +31,7 @@ class DocumentWindow;
 class ProjectListWindow;
 class RowSubWindow;
 
-class MainWindow : public QMainWindow, public ShellView {
+class MainWindow : public QMainWindow, public ShellView, public KoCopyHost {
     Q_OBJECT
 public:
     MainWindow(UiPort& ui, UserStore& store, QWidget* parent = nullptr);
@@ -61,6 +62,11 @@ public:
     void CloseCompanions() override;
     void OpenInTextEditor(const std::string& path) override;
     void DoEvents() override;
+
+    // KoCopyHost
+    std::vector<KoCopyHost::Row> OpenRows() override;
+    void BringRowToFront(int slot) override;
+    void CopySyosetsu(int srcSlot, int srcMeasure, int dstSlot, int dstMeasure) override;
 
     QTimer* Timer1 = nullptr;
     QScrollBar* VScroll1 = nullptr;
