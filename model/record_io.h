@@ -31,6 +31,7 @@ public:
     explicit RecordWriter(std::string& out) : out_(out) {}
     RecordWriter& Text(std::string_view text);
     RecordWriter& Number(long value);
+    RecordWriter& Number(int value) { return Number(static_cast<long>(value)); }
     // Shortest decimal form that reads back as the same double ("1234.5", "600").
     RecordWriter& Number(double value);
     // Ends the record with CR LF.
