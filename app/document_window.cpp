@@ -35,6 +35,12 @@ void DocumentWindow::paintEvent(QPaintEvent*) {
         if (shell_.s.ChordFontSize > 0) fonts.chordPointSize = shell_.s.ChordFontSize;
         PaintScene(p, row->Scene, row->Items, fonts, shell_.s.TwipsPerPixelX > 0 ? shell_.s.TwipsPerPixelX : 15);
     }
+    if (!dragRect_.isNull()) {
+        const double k = Twips(1);
+        p.setPen(QPen(Qt::black, 1, Qt::DashLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(dragRect_.left() / k, dragRect_.top() / k, dragRect_.width() / k, dragRect_.height() / k));
+    }
 }
 
 bool DocumentWindow::CellAt(double x, double y, int& measure, int& index) const {
@@ -60,51 +66,165 @@ bool DocumentWindow::CellAt(double x, double y, int& measure, int& index) const 
 
 static int ButtonCode(Qt::MouseButton b) { return b == Qt::RightButton ? kRightButton : kLeftButton; }
 
-void DocumentWindow::mousePressEvent(QMouseEvent* e) {
+namespace {
+bool Inside(double x, double y, double left, double top, double width, double height) {
+    return x >= left && x < left + width && y >= top && y < top + height;
+}
+}  // namespace
+
+DocumentWindow::Hit DocumentWindow::HitTest(double x, double y) const {
+    Hit h;
+    RowDoc* row = Row();
+    if (!row) return h;
+    const RowScene& sc = row->Scene;
+    // Bar-line handles exist only in bar-line mode; they sit on top.
+    for (size_t m = 0; m < sc.labKugiri.size(); ++m) {
+        const SceneLabel& k = sc.labKugiri[m];
+        if (k.Visible && Inside(x, y, k.Left, k.Top, k.Width, k.Height))
+            return {HitKind::Kugiri, static_cast<int>(m), static_cast<int>(m), k.Left, k.Top};
+    }
+    // Free texts and repeat marks, newest in front.
+    for (size_t i = row->Items.Texts.size(); i-- > 1;) {
+        const TextItem& t = row->Items.Texts[i];
+        if (t.Visible && Inside(x, y, t.Left, t.Top, std::max(t.Width, 200.0), std::max(t.Height, 200.0)))
+            return {HitKind::Text, 0, static_cast<int>(i), t.Left, t.Top};
+    }
+    for (size_t i = row->Items.RepMarks.size(); i-- > 1;) {
+        const RepMarkItem& r = row->Items.RepMarks[i];
+        if (r.Visible && Inside(x, y, r.Left, r.Top, r.Width, r.Height))
+            return {HitKind::RepMark, 0, static_cast<int>(i), r.Left, r.Top};
+    }
+    for (size_t i = 1; i < sc.labChord.size(); ++i) {
+        const SceneLabel& c = sc.labChord[i];
+        if (c.Visible && !c.Caption.empty() && Inside(x, y, c.Left, c.Top, c.Width, c.Height))
+            return {HitKind::Chord, 0, static_cast<int>(i), c.Left, c.Top};
+    }
+    for (size_t i = 1; i < sc.picKyufu.size(); ++i) {
+        const ScenePicture& k = sc.picKyufu[i];
+        if (k.Visible && Inside(x, y, k.Left, k.Top, k.Width, k.Height))
+            return {HitKind::Kyufu, 0, static_cast<int>(i), k.Left, k.Top};
+    }
+    int m = 0, i = 0;
+    if (CellAt(x, y, m, i)) {
+        const SceneLabel& c = sc.labInx[m][i];
+        return {HitKind::Cell, m, i, c.Left, c.Top};
+    }
+    const ScenePicture& g = sc.pic5Sen_Hosoku;
+    if (g.Visible && Inside(x, y, g.Left, g.Top, g.Width, g.Height)) return {HitKind::Hosoku, 0, 0, g.Left, g.Top};
+    return h;
+}
+
+void DocumentWindow::PressAt(int button, double x, double y) {
     RowDoc* row = Row();
     if (!row || !row->Editor) return;
     shell_.ActivateProc(*row);
-    const double x = Twips(e->position().x()), y = Twips(e->position().y());
-    int m = 0, i = 0;
-    if (CellAt(x, y, m, i)) {
-        const SceneLabel& c = row->Scene.labInx[m][i];
-        pressMeasure_ = m;
-        pressIndex_ = i;
-        row->Editor->CellMouseDown(m, i, ButtonCode(e->button()), x - c.Left, y - c.Top);
-    } else {
-        pressMeasure_ = pressIndex_ = -1;
-        row->Editor->FrameMouseDown(ButtonCode(e->button()), x, y);
+    RowEditor& ed = *row->Editor;
+    press_ = HitTest(x, y);
+    pressed_ = true;
+    const double rx = x - press_.left, ry = y - press_.top;
+    switch (press_.kind) {
+        case HitKind::Cell: ed.CellMouseDown(press_.measure, press_.index, button, rx, ry); break;
+        case HitKind::Kugiri: ed.KugiriMouseDown(press_.measure, rx, ry); break;
+        case HitKind::Chord: ed.ChordMouseDown(press_.index, rx, ry); break;
+        case HitKind::Text: ed.TextMouseDown(press_.index, rx, ry); break;
+        case HitKind::RepMark: ed.RepMarkMouseDown(press_.index, rx, ry); break;
+        case HitKind::Hosoku: ed.HosokuMouseDown(button, rx, ry); break;
+        case HitKind::Kyufu: break;
+        case HitKind::Frame: ed.FrameMouseDown(button, x, y); break;
+    }
+    dragRect_ = QRectF();
+    if (button == kLeftButton && ed.Drag().kind != DragKind::None) {
+        // Outline of the dragged element follows the pointer until the drop.
+        double w = 240, h = 240;
+        const DragSource& d = ed.Drag();
+        if (d.kind == DragKind::Kugiri && d.index < static_cast<int>(row->Scene.labKugiri.size())) {
+            w = row->Scene.labKugiri[d.index].Width;
+            h = row->Scene.labKugiri[d.index].Height;
+        } else if (d.kind == DragKind::Chord && d.index < static_cast<int>(row->Scene.labChord.size())) {
+            w = row->Scene.labChord[d.index].Width;
+            h = row->Scene.labChord[d.index].Height;
+        } else if (d.kind == DragKind::Text && d.index < static_cast<int>(row->Items.Texts.size())) {
+            w = std::max(row->Items.Texts[d.index].Width, 200.0);
+            h = std::max(row->Items.Texts[d.index].Height, 200.0);
+        } else if (d.kind == DragKind::RepMark && d.index < static_cast<int>(row->Items.RepMarks.size())) {
+            w = row->Items.RepMarks[d.index].Width;
+            h = row->Items.RepMarks[d.index].Height;
+        }
+        dragGrabX_ = rx;
+        dragGrabY_ = ry;
+        dragRect_ = QRectF(x - rx, y - ry, w, h);
     }
     update();
+}
+
+void DocumentWindow::MoveAt(int buttons, double x, double y) {
+    RowDoc* row = Row();
+    if (!row || !row->Editor) return;
+    RowEditor& ed = *row->Editor;
+    if (!dragRect_.isNull()) {
+        dragRect_.moveTo(x - dragGrabX_, y - dragGrabY_);
+        update();
+        return;
+    }
+    const Hit h = HitTest(x, y);
+    switch (h.kind) {
+        case HitKind::Cell: ed.CellMouseMove(h.measure, h.index); break;
+        case HitKind::Kyufu: ed.KyufuMouseMove(h.index); break;
+        case HitKind::Hosoku: ed.HosokuMouseMove(x - h.left, y - h.top); break;
+        default: ed.FrameMouseMove(buttons, x, y); break;
+    }
+    update();
+}
+
+void DocumentWindow::ReleaseAt(int button, double x, double y) {
+    RowDoc* row = Row();
+    if (!row || !row->Editor || !pressed_) return;
+    pressed_ = false;
+    const Hit p = press_;
+    RowEditor& ed = *row->Editor;
+    const bool dragging = !dragRect_.isNull();
+    dragRect_ = QRectF();
+    if (dragging) {
+        // Dropped inside the row: the frame receives the drop.
+        if (Inside(x, y, 0, 0, Twips(width()), Twips(height()))) ed.FrameDragDrop(x, y);
+        if (RowDoc* r = Row()) shell_.RowChanged(*r);
+        update();
+        return;
+    }
+    switch (p.kind) {
+        case HitKind::Cell:
+            ed.CellMouseUp(p.measure, p.index, button);
+            if (button == kLeftButton) ed.CellClick(p.measure, p.index);
+            break;
+        case HitKind::Kyufu:
+            if (button == kLeftButton) ed.KyufuClick(p.index);
+            break;
+        case HitKind::Text:
+            if (button == kLeftButton && shell_.g.EditMode != kModeMove) ed.TextClick(p.index);
+            break;
+        case HitKind::RepMark: ed.RepMarkMouseUp(p.index, button); break;
+        case HitKind::Hosoku:
+            if (button == kRightButton) ed.HosokuMouseUp(button);
+            else ed.HosokuClick();
+            break;
+        case HitKind::Chord:
+        case HitKind::Kugiri: break;
+        case HitKind::Frame: ed.FrameMouseUp(button, x, y); break;
+    }
+    update();  // the row may have been closed by the handler: nothing else touches it
+}
+
+void DocumentWindow::mousePressEvent(QMouseEvent* e) {
+    PressAt(ButtonCode(e->button()), Twips(e->position().x()), Twips(e->position().y()));
 }
 
 void DocumentWindow::mouseMoveEvent(QMouseEvent* e) {
-    RowDoc* row = Row();
-    if (!row || !row->Editor) return;
-    const double x = Twips(e->position().x()), y = Twips(e->position().y());
-    int button = (e->buttons() & Qt::RightButton) ? kRightButton : (e->buttons() & Qt::LeftButton) ? kLeftButton : 0;
-    int m = 0, i = 0;
-    if (CellAt(x, y, m, i))
-        row->Editor->CellMouseMove(m, i);
-    else
-        row->Editor->FrameMouseMove(button, x, y);
-    update();
+    const int button = (e->buttons() & Qt::RightButton) ? kRightButton : (e->buttons() & Qt::LeftButton) ? kLeftButton : 0;
+    MoveAt(button, Twips(e->position().x()), Twips(e->position().y()));
 }
 
 void DocumentWindow::mouseReleaseEvent(QMouseEvent* e) {
-    RowDoc* row = Row();
-    if (!row || !row->Editor) return;
-    const double x = Twips(e->position().x()), y = Twips(e->position().y());
-    if (pressMeasure_ >= 0) {
-        const int m = pressMeasure_, i = pressIndex_;
-        pressMeasure_ = pressIndex_ = -1;
-        row->Editor->CellMouseUp(m, i, ButtonCode(e->button()));
-        if (e->button() == Qt::LeftButton) row->Editor->CellClick(m, i);
-    } else {
-        row->Editor->FrameMouseUp(ButtonCode(e->button()), x, y);
-    }
-    if (RowDoc* r = Row()) (void)r;  // the row may have been closed by the handler
-    update();
+    ReleaseAt(ButtonCode(e->button()), Twips(e->position().x()), Twips(e->position().y()));
 }
 
 RowSubWindow::RowSubWindow(Shell& shell, int rowId, QWidget* parent)

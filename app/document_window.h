@@ -28,13 +28,32 @@ protected:
     void mouseMoveEvent(QMouseEvent*) override;
     void mouseReleaseEvent(QMouseEvent*) override;
 
+public:
+    // What a point of the row window hits, front to back.
+    enum class HitKind { Frame, Cell, Kugiri, Chord, Text, RepMark, Kyufu, Hosoku };
+    struct Hit {
+        HitKind kind = HitKind::Frame;
+        int measure = 0, index = 0;
+        double left = 0, top = 0;  // the element's top-left (twips)
+    };
+    Hit HitTest(double x, double y) const;
+
+    // Mouse handling in window twips, shared by the Qt events and tests.
+    void PressAt(int button, double x, double y);
+    void MoveAt(int buttons, double x, double y);
+    void ReleaseAt(int button, double x, double y);
+
 private:
     double Twips(double px) const;
     // The visible labInx cell under a point (twips); false when none.
     bool CellAt(double x, double y, int& measure, int& index) const;
     Shell& shell_;
     int rowId_;
-    int pressMeasure_ = -1, pressIndex_ = -1;
+    Hit press_;
+    bool pressed_ = false;
+    // Outline of the element being dragged (twips), shown while dragging.
+    QRectF dragRect_;
+    double dragGrabX_ = 0, dragGrabY_ = 0;
 };
 
 // The MDI child that holds a row window; closing it runs the row's close

@@ -1,8 +1,10 @@
 #include "main_window.h"
 
+
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QCursor>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDialog>
@@ -11,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
@@ -26,6 +29,7 @@
 
 #include "document_window.h"
 #include "icons.h"
+#include "ko_key.h"
 #include "messages.h"
 #include "paths.h"
 #include "project_list.h"
@@ -78,6 +82,12 @@ int MainWindow::Tpp() const { return shell_->s.TwipsPerPixelX > 0 ? shell_->s.Tw
 
 QAction* MainWindow::action(const QString& objectName) const { return findChild<QAction*>(objectName); }
 
+namespace {
+const char* const kDeleteMeasureCaptions[8] = {"１小節目を削除する", "２小節目を削除する", "３小節目を削除する",
+                                               "４小節目を削除する", "５小節目を削除する", "６小節目を削除する",
+                                               "７小節目を削除する", "８小節目を削除する"};
+}  // namespace
+
 RowSubWindow* MainWindow::SubWindowOf(int rowId) const { return subs_.value(rowId); }
 
 void MainWindow::BuildMenus() {
@@ -116,6 +126,17 @@ void MainWindow::BuildMenus() {
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
     edit->setObjectName("mnuEdit");
+    add(edit, "mnuEditCopy", "ｺﾋﾟｰ(&C)", [this] { ShowKoCopy(); });
+    QMenu* del = edit->addMenu(QStringLiteral("小節の内容を削除する..."));
+    del->setObjectName("mnuEditDelete");
+    for (int i = 0; i < 8; ++i) {
+        QAction* a = del->addAction(QString::fromUtf8(kDeleteMeasureCaptions[i]));
+        a->setObjectName(QStringLiteral("mnuEditDeleteSyosetsu%1").arg(i));
+        connect(a, &QAction::triggered, this, [this, i] { shell_->DeleteSyosetsuCmd(i); });
+        mnuEditDeleteSyosetsu[i] = a;
+    }
+    add(edit, "mnuEditItyou", "移調(&M)", [this] { mnuEditItyou(); });
+    edit->addSeparator();
     add(edit, "mnuEditAddProject", "ﾌﾟﾛｼﾞｪｸﾄに追加する(&A)", [&sh] { sh.DoEditAddProject(); });
     add(edit, "mnuEditDelProject", "ﾌﾟﾛｼﾞｪｸﾄから削除する(&D)", [&sh] { sh.DoEditDelProject(); });
     add(edit, "mnuEditProject", "ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙを編集する。(&P)", [&sh] { sh.EditProjectFile(); });
@@ -251,13 +272,7 @@ void MainWindow::BuildToolBar() {
     button("New", "新規作成", [this] { shell_->CmdNew(); });
     button("Open", "開く", [this] { shell_->CmdOpen(); });
     button("Save", "保存", [this] { shell_->FileSave(); });
-    button("Copy", "ｺﾋﾟｰ", [this] {
-        if (!shell_->ActiveRow()) return;
-        auto* dlg = new KoCopy(*this, this);
-        dlg->setAttribute(Qt::WA_DeleteOnClose);
-        dlg->LoadRows();
-        dlg->show();
-    });
+    button("Copy", "ｺﾋﾟｰ", [this] { ShowKoCopy(); });
     tbToolBar->addSeparator();
     toolGroup_ = new QActionGroup(this);
     toolGroup_->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
@@ -482,6 +497,7 @@ void MainWindow::StateChanged() {
     lblSyou->setText(Q(sh.lblSyou));
     labMeter->setText(Q(sh.labMeter));
     for (auto* a : mnuSeteiMeter) a->setChecked(a->data().toInt() == sh.s.MeterID);
+    for (int i = 0; i < 8; ++i) mnuEditDeleteSyosetsu[i]->setVisible(i < sh.s.CurSyosetsuCnt);
     for (int i = 0; i < 5; ++i) mnuSeteiPosRhythm[i]->setChecked(sh.s.PosRhythm == i + 1);
     for (int i = 0; i < 4; ++i) {
         const bool on = i < static_cast<int>(sh.RecentCaptions.size());
@@ -552,6 +568,53 @@ void MainWindow::CopySyosetsu(int srcSlot, int srcMeasure, int dstSlot, int dstM
     shell_->BringRowToFront(dstSlot);
     dst->Editor->CopySyosetsu(srcSlot, srcMeasure, dstMeasure);
     RowContentChanged(*dst);
+}
+
+void MainWindow::ShowKoCopy() {
+    if (!shell_->ActiveRow()) return;
+    auto* dlg = new KoCopy(*this, this);
+    dlg->setAttribute(Qt::WA_DeleteOnClose);
+    dlg->LoadRows();
+    dlg->show();
+}
+
+void MainWindow::mnuEditItyou() {
+    if (!IsDanOpen(shell_->OpenRowCount(), 1)) return;
+    KoKey dlg(shell_->s, ui_, *shell_, this);
+    dlg.SetTag("1");
+    dlg.exec();
+    if (RowDoc* r = shell_->ActiveRow()) {
+        r->Editor->Refresh();
+        RowContentChanged(*r);
+    }
+}
+
+void MainWindow::ShowFramePopup() {
+    RowDoc* row = shell_->ActiveRow();
+    if (!row) return;
+    QMenu menu(this);
+    menu.setObjectName("menuPup");
+    menu.addAction(QStringLiteral("ｺﾋﾟｰ(&C)"), this, [this] { ShowKoCopy(); })->setObjectName("menuPupCopy");
+    QMenu* del = menu.addMenu(QStringLiteral("小節の内容を削除する..."));
+    for (int i = 0; i < shell_->s.CurSyosetsuCnt && i < 8; ++i)
+        del->addAction(QString::fromUtf8(kDeleteMeasureCaptions[i]), this, [this, i] { shell_->DeleteSyosetsuCmd(i); })
+            ->setObjectName(QStringLiteral("menuPupDeleteSyousetsu%1").arg(i));
+    menu.addAction(QStringLiteral("最新の情報に更新(&R)"), this, [this] {
+            if (RowDoc* r = shell_->ActiveRow()) {
+                r->Editor->Refresh();
+                RowContentChanged(*r);
+            }
+        })->setObjectName("menuPupRfresh");
+    menu.exec(QCursor::pos());
+}
+
+void MainWindow::ShowRepMarkPopup(RowDoc& row, int markIndex) {
+    const int id = row.Id;
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("削除(&D)"), this, [this, id, markIndex] {
+        if (RowDoc* r = shell_->FindRow(id)) shell_->DeleteRepMark(*r, markIndex);
+    });
+    menu.exec(QCursor::pos());
 }
 
 void MainWindow::About() {

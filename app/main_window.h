@@ -62,6 +62,15 @@ public:
     void CloseCompanions() override;
     void OpenInTextEditor(const std::string& path) override;
     void DoEvents() override;
+    void ShowFramePopup() override;
+    void ShowRepMarkPopup(RowDoc& row, int markIndex) override;
+
+    // "ｺﾋﾟｰ(&C)": the measure-copy window, when a row is open.
+    void ShowKoCopy();
+    // "移調(&M)": the key dialog for transposition, then a refresh.
+    void mnuEditItyou();
+    // Measure-deletion items of the Edit menu (index = measure).
+    QAction* mnuEditDeleteSyosetsu[8] = {};
 
     // KoCopyHost
     std::vector<KoCopyHost::Row> OpenRows() override;

@@ -365,6 +365,32 @@ void Shell::BringRowToFront(int slot) {
     }
 }
 
+void Shell::DeleteSyosetsuCmd(int measure) {
+    if (!IsDanOpen(OpenRowCount(), 1) || !active_ || !active_->Editor) return;
+    if (measure < 0 || measure >= s.CurSyosetsuCnt) return;
+    active_->Editor->DeleteSyosetsu(measure);
+    RowChanged(*active_);
+}
+
+void Shell::DeleteRepMark(RowDoc& row, int markIndex) {
+    if (markIndex < 1 || markIndex >= static_cast<int>(row.Items.RepMarks.size())) return;
+    // Only visible marks belong to the row; a hidden one is not saved.
+    row.Items.RepMarks[markIndex].Visible = false;
+    RowChanged(row);
+}
+
+void Shell::RowChanged(RowDoc& row) {
+    if (view_) view_->RowContentChanged(row);
+}
+
+void Shell::ShowFramePopup() {
+    if (view_) view_->ShowFramePopup();
+}
+
+void Shell::ShowRepMarkPopup(int markIndex) {
+    if (view_ && active_) view_->ShowRepMarkPopup(*active_, markIndex);
+}
+
 bool Shell::CloseRow(RowDoc& row) {
     if (row.Closing) return true;
     // The save question comes first: a row whose save fails stays open and

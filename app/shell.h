@@ -81,6 +81,9 @@ public:
     virtual void CloseCompanions() = 0;
     virtual void OpenInTextEditor(const std::string& path) = 0;
     virtual void DoEvents() {}
+    // Pop-up menus of a row window, at the mouse pointer.
+    virtual void ShowFramePopup() {}
+    virtual void ShowRepMarkPopup(RowDoc& row, int markIndex) {}
 };
 
 // Row-dependent menu items (ChgMenuEnable).
@@ -188,9 +191,19 @@ public:
     void ClearRecovery();
     int NextRecoverySeq() const { return recoveryCounter_; }
 
+    // ---- measure commands of the Edit menu and the frame pop-up ----
+    // "１小節目を削除する" ... "８小節目を削除する": clears measure m of the active row.
+    void DeleteSyosetsuCmd(int measure);
+    // "削除(&D)" of the repeat-mark pop-up.
+    void DeleteRepMark(RowDoc& row, int markIndex);
+    // Repaints a row whose scene or items changed.
+    void RowChanged(RowDoc& row);
+
     // ---- RowPort for the row editors ----
     void WriteRecovery() override { SaveRecoveryTabFile(); }
     void BringRowToFront(int slot) override;
+    void ShowFramePopup() override;
+    void ShowRepMarkPopup(int markIndex) override;
 
 private:
     void Notify();
