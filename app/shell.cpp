@@ -10,6 +10,7 @@
 
 #include "messages.h"
 #include "paths.h"
+#include "safe_file.h"
 #include "settings.h"
 #include "tab_file.h"
 #include "text_codec.h"
@@ -95,33 +96,6 @@ std::string RowDoc::Path() const {
 }
 
 // ---------------------------------------------------------------- helpers
-
-bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string* error) {
-    const std::string tmp = path + ".tmp~";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            if (error) *error = std::strerror(errno);
-            return false;
-        }
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            if (error) *error = std::strerror(errno ? errno : EIO);
-            out.close();
-            std::remove(tmp.c_str());
-            return false;
-        }
-    }
-    std::error_code ec;
-    fs::rename(tmp, path, ec);
-    if (ec) {
-        if (error) *error = ec.message();
-        std::remove(tmp.c_str());
-        return false;
-    }
-    return true;
-}
 
 bool ReadProjectLines(const std::string& path, std::vector<std::string>& lines, std::string* error) {
     std::string bytes;
@@ -548,7 +522,7 @@ void Shell::NewProjectFile() {
     if (path.empty()) return;
     path = AbsolutePath(path);
     std::string err;
-    if (!WriteFileAtomically(path, "", &err)) {
+    if (!WriteFileReplacing(path, "", &err)) {
         ShowMsg(ui_, "ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙを作成できませんでした。" + std::string(kMsgBreak) + path + kMsgBreak + err, "16");
         return;
     }
@@ -622,7 +596,7 @@ void Shell::AddProjectFile(const std::string& slotText, const std::string& fileP
     }
     if (!bytes.empty() && bytes.back() != '\n') bytes += "\r\n";
     bytes += Utf8ToCp932(slotText + ":" + AbsolutePath(filePath)) + "\r\n";
-    if (!WriteFileAtomically(CurProject, bytes, &err)) {
+    if (!WriteFileReplacing(CurProject, bytes, &err)) {
         ShowMsg(ui_, "ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙに追加できませんでした。" + std::string(kMsgBreak) + CurProject + kMsgBreak + err,
                 "16");
         return;
@@ -644,7 +618,7 @@ void Shell::DoEditDelProject() {
         if (raw.size() > 2 && FileNameOf(TrimLineEnd(DecodeFileText(raw.substr(2)))) == name) continue;
         out += raw + "\r\n";
     }
-    if (!WriteFileAtomically(CurProject, out, &err)) {
+    if (!WriteFileReplacing(CurProject, out, &err)) {
         ShowMsg(ui_, CurProject + kMsgBreak + err, "16");
         return;
     }

@@ -224,9 +224,6 @@ private:
     bool saveFailed_ = false;
 };
 
-// Writes text to path through a temporary file and a rename; false with a
-// description on failure. The previous file stays intact on failure.
-bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string* error);
 
 // Reads a project file into lines (CR LF or LF), decoded to UTF-8.
 bool ReadProjectLines(const std::string& path, std::vector<std::string>& lines, std::string* error);

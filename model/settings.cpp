@@ -15,6 +15,7 @@
 
 #include "messages.h"
 #include "paths.h"
+#include "safe_file.h"
 #include "text_codec.h"
 
 namespace lw {
@@ -151,45 +152,6 @@ void FindSection(const IniText& t, const std::string& section, size_t& begin, si
         if (EqualsNoCase(l.name, section)) begin = i + 1;
     }
     if (begin != std::string::npos) end = t.lines.size();
-}
-
-bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    // Replace the file a link points to, not the link.
-    fs::path target = path;
-    if (fs::is_symlink(target, ec)) {
-        fs::path resolved = fs::weakly_canonical(target, ec);
-        if (!ec) target = resolved;
-    }
-    mode_t mode = 0644;
-    struct stat st {};
-    if (::stat(target.c_str(), &st) == 0) mode = st.st_mode & 07777;
-
-    std::string tmpl = target.string() + ".XXXXXX";
-    std::vector<char> name(tmpl.begin(), tmpl.end());
-    name.push_back('\0');
-    int fd = ::mkstemp(name.data());
-    if (fd < 0) return false;
-    bool ok = true;
-    const char* p = bytes.data();
-    size_t left = bytes.size();
-    while (ok && left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            ok = false;
-        } else {
-            p += n;
-            left -= static_cast<size_t>(n);
-        }
-    }
-    if (ok && ::fchmod(fd, mode) != 0) ok = false;
-    if (ok && ::fsync(fd) != 0) ok = false;
-    if (::close(fd) != 0) ok = false;
-    if (ok && std::rename(name.data(), target.c_str()) != 0) ok = false;
-    if (!ok) ::unlink(name.data());
-    return ok;
 }
 
 // Plain decimal integer within the 16-bit range; blanks around it allowed.
@@ -348,7 +310,7 @@ bool ProfileFile::Write(const std::string& path, const std::string& sectionIn,
 
     std::string out = t.bom;
     for (const IniLine& l : t.lines) out += l.raw + l.eol;
-    return WriteFileAtomic(path, out);
+    return WriteFileReplacing(path, out);
 }
 
 std::string CurrentIniPath() { return JoinPath(CurrentFolder(), "Lutewise.ini"); }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "record_io.h"
+#include "safe_file.h"
 #include "session.h"
 
 namespace lw {
@@ -60,8 +61,5 @@ void AppendPositionRecords(std::string& out, const Session& s, int slot, int mea
 // slots 0..DocCount-1. Leaves CurDanIx at DocCount-1 as the editor does.
 bool WritePlayFile(Session& s, const std::string& folder, std::string* error = nullptr);
 
-// Replaces path by bytes through a temporary file in the same folder and a
-// rename; the previous file stays intact when anything fails.
-bool WriteFileReplacing(const std::string& path, std::string_view bytes, std::string* error = nullptr);
 
 }  // namespace lw
