@@ -214,6 +214,15 @@ void DocumentWindow::ReleaseAt(int button, double x, double y) {
     update();  // the row may have been closed by the handler: nothing else touches it
 }
 
+void DocumentWindow::leaveEvent(QEvent*) {
+    // The cross-hair follows the pointer only while it is over the row.
+    if (RowDoc* row = Row()) {
+        row->Scene.lineBeemTate.Visible = false;
+        row->Scene.lineBeemYoko.Visible = false;
+        update();
+    }
+}
+
 void DocumentWindow::mousePressEvent(QMouseEvent* e) {
     PressAt(ButtonCode(e->button()), Twips(e->position().x()), Twips(e->position().y()));
 }

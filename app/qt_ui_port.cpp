@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 
 namespace lw {
@@ -55,6 +56,11 @@ int QtUiPort::MessageBox(const std::string& text, int buttons, const std::string
     } else {
         box.setStandardButtons(QMessageBox::Ok);
     }
+    // The buttons speak the program's language whatever the system's is.
+    if (auto* b = box.button(QMessageBox::Yes)) b->setText(QStringLiteral("はい(&Y)"));
+    if (auto* b = box.button(QMessageBox::No)) b->setText(QStringLiteral("いいえ(&N)"));
+    if (auto* b = box.button(QMessageBox::Cancel)) b->setText(QStringLiteral("キャンセル"));
+    if (auto* b = box.button(QMessageBox::Ok)) b->setText(QStringLiteral("OK"));
     const int r = box.exec();
     switch (r) {
         case QMessageBox::Yes: return kIdYes;

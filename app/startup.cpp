@@ -4,6 +4,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QFileInfo>
 #include <QSettings>
 #include <QTimer>
@@ -97,6 +100,11 @@ int RunEditor(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Lutewise"));
     QApplication::setOrganizationName(QStringLiteral("Lutewise"));
     InstallFontSubstitutions();
+    // Qt's own texts (file dialogs, standard buttons) in Japanese, like ours.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
 
     QtUiPort ui;
     QtUserStore store;

@@ -7,6 +7,7 @@ PKGS=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   librtmidi-dev libfluidsynth-dev timgm6mb-soundfont
   fonts-ipafont fonts-liberation lilypond-fonts
+  qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick
 )
