@@ -76,6 +76,7 @@ public:
     std::vector<KoCopyHost::Row> OpenRows() override;
     void BringRowToFront(int slot) override;
     void CopySyosetsu(int srcSlot, int srcMeasure, int dstSlot, int dstMeasure) override;
+    int ActiveSlot() override { return shell_->ActiveRow() ? shell_->ActiveRow()->Slot() : -1; }
 
     QTimer* Timer1 = nullptr;
     QScrollBar* VScroll1 = nullptr;

@@ -70,17 +70,23 @@ KoCopy::KoCopy(KoCopyHost& host, QWidget* parent) : QDialog(parent), host_(host)
     OK = new QPushButton("OK", this);
     OK->setObjectName("OK");
     auto* grid = new QGridLayout(this);
-    grid->addWidget(cmbMoto, 0, 0, 1, 8);
-    grid->addWidget(cmbSaki, 2, 0, 1, 8);
+    // Column 0 names the rows; columns 1..8 hold one tile per measure.
+    grid->addWidget(new QLabel(QStringLiteral("コピー元"), this), 0, 0);
+    grid->addWidget(cmbMoto, 0, 1, 1, 8);
+    grid->addWidget(new QLabel(QStringLiteral("コピー先"), this), 2, 0);
+    grid->addWidget(cmbSaki, 2, 1, 1, 8);
     for (int k = 0; k < 8; ++k) {
         picSyosetsuMoto[k] = new MeasureTile(*this, true, k, this);
         picSyosetsuMoto[k]->setObjectName(QString("picSyosetsuMoto_%1").arg(k));
         picSyosetsuSaki[k] = new MeasureTile(*this, false, k, this);
         picSyosetsuSaki[k]->setObjectName(QString("picSyosetsuSaki_%1").arg(k));
-        grid->addWidget(picSyosetsuMoto[k], 1, k);
-        grid->addWidget(picSyosetsuSaki[k], 3, k);
+        grid->addWidget(picSyosetsuMoto[k], 1, k + 1);
+        grid->addWidget(picSyosetsuSaki[k], 3, k + 1);
+        grid->setColumnStretch(k + 1, 1);
     }
-    grid->addWidget(OK, 4, 7);
+    auto* hint = new QLabel(QStringLiteral("小節をコピー元からコピー先へドラッグしてください。"), this);
+    grid->addWidget(hint, 4, 0, 1, 7);
+    grid->addWidget(OK, 4, 7, 1, 2);
     connect(cmbMoto, &QComboBox::currentIndexChanged, this, [this] { SyosetsuSetei(true); });
     connect(cmbSaki, &QComboBox::currentIndexChanged, this, [this] {
         SyosetsuSetei(false);
@@ -96,6 +102,12 @@ void KoCopy::LoadRows() {
         c->clear();
         for (const auto& r : host_.OpenRows()) c->addItem(QString::fromStdString(r.caption), r.slot);
         c->setCurrentIndex(-1);
+    }
+    // Start from the active row on both sides, the usual case.
+    const int active = host_.ActiveSlot();
+    for (QComboBox* c : {cmbMoto, cmbSaki}) {
+        const QSignalBlocker block(c);
+        c->setCurrentIndex(c->findData(active));
     }
     SyosetsuSetei(true);
     SyosetsuSetei(false);

@@ -29,6 +29,8 @@ public:
     // Brings the destination row's window to the front and runs its
     // RowEditor::CopySyosetsu.
     virtual void CopySyosetsu(int srcSlot, int srcMeasure, int dstSlot, int dstMeasure) = 0;
+    // Slot of the active row (-1 when none): both sides start there.
+    virtual int ActiveSlot() { return -1; }
 };
 
 class KoCopy;
