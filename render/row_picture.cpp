@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "stamps.h"
@@ -49,6 +50,31 @@ void DrawStampIn(QPainter& p, Stamp s, const QRectF& r) {
     p.setCompositionMode(QPainter::CompositionMode_Multiply);
     p.drawImage(at, img);
     p.restore();
+}
+
+// Fret numbers repeat ("0" .. "24"), so each caption is drawn once per font
+// into a small picture with the white ground that hides the string line
+// behind it, and copied from then on: a full row repaints in a fraction of a
+// millisecond instead of laying out a thousand texts.
+const QImage& FretLabelImage(const std::string& caption, const QFont& font) {
+    static std::map<std::pair<int, std::string>, QImage> cache;
+    const auto key = std::make_pair(font.pixelSize(), caption);
+    auto it = cache.find(key);
+    if (it != cache.end()) return it->second;
+    QFontMetricsF m(font);
+    const QString t = QString::fromStdString(caption);
+    const int w = int(std::ceil(m.horizontalAdvance(t))) + 2;
+    const int h = int(std::ceil(m.height()));
+    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    const double band = m.ascent() + 1;
+    p.fillRect(QRectF(0, (h - band) / 2.0, w, band), Qt::white);
+    p.setFont(font);
+    p.setPen(Qt::black);
+    p.drawText(QRectF(0, 0, w, h), Qt::AlignCenter, t);
+    p.end();
+    return cache.emplace(key, std::move(img)).first->second;
 }
 
 }  // namespace
@@ -145,16 +171,9 @@ void PaintScene(QPainter& p, const RowScene& scene, const RowItems& items, const
         const SceneLabel& l = scene.labPos[i];
         if (!l.Visible || l.Caption.empty()) continue;
         list.push_back({l.Z, order++, [&p, &l, &flet, tpp] {
-                            QRectF r = PxRect(l.Left, l.Top, l.Width, l.Height, tpp);
-                            QFontMetricsF m(flet);
-                            const QString t = QString::fromStdString(l.Caption);
-                            // The label's white ground hides the string line behind the number.
-                            QRectF tr(0, 0, m.horizontalAdvance(t) + 2, std::min(r.height(), m.ascent() + 1));
-                            tr.moveCenter(r.center());
-                            p.fillRect(tr, Qt::white);
-                            p.setFont(flet);
-                            p.setPen(Qt::black);
-                            p.drawText(r, Qt::AlignCenter, t);
+                            const QImage& img = FretLabelImage(l.Caption, flet);
+                            const QPointF c = PxRect(l.Left, l.Top, l.Width, l.Height, tpp).center();
+                            p.drawImage(QPointF(std::round(c.x() - img.width() / 2.0), std::round(c.y() - img.height() / 2.0)), img);
                         }});
     }
     for (size_t i = 1; i < scene.picKyufu.size(); ++i) {
