@@ -1,4 +1,4 @@
-// The editor's side of Fretcalc (Parts 3.1, 3.2): UTF-8 in and out.
+// The editor's side of Fretcalc: UTF-8 in and out.
 //
 // Every call into libFretcalc.so goes through these functions; they convert
 // the editor's UTF-8 text (♯ U+266F, ♭ U+266D, △ U+25B3) to Shift-JIS, pad it

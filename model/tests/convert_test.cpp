@@ -9,35 +9,14 @@
 
 #include "convert.h"
 #include "record_io.h"
+#include "file_helpers.h"
 #include "tab_file.h"
 
 using namespace lw;
+using namespace lwtest;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-void WriteAll(const fs::path& p, std::string_view bytes) {
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> out;
-    for (size_t start = 0; start < text.size();) {
-        size_t e = text.find("\r\n", start);
-        if (e == std::string::npos) e = text.size();
-        out.push_back(text.substr(start, e - start));
-        start = e + 2;
-    }
-    return out;
-}
 
 std::vector<std::string> Fields(std::string_view line) {
     FieldReader r(line);

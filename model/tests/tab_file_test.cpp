@@ -12,25 +12,15 @@
 #include <sstream>
 
 #include "record_io.h"
+#include "file_helpers.h"
 #include "tab_file.h"
 #include "text_codec.h"
 
 using namespace lw;
+using namespace lwtest;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-void WriteAll(const fs::path& p, std::string_view bytes) {
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 // All fields of a text as the reader sees them.
 std::vector<std::string> Fields(std::string_view text) {
@@ -38,18 +28,6 @@ std::vector<std::string> Fields(std::string_view text) {
     std::vector<std::string> out;
     std::string f;
     while (!r.AtEnd() && r.Next(f)) out.push_back(f);
-    return out;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> out;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t e = text.find("\r\n", start);
-        if (e == std::string::npos) e = text.size();
-        out.push_back(text.substr(start, e - start));
-        start = e + 2;
-    }
     return out;
 }
 
