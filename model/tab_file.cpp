@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +21,20 @@ namespace lw {
 namespace {
 
 int ClampInt(int v, int lo, int hi) { return std::min(std::max(v, lo), hi); }
+
+// Window positions and sizes are 16-bit twips; fractions are kept as read.
+bool IsWindowUnit(double v) { return v >= INT16_MIN && v <= INT16_MAX; }
+// The largest point size a label's font takes.
+constexpr double kMaxFontSize = 2160;
+
+// A number already read from the file into a 16-bit integer, rounded half to even.
+bool ToInt16Value(double d, int16_t& out) {
+    if (!(d >= -32768.5 && d <= 32767.5)) return false;
+    const double r = std::nearbyint(d);
+    if (r < INT16_MIN || r > INT16_MAX) return false;
+    out = static_cast<int16_t>(r);
+    return true;
+}
 
 // Measures in use as far as the arrays go: a count outside 1..8 never gets
 // here from a file, but a session could hold one.
@@ -114,9 +129,12 @@ private:
             for (int k = 0; k < 7; ++k)
                 if (!r.Next(f[k])) return FailField(at, FieldError::EndOfFile, "");
             double v[4], size = 0;
-            for (int k = 0; k < 4; ++k)
+            for (int k = 0; k < 4; ++k) {
                 if (!ParseNumber(f[1 + k], v[k])) return FailField(at, FieldError::NotNumber, "テキストの位置");
+                if (!IsWindowUnit(v[k])) return FailField(at, FieldError::OutOfRange, "テキストの位置");
+            }
             if (!ParseNumber(f[6], size)) return FailField(at, FieldError::NotNumber, "テキストの文字サイズ");
+            if (!(size >= 0 && size <= kMaxFontSize)) return FailField(at, FieldError::OutOfRange, "テキストの文字サイズ");
             TextItem t;
             t.Top = v[0], t.Left = v[1], t.Height = v[2], t.Width = v[3];
             t.Caption = f[5];
@@ -129,8 +147,10 @@ private:
             for (int k = 0; k < 6; ++k)
                 if (!r.Next(f[k])) return FailField(at, FieldError::EndOfFile, "");
             double v[4];
-            for (int k = 0; k < 4; ++k)
+            for (int k = 0; k < 4; ++k) {
                 if (!ParseNumber(f[1 + k], v[k])) return FailField(at, FieldError::NotNumber, "反復記号の位置");
+                if (!IsWindowUnit(v[k])) return FailField(at, FieldError::OutOfRange, "反復記号の位置");
+            }
             int16_t kind = 0;
             if ((e = ToInt16(f[5], kind)) != FieldError::None) return FailField(at, e, "反復記号の種類");
             RepMarkItem m;
@@ -147,15 +167,19 @@ private:
         TextRecord S;
         FieldError e = ReadTextRecord(r, RecordFieldCount(s_.MaxStringIx), S);
         if (e != FieldError::None) return FailField(at, e, "");
-        // Convert every measure position before storing any of the record.
-        std::array<int16_t, kMeasureSlots + 1> left{};
+        // Convert every measure position before storing any of the record. A
+        // stored 0 keeps the position the settings gave; the width is the
+        // difference of the stored values, rounded once.
+        std::array<double, kMeasureSlots + 1> raw{};
         for (int m = 0; m <= count; ++m)
-            if ((e = ToInt16(S[20 + m], left[m])) != FieldError::None) return FailField(at, e, "小節の位置");
+            if (!ParseNumber(S[20 + m], raw[m])) return FailField(at, FieldError::NotNumber, "小節の位置");
+        std::array<int16_t, kMeasureSlots + 1> left{};
         std::array<int16_t, kMeasureSlots> width{};
-        for (int m = 0; m < count; ++m) {
-            const int w = left[m + 1] - left[m];
-            if (left[m] != 0 && (w < INT16_MIN || w > INT16_MAX)) return FailField(at, FieldError::OutOfRange, "小節の幅");
-            width[m] = static_cast<int16_t>(w);
+        for (int m = 0; m <= count; ++m) {
+            if (raw[m] == 0) continue;
+            if (!ToInt16Value(raw[m], left[m])) return FailField(at, FieldError::OutOfRange, "小節の位置");
+            if (m < count && !ToInt16Value(raw[m + 1] - raw[m], width[m]))
+                return FailField(at, FieldError::OutOfRange, "小節の幅");
         }
         DanData& dan = s_.CurDan();
         DanLayoutData& lay = s_.CurLayout();
@@ -163,7 +187,7 @@ private:
             SyosetsuData& ms = dan.Syosetsu[m];
             ms.Chord1 = S[2 * m];
             ms.Chord2 = S[2 * m + 1];
-            if (left[m] != 0) {
+            if (raw[m] != 0) {
                 lay.SyosetsuLeft[m] = left[m];
                 lay.SyosetsuWidth[m] = width[m];
             }
@@ -175,7 +199,7 @@ private:
                 ms.BarFlag[kBarEndMark] = on(7);
             }
         }
-        if (left[count] != 0) lay.SyosetsuLeft[count] = left[count];
+        if (raw[count] != 0) lay.SyosetsuLeft[count] = left[count];
         return true;
     }
 
@@ -377,7 +401,7 @@ std::string SerializeTab(const Session& s, const RowItems& items) {
     AppendTextRecord(out, S, s.MaxStringIx);
 
     AppendPositionRecords(out, s, slot, count);
-    return Utf8ToCp932(out);
+    return EncodeFileText(out);
 }
 
 bool SaveTab(const Session& s, const RowItems& items, const std::string& path, std::string* error) {

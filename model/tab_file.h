@@ -50,7 +50,8 @@ LoadTabResult LoadTabFromBytes(Session& s, RowItems& items, std::string_view byt
 // with a description on failure.
 bool SaveTab(const Session& s, const RowItems& items, const std::string& path, std::string* error = nullptr);
 
-// Serialises the active row exactly as SaveTab writes it (CP932 bytes).
+// Serialises the active row exactly as SaveTab writes it: CP932 bytes, or
+// UTF-8 when a text holds characters CP932 cannot.
 std::string SerializeTab(const Session& s, const RowItems& items);
 
 // Appends the position records of measures 0..measureCount-1 of slot, each

@@ -108,8 +108,21 @@ bool IsValidUtf8(std::string_view s) {
 }
 
 std::string DecodeFileText(std::string_view bytes) {
-    if (IsValidUtf8(bytes)) return std::string(bytes);
+    if (IsValidUtf8(bytes)) {
+        // Text editors often put a byte-order mark in front of UTF-8.
+        if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+        return std::string(bytes);
+    }
     return Cp932ToUtf8(bytes);
+}
+
+std::string EncodeFileText(std::string_view utf8) {
+    if (IsAscii(utf8)) return std::string(utf8);
+    std::string cp932 = Utf8ToCp932(utf8);
+    // Also catches CP932 bytes that happen to form valid UTF-8 (a few
+    // half-width katakana pairs do) and would be read back as UTF-8.
+    if (IsValidUtf8(utf8) && DecodeFileText(cp932) != utf8) return std::string(utf8);
+    return cp932;
 }
 
 }  // namespace lw

@@ -443,6 +443,34 @@ TEST_F(TabSave, QuoteInCaptionIsReplacedAndTheRestOfTheFileStaysReadable) {
     EXPECT_EQ(got.Texts[2].Left, 6);
 }
 
+TEST_F(TabSave, TextsCp932CannotHoldAreWrittenAsUtf8AndComeBackUnchanged) {
+    // "〜" (wave dash), a G clef and an emoji have no CP932 code; "ﾄｱ" has one
+    // whose bytes also read as UTF-8. Each would come back altered from a
+    // CP932 file.
+    for (const std::string caption : {"ラ〜ラ", "𝄞 Allegro", "♪🎸", "ﾄｱ"}) {
+        SCOPED_TRACE(caption);
+        Session s = FreshSession(5, 1);
+        s.CurDan().Syosetsu[0].Chord1 = "C";
+        RowItems items;
+        items.Texts.push_back({10, 20, 300, 900, caption, 12});
+        ASSERT_TRUE(SaveTab(s, items, Path("u.tab")));
+        const std::string bytes = ReadAll(dir_ / "u.tab");
+        EXPECT_EQ(bytes.find('?'), std::string::npos);
+        Session t = FreshSession(5, 1);
+        RowItems got;
+        LoadTabResult r = LoadTab(t, got, Path("u.tab"));
+        ASSERT_TRUE(r.ok) << r.error;
+        ASSERT_EQ(got.Texts.size(), 2u);
+        EXPECT_EQ(got.Texts[1].Caption, caption);
+        EXPECT_EQ(SerializeTab(t, got), bytes);
+    }
+    // Text CP932 holds stays CP932.
+    Session s = FreshSession(5, 1);
+    RowItems items;
+    items.Texts.push_back({10, 20, 300, 900, "きらきら星 ♭", 12});
+    EXPECT_FALSE(IsValidUtf8(SerializeTab(s, items)));
+}
+
 TEST_F(TabSave, ReplacesExistingFileAndLeavesNoTemporaryFiles) {
     Session s = FreshSession(5, 4);
     WriteAll(dir_ / "row.tab", "old contents");
@@ -725,6 +753,37 @@ TEST_F(TabLoad, ReadsUtf8AndShiftJisTexts) {
     }
 }
 
+TEST_F(TabLoad, Utf8FileWithAByteOrderMarkHasItsHeader) {
+    Session s = FreshSession(5, 4);
+    RowItems items;
+    LoadTabResult r = Load("\xEF\xBB\xBF" + Header("2", "ト長調", "12", "201") + MeasureTextLine(58, {{0, "G"}}), s, items);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_TRUE(r.hadHeader);
+    EXPECT_EQ(s.CurSyosetsuCnt, 2);
+    EXPECT_EQ(s.KeyName[0], "ト長調");
+    EXPECT_EQ(s.CurDan().Syosetsu[0].Chord1, "G");
+}
+
+TEST_F(TabLoad, FractionalMeasurePositionsTakeTheWidthOfTheStoredValues) {
+    Session s = FreshSession(5, 2);
+    s.CurLayout().SyosetsuLeft = {500, 1500, 2500, 0, 0, 0, 0, 0, 0};
+    RowItems items;
+    // Lefts round half to even; each width is the difference of the stored
+    // texts, rounded once: 201.5 - 100.5 = 101, not 202 - 100.
+    ASSERT_TRUE(Load(Header("2", "C", "22", "201") + MeasureTextLine(58, {{20, "100.5"}, {21, "201.5"}, {22, "400"}}), s, items).ok);
+    EXPECT_EQ(s.CurLayout().SyosetsuLeft[0], 100);
+    EXPECT_EQ(s.CurLayout().SyosetsuWidth[0], 101);
+    EXPECT_EQ(s.CurLayout().SyosetsuLeft[1], 202);
+    EXPECT_EQ(s.CurLayout().SyosetsuWidth[1], 198);  // 198.5
+    EXPECT_EQ(s.CurLayout().SyosetsuLeft[2], 400);
+    // A stored value that is not 0 is a stored position even when it rounds to 0.
+    s.CurLayout().SyosetsuLeft = {500, 1500, 2500, 0, 0, 0, 0, 0, 0};
+    ASSERT_TRUE(Load(Header("2", "C", "22", "201") + MeasureTextLine(58, {{20, "0.3"}, {21, "1000"}}), s, items).ok);
+    EXPECT_EQ(s.CurLayout().SyosetsuLeft[0], 0);
+    EXPECT_EQ(s.CurLayout().SyosetsuWidth[0], 1000);  // 999.7
+    EXPECT_EQ(s.CurLayout().SyosetsuLeft[2], 2500);   // stored empty: kept
+}
+
 // --- failures: every error stops the load at the failing record ---------------
 
 TEST_F(TabLoad, MissingFileIsAnError) {
@@ -791,6 +850,45 @@ TEST_F(TabLoad, BadPositionRecordStopsTheLoadAndKeepsWhatCameBefore) {
         EXPECT_EQ(d.Syosetsu[1].OnpuCnt, 0);           // after it: nothing
         EXPECT_EQ(d.Syosetsu[8].OnpuCnt, 0);
     }
+}
+
+TEST_F(TabLoad, TextAndMarkGeometryOutsideTheWindowRangeIsAnError) {
+    // Positions and sizes are 16-bit twips and a label's font has at most 2160
+    // points: a file beyond that would reach the drawing as infinite or absurd
+    // sizes, and would not be written back as read.
+    const std::string head1 = Header("1", "C", "22", "201", 1);
+    const std::string head2 = Header("1", "C", "22", "201", 0, 1);
+    for (const std::string& record : {
+             head1 + "\"TEXT\",1e400,2,3,4,\"t\",9\r\n",
+             head1 + "\"TEXT\",1,32768,3,4,\"t\",9\r\n",
+             head1 + "\"TEXT\",1,2,-40000,4,\"t\",9\r\n",
+             head1 + "\"TEXT\",1,2,3,4,\"t\",1e9\r\n",
+             head1 + "\"TEXT\",1,2,3,4,\"t\",-1\r\n",
+             head2 + "\"REP\",-1e300,2,3,4,\"1\"\r\n",
+             head2 + "\"REP\",1,2,3,99999,\"1\"\r\n",
+         }) {
+        SCOPED_TRACE(record);
+        Session s = FreshSession(5, 1);
+        RowItems items;
+        LoadTabResult r = Load(record + MeasureTextLine(58, {{0, "Am"}}), s, items);
+        EXPECT_FALSE(r.ok);
+        EXPECT_NE(r.error.find("範囲外"), std::string::npos) << r.error;
+        EXPECT_NE(r.error.find("2 行目"), std::string::npos) << r.error;
+        EXPECT_EQ(items.Texts.size(), 1u);
+        EXPECT_EQ(items.RepMarks.size(), 1u);
+        EXPECT_EQ(s.CurDan().Syosetsu[0].Chord1, "");  // the load stopped there
+    }
+    // The limits themselves are fine, fractions included.
+    Session s = FreshSession(5, 1);
+    RowItems items;
+    LoadTabResult r = Load(Header("1", "C", "22", "201", 1, 1) + "\"TEXT\",-32768,32767,0.5,-12.25,\"t\",2160\r\n" +
+                               "\"REP\",-32768,32767,240,240,\"8\"\r\n" + MeasureTextLine(58, {}),
+                           s, items);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(items.Texts[1].Top, -32768);
+    EXPECT_EQ(items.Texts[1].Width, -12.25);
+    EXPECT_EQ(items.Texts[1].FontSize, 2160);
+    EXPECT_EQ(items.RepMarks[1].Left, 32767);
 }
 
 TEST_F(TabLoad, TruncatedRecordsAreErrors) {
