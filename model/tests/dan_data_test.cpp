@@ -95,6 +95,28 @@ TEST(Messages, ShowMsgDefaultsAndMissingIdBox) {
     EXPECT_EQ(ui.text, "メッセージID='9999' がリソースファイルに存在しません｡\r\n@9999");
 }
 
+TEST(Messages, AMissingIdLaterInATemplateShowsTheTemplateAsPassed) {
+    RecordingUi ui;
+    ui.answer = kIdNo;
+    // Ids 24, 25 and 33 have no entry; nothing of the template is expanded
+    // in the box that reports it, which keeps the caller's buttons and title.
+    EXPECT_EQ(ShowMsg(ui, "@0019\r\n@0024", "36", "T"), kIdNo);
+    EXPECT_EQ(ui.buttons, 36);
+    EXPECT_EQ(ui.title, "T");
+    EXPECT_EQ(ui.text, "メッセージID='0024' がリソースファイルに存在しません｡\r\n@0019\r\n@0024");
+    // Four characters that are no number, and a template cut short.
+    ShowMsg(ui, "@0019@12x4");
+    EXPECT_EQ(ui.text, "メッセージID='12x4' がリソースファイルに存在しません｡\r\n@0019@12x4");
+    ShowMsg(ui, "@0019 @00");
+    EXPECT_EQ(ui.text, "メッセージID='00' がリソースファイルに存在しません｡\r\n@0019 @00");
+    // Consecutive ids, and the two catalogue entries no operation shows.
+    ShowMsg(ui, "@0021@0037");
+    EXPECT_EQ(ui.text, "イメージファイルが存在しません。Comdlg32.ocxのバージョンが古い為、システムを起動できません。");
+    // Not starting with "@": shown as it is, ids and all.
+    ShowMsg(ui, " @0019");
+    EXPECT_EQ(ui.text, " @0019");
+}
+
 TEST(TextCodec, RoundTripsJapaneseAndMusicSigns) {
     const std::string u = "段目 ♭ △ ｽﾗ－ テスト";
     const std::string sj = Utf8ToCp932(u);
