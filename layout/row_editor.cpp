@@ -24,7 +24,11 @@ std::string CellTagText(int m, int p, int restFlag) {
 
 std::string IntText(double v) { return std::to_string(RoundHalfEven(v)); }
 
-int16_t I16(double v) { return static_cast<int16_t>(RoundHalfEven(v)); }
+// Stored coordinates are 16 bits; a value outside saturates rather than wraps.
+int16_t I16(double v) {
+    if (!std::isfinite(v)) return 0;
+    return static_cast<int16_t>(RoundHalfEven(std::clamp(v, -32768.0, 32767.0)));
+}
 
 Stamp RestStamp(int id) {
     switch (id) {
@@ -148,13 +152,14 @@ void RowEditor::LayoutPositions() {
         SyosetsuData& ms = dan.Syosetsu[m];
         const int n = std::clamp<int>(ms.OnpuCnt, 0, kMaxPositions);
         // The x of each position is the running sum of the advances before
-        // it, added in the same order as GetNoteXExact does.
+        // it, added in the same order as GetNoteXExact does (left + sum + inset)
+        // so that both round a tie the same way.
         const double available = Lay().SyosetsuWidth[m] - kNoteAreaInset;
-        const double base = Lay().SyosetsuLeft[m % std::max(cnt, 1)] + kNoteAreaInset;
+        const double left = Lay().SyosetsuLeft[m % std::max(cnt, 1)];
         double sum = 0;
         for (int p = 1; p <= n; ++p) {
             OnpuData& pos = ms.Onpu[p];
-            double x = base + sum;
+            double x = left + sum + kNoteAreaInset;
             double adv = 0;
             for (int st = 1; st <= strings && st < kStringSlots; ++st)
                 if (pos.FletUse[st] == kSounding)
@@ -169,14 +174,16 @@ void RowEditor::LayoutPositions() {
             } else {
                 for (int st = 1; st <= strings; ++st) {
                     PutFletLabel(pos, ++label, st, x);
-                    char tag[24];
+                    char tag[48];
                     std::snprintf(tag, sizeof tag, "%02d/%02d/0/%d", m, p, st);
                     scene_.labPos[label].Tag.assign(tag);
                 }
                 restFlag = 0;
             }
+            // The cell names the position it covers: p is the record's own
+            // index (PosNo), also should a record carry a stale PosNo.
             SceneLabel& cell = GetLabInx(m, p, restFlag);
-            cell.Tag = CellTagText(m, pos.PosNo > 0 ? pos.PosNo : p, restFlag);
+            cell.Tag = CellTagText(m, p, restFlag);
             cell.Left = x;
             cell.Width = cellWidth_;
             cell.Top = 0;
@@ -692,6 +699,9 @@ void RowEditor::HosokuMouseDown(int button, double x, double y) {
 
 void RowEditor::HosokuClick() {
     if (g_.EditMode != kModeStaffNote) return;
+    // As a frame click in staff-note mode: only a point in the staff area
+    // enters a note (the guide below the staff can reach down to the TAB).
+    if (!Area5ScopeCheck(g_.MouseX, g_.MouseY)) return;
     StaffNoteAt(g_.MouseX, g_.MouseY);
     const int m = g_.CurSyosetsuIx;
     const int last = GetLabInxLast(m);
@@ -741,8 +751,8 @@ void RowEditor::ChordMouseDown(int index, double x, double y) {
         g_.MouseX = static_cast<float>(x);
         g_.MouseY = static_cast<float>(y);
     }
-    g_.EditMode = kModeNormal;
-    port_.SetMousePointer(0);
+    // Back to normal mode the usual way, so bar-line handles hide too.
+    SetEditMode(kModeNormal);
 }
 
 void RowEditor::TextMouseDown(int index, double x, double y) {
@@ -811,7 +821,11 @@ bool RowEditor::PutNoteAt(double x, double y) {
     g_.Entry.BeforeY = IntText(y);
     port_.SetBefore(g_.Entry.BeforeX, g_.Entry.BeforeY);
     int m = 0, noteX = 0;
-    if (!AddNotePos(x, m, noteX)) return false;
+    if (!AddNotePos(x, m, noteX)) {
+        // Nothing was entered, so there is no changed measure to recover.
+        g_.Entry.MeasureChanged = false;
+        return false;
+    }
     g_.CurSyosetsuIx = static_cast<int16_t>(m);
     LayoutPositions();
     if (g_.Entry.MeasureChanged) {
@@ -863,7 +877,10 @@ bool RowEditor::InsertNote(int m0, int q) {
     const int cnt = std::min<int>(s_.CurSyosetsuCnt, kMaxMeasures);
     if (m0 < 0 || m0 >= cnt) return false;
     DanData& dan = Dan();
-    const int lastSlot = std::min(cnt, kMeasureSlots - 1);   // the hidden slot after the row
+    // Only the row's measures are re-packed. Notes pushed past the last one
+    // would be hidden and not saved, so that is refused below; measures after
+    // the row keep whatever they hold and are never re-packed themselves.
+    const int lastSlot = cnt - 1;
     q = std::clamp<int>(q, 0, dan.Syosetsu[m0].OnpuCnt);
 
     struct Entry { OnpuData note; int src; int dst; };
@@ -908,10 +925,8 @@ bool RowEditor::InsertNote(int m0, int q) {
         }
         e.dst = t;
     }
-    // Visible notes must stay in the row; notes already hidden after it stay there.
     for (const Entry& e : list) {
-        const bool ok = e.src < cnt ? e.dst < cnt : e.dst == e.src;
-        if (!ok) {
+        if (e.dst >= cnt) {
             ShowMsg(ui_, kMsgInsertOverflow, "16");
             return false;
         }

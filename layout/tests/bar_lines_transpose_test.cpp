@@ -186,3 +186,20 @@ TEST(Transpose, FretAbove255IsRefusedBeforeAnyChange) {
     EXPECT_TRUE(ItyouTAB(s, ui, 5));
     EXPECT_EQ(s.CurDan().Syosetsu[3].Onpu[1].Flet[2], 255);
 }
+
+TEST(BarLines, LeadingRepeatStartDotsSitAfterItsThinLine) {
+    RowFixture f;
+    f.s.CurDan().TopRepStart = kTrue;
+    f.ed->LoadKugiri();
+    ASSERT_EQ(VisibleDots(f.scene), 2);
+    EXPECT_DOUBLE_EQ(f.scene.lineKugiri[3].X1, 300 + 60);
+    EXPECT_DOUBLE_EQ(f.scene.picRepten[1].Left, 300 + 60 + 20);
+    EXPECT_DOUBLE_EQ(f.scene.picRepten[1].Top, 600 + 2 * 120 - 20);
+    EXPECT_DOUBLE_EQ(f.scene.picRepten[2].Top, 100 + 80 - 20);
+    // Without the mark the leading bar is one thin line.
+    f.s.CurDan().TopRepStart = 0;
+    f.ed->LoadKugiri();
+    EXPECT_EQ(VisibleDots(f.scene), 0);
+    EXPECT_EQ(f.scene.lineKugiri[2].BorderWidth, 1);
+    EXPECT_FALSE(f.scene.lineKugiri[3].Visible);
+}

@@ -232,3 +232,42 @@ TEST(OpenRows, CountsRowCaptionsOnly) {
     EXPECT_FALSE(IsDanOpen(std::vector<std::string>{}, 1));
     EXPECT_TRUE(IsDanOpen(1, 1));
 }
+
+TEST(InsertNote, MeasuresAfterTheRowAreNeitherRepackedNorInTheWay) {
+    RowFixture f(5, 4, 22);
+    Append(f.s, 0, Note(1, 1, 2));
+    // The slot after the row holds more than a measure's worth (left from a
+    // larger measure count); it must not block an insertion that fits.
+    for (int i = 0; i < 5; ++i) Append(f.s, 4, Note(1, 10 + i, 2));
+    f.g.Entry.CurOnpu = Note(1, 0, 2);
+    ASSERT_TRUE(f.ed->InsertNote(0, 1));
+    EXPECT_TRUE(f.ui.texts.empty());
+    EXPECT_EQ(Counts(f.s, 5), (std::vector<int>{2, 0, 0, 0, 5}));
+    EXPECT_EQ(f.s.CurDan().Syosetsu[4].Onpu[5].Flet[1], 14);
+}
+
+TEST(InsertNote, EmptyMeasureTakesThePushedNoteAndTheNextKeepsItsOwn) {
+    RowFixture f(5, 3, 22);
+    for (int i = 1; i <= 4; ++i) Append(f.s, 0, Note(1, i, 2));
+    Append(f.s, 2, Note(1, 9, 1));
+    f.g.Entry.CurOnpu = Note(1, 0, 2);
+    ASSERT_TRUE(f.ed->InsertNote(0, 0));
+    EXPECT_EQ(Counts(f.s, 3), (std::vector<int>{4, 1, 1}));
+    EXPECT_EQ(f.s.CurDan().Syosetsu[1].Onpu[1].Flet[1], 4);
+    EXPECT_EQ(f.s.CurDan().Syosetsu[2].Onpu[1].Flet[1], 9);
+}
+
+TEST(MeasureFull, RefusedMoveToAFullNextMeasureLeavesNoPendingRecovery) {
+    RowFixture f(5, 3, 22);
+    for (int i = 0; i < 4; ++i) Append(f.s, 0, Note(1, i, 2));
+    for (int i = 0; i < 24; ++i) Append(f.s, 1, Note(1, 0, 5));
+    f.g.CurSyosetsuIx = 2;
+    f.g.Entry.CurOnpu = Note(1, 0, 2);
+    f.ui.answers = {kIdYes};
+    EXPECT_FALSE(f.ed->PutNoteAt(1000, 700));  // yes moves it to measure 1, which has 24
+    EXPECT_EQ(f.ui.texts.back(), kMsgMeasurePositionsFull);
+    EXPECT_EQ(f.s.CurDan().Syosetsu[1].OnpuCnt, 24);
+    f.port.calls.clear();
+    ASSERT_TRUE(f.ed->PutNoteAt(6500, 700));  // the current measure: no recovery copy
+    EXPECT_FALSE(f.port.Has("WriteRecovery"));
+}

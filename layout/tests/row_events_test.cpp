@@ -248,3 +248,114 @@ TEST(Accidental, CursorItemsSetTheTool) {
     f.ed->SetHanonTool(5);
     EXPECT_EQ(f.g.HanonTool, 3);
 }
+
+namespace {
+
+// Records the point the staff mapping is asked about.
+struct StaffPointPort : RecordingPort {
+    double askedY = 0;
+    bool StaffPointToStringFret(double x, double y, int& s, int& f) override {
+        askedY = y;
+        return RecordingPort::StaffPointToStringFret(x, y, s, f);
+    }
+};
+
+}  // namespace
+
+TEST(CellClick, EraseModeInTheStaffAsksTheMappingHalfIntervalsHigher) {
+    Session s;
+    SetUpRow(s, 0);
+    EditorGlobals g;
+    RowScene scene;
+    RowItems items;
+    ScriptedUi ui;
+    StaffPointPort port;
+    RowEditor ed(s, g, scene, items, ui, port, 0);
+    Append(s, 0, Note(2, 3, 2));
+    ed.ReLayoutTAB("all");
+    ed.SetEditMode(kModeErase);
+    port.staffHit = true;
+    port.staffString = 2;
+    ed.CellMouseDown(0, 1, kLeftButton, 0, 200);  // above the TAB margin: staff area
+    ed.CellClick(0, 1);
+    EXPECT_DOUBLE_EQ(port.askedY, 200 - 80 / 2.0 * 3.5);
+    EXPECT_TRUE(port.Has("SetFletPosNo 2 0"));
+    EXPECT_TRUE(port.Has("UpdateProc"));
+    port.calls.clear();
+    port.staffHit = false;  // a staff point that names no string removes the position
+    ed.CellClick(0, 1);
+    EXPECT_TRUE(port.Has("ClearFlet"));
+}
+
+TEST(CellClick, RestTakesItsPicturePlaceAsTheDialogPoint) {
+    RowFixture f;
+    FillRow(f);
+    f.ed->CellMouseDown(0, 2, kLeftButton, 5, 5);
+    f.ed->CellClick(0, 2);
+    const ScenePicture& pic = f.scene.picKyufu[1];
+    EXPECT_TRUE(f.port.Has("SetBefore " + std::to_string(RoundHalfEven(pic.Left)) + " " +
+                           std::to_string(RoundHalfEven(pic.Top))));
+}
+
+TEST(FrameEvents, BarLineEraseAndMoveModesDoNothingOnTheFrame) {
+    for (int mode : {kModeKugiri, kModeErase, kModeMove}) {
+        RowFixture f;
+        f.ed->SetEditMode(mode);
+        f.port.calls.clear();
+        f.ed->FrameMouseDown(kLeftButton, 2000, 720);
+        EXPECT_TRUE(f.port.calls.empty()) << mode;
+        EXPECT_EQ(f.g.NewNoteFlag, 0) << mode;
+        EXPECT_EQ(f.g.EditMode, mode);
+        EXPECT_DOUBLE_EQ(f.g.MouseX, 2000);  // the point is stored in every mode
+    }
+}
+
+TEST(LedgerGuide, ClickEntersANoteOnlyInTheStaffArea) {
+    RowFixture f;
+    f.ed->SetEditMode(kModeStaffNote);
+    f.port.staffHit = true;
+    f.port.staffString = 1;
+    f.port.staffFret = 5;
+    f.g.Entry.CurOnpu = Note(1, 5, 2);
+    auto& guide = f.scene.pic5Sen_Hosoku;
+    guide.Top = 420;  // below the staff, reaching down towards the TAB
+    guide.Left = 900;
+    f.ed->HosokuMouseDown(kLeftButton, 10, 250);  // y 670: on the TAB
+    f.ed->HosokuClick();
+    EXPECT_EQ(f.s.CurDan().Syosetsu[0].OnpuCnt, 0);
+    f.ed->HosokuMouseDown(kLeftButton, 10, 10);   // y 430: still below the margin
+    f.ed->HosokuClick();
+    EXPECT_EQ(f.s.CurDan().Syosetsu[0].OnpuCnt, 0);
+    guide.Top = -500;  // above the staff
+    f.ed->HosokuMouseDown(kLeftButton, 10, 100);
+    f.ed->HosokuClick();
+    EXPECT_EQ(f.s.CurDan().Syosetsu[0].OnpuCnt, 1);
+    EXPECT_TRUE(f.port.Has("SelectStringFret 1 5"));
+    EXPECT_TRUE(f.port.Has("MoveKoSetForm 0 1"));
+}
+
+TEST(LedgerGuide, NormalModePressSelectsTheStaffPoint) {
+    RowFixture f;
+    f.port.staffHit = true;
+    f.port.staffString = 3;
+    f.port.staffFret = 2;
+    f.scene.pic5Sen_Hosoku.Top = -500;
+    f.ed->HosokuMouseDown(kRightButton, 10, 10);
+    EXPECT_FALSE(f.port.Has("StaffPoint"));
+    f.ed->HosokuMouseDown(kLeftButton, 10, 10);
+    EXPECT_DOUBLE_EQ(f.g.MouseY, -490);
+    EXPECT_TRUE(f.port.Has("SelectStringFret 3 2"));
+    f.ed->HosokuMouseUp(kRightButton);
+    EXPECT_TRUE(f.port.Has("ShowFramePopup"));
+}
+
+TEST(Dragging, ChordPressLeavesBarLineModeAndHidesTheHandles) {
+    RowFixture f;
+    f.ed->LoadKugiri();
+    f.ed->SetEditMode(kModeKugiri);
+    ASSERT_TRUE(f.scene.labKugiri[0].Visible);
+    f.ed->ChordMouseDown(1, 0, 0);
+    EXPECT_EQ(f.g.EditMode, kModeNormal);
+    EXPECT_FALSE(f.scene.labKugiri[0].Visible);
+    EXPECT_EQ(f.ed->Drag().kind, DragKind::None);  // only mark mode drags a chord
+}
