@@ -148,8 +148,16 @@ bool KoCopy::DropOnTile(bool sourceSide, int k, const QMimeData* data) {
     const int dst = SlotOf(sourceSide);
     auto& tiles = sourceSide ? picSyosetsuMoto : picSyosetsuSaki;
     if (dst < 0 || k < 0 || k > 7 || !tiles[k]->isEnabled()) return false;
+    // Any program can drop two digits here: copy only from a measure of a
+    // row that is open now. A closed row's slot keeps its old notes, which
+    // must not reappear in the destination.
+    const int srcSlot = t[0].digitValue(), srcMeasure = t[1].digitValue();
+    bool known = false;
+    for (const auto& r : host_.OpenRows())
+        if (r.slot == srcSlot && srcMeasure < r.measureCount) known = true;
+    if (!known) return false;
     setEnabled(false);  // one copy at a time
-    host_.CopySyosetsu(t[0].digitValue(), t[1].digitValue(), dst, k);
+    host_.CopySyosetsu(srcSlot, srcMeasure, dst, k);
     setEnabled(true);
     return true;
 }

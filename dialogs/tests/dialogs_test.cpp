@@ -117,6 +117,15 @@ TEST(KoCopyDialog, TilesFollowTheChosenRowsAndDropsCopy) {
     QMimeData none;
     EXPECT_FALSE(dlg.DropOnTile(false, 0, &none));
     EXPECT_EQ(host.copies.size(), 2u);
+    // Two digits dropped from elsewhere that name a closed row's slot, or a
+    // measure the source row does not have, copy nothing.
+    QMimeData closedRow;
+    closedRow.setText("50");
+    EXPECT_FALSE(dlg.DropOnTile(false, 0, &closedRow));
+    QMimeData noSuchMeasure;
+    noSuchMeasure.setText("05");
+    EXPECT_FALSE(dlg.DropOnTile(false, 0, &noSuchMeasure));
+    EXPECT_EQ(host.copies.size(), 2u);
     dlg.show();
     dlg.OK->click();
     EXPECT_FALSE(dlg.isVisible());
