@@ -130,3 +130,32 @@ TEST(KoCopyDialog, TilesFollowTheChosenRowsAndDropsCopy) {
     dlg.OK->click();
     EXPECT_FALSE(dlg.isVisible());
 }
+
+TEST(KoKeyDialog, KeySettingSetsTheKeyWithoutTransposing) {
+    App();
+    Session s;
+    s.CurSyosetsuCnt = 1;
+    s.MaxStringIx = 5;
+    s.CurDanIx = 3;
+    s.KeyName[3] = "C";
+    auto& ms = s.CurDan().Syosetsu[0];
+    ms.OnpuCnt = 1;
+    StoreNote(ms.Onpu[1], 1, 3, 2);
+    ScriptedUi ui;
+    KeyPort port;
+    KoKey dlg(s, ui, port);
+    dlg.SetTag("0");
+    EXPECT_FALSE(dlg.cmbItyouKey->isEnabled());
+    dlg.cmbKey->setCurrentIndex(0);  // nothing chosen
+    dlg.OK->click();
+    ASSERT_EQ(ui.texts.size(), 1u);
+    EXPECT_EQ(ui.texts[0], MessageText(35));
+    EXPECT_EQ(dlg.result(), QDialog::Rejected);
+    EXPECT_EQ(port.signatures, 0);
+    dlg.cmbKey->setCurrentText("E♭");
+    dlg.OK->click();
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(s.KeyName[3], "E♭");
+    EXPECT_EQ(ms.Onpu[1].Flet[1], 3);
+    EXPECT_EQ(port.signatures, 1);
+}
