@@ -52,6 +52,42 @@ QIcon ToolIcon(const QString& key) {
         p.drawRect(QRectF(7, 3, 10, 7));
         p.setBrush(QColor(200, 200, 200));
         p.drawRect(QRectF(7, 13, 10, 8));
+    } else if (key == "Print") {
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(7, 3, 10, 7));
+        p.setBrush(QColor(190, 190, 190));
+        p.drawRoundedRect(QRectF(3, 9, 18, 8), 1.5, 1.5);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(7, 14, 10, 7));
+        p.drawLine(QPointF(9, 17), QPointF(15, 17));
+    } else if (key == "Cut") {
+        p.drawLine(QPointF(8, 3), QPointF(15, 15));
+        p.drawLine(QPointF(16, 3), QPointF(9, 15));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QRectF(4, 14, 6, 6));
+        p.drawEllipse(QRectF(14, 14, 6, 6));
+    } else if (key == "Paste") {
+        p.setBrush(QColor(200, 150, 90));
+        p.drawRoundedRect(QRectF(3, 4, 14, 17), 1.5, 1.5);
+        p.setBrush(QColor(120, 120, 120));
+        p.drawRect(QRectF(7, 2, 6, 4));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(10, 9, 11, 13));
+    } else if (key == "Bold" || key == "Italic" || key == "Underline") {
+        QFont f("Liberation Serif");
+        f.setPixelSize(17);
+        f.setBold(key == "Bold");
+        f.setItalic(key == "Italic");
+        f.setUnderline(key == "Underline");
+        p.setFont(f);
+        p.drawText(QRectF(0, 0, 24, 24), Qt::AlignCenter, key == "Bold" ? "B" : key == "Italic" ? "I" : "U");
+    } else if (key == "Left" || key == "Center" || key == "Right") {
+        const double widths[4] = {16, 11, 16, 11};
+        for (int i = 0; i < 4; ++i) {
+            const double w = widths[i];
+            const double x = key == "Left" ? 4 : key == "Right" ? 20 - w : 12 - w / 2;
+            p.drawLine(QPointF(x, 6 + 4 * i), QPointF(x + w, 6 + 4 * i));
+        }
     } else if (key == "Text") {
         QFont f("Liberation Serif");
         f.setPixelSize(18);

@@ -25,7 +25,12 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
+#include <QScreen>
 #include <QVBoxLayout>
+#ifdef LW_HAVE_PRINTSUPPORT
+#include <QPageSetupDialog>
+#include <QPrinter>
+#endif
 
 #include "document_window.h"
 #include "icons.h"
@@ -39,6 +44,8 @@ namespace lw {
 
 namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
+// Commands the program does not offer (printing, clipboard, options) answer with this.
+const char* const kNotReady = "ただいま製作中につきしばらくお待ちください。m（_ _）m";
 }  // namespace
 
 MainWindow::MainWindow(UiPort& ui, UserStore& store, QWidget* parent)
@@ -112,6 +119,23 @@ void MainWindow::BuildMenus() {
     add(file, "mnuFileSave", "保存(&S)", [&sh] { sh.FileSave(); })->setShortcut(QKeySequence::Save);
     add(file, "mnuFileSaveAll", "すべて保存(&L)", [&sh] { sh.FileSaveAll(); });
     add(file, "mnuFileSaveTab", "TABﾌｧｲﾙに保存する(&T)", [&sh] { sh.FileSaveTab(); });
+    file->addSeparator();
+    add(file, "mnuFileProperties", "ﾌﾟﾛﾊﾟﾃｨ(&I)",
+        [this] { ShowMsg(ui_, "ﾌﾟﾛﾊﾟﾃｨの表示処理をここに記述します !"); });
+    file->addSeparator();
+    add(file, "mnuFilePageSetup", "ﾍﾟｰｼﾞ設定(&U)...", [this] {
+#ifdef LW_HAVE_PRINTSUPPORT
+        // The choice is not used: nothing is printed yet.
+        QPrinter printer;
+        QPageSetupDialog dlg(&printer, this);
+        dlg.exec();
+#else
+        ShowMsg(ui_, kNotReady);
+#endif
+    });
+    add(file, "mnuFilePrintPreview", "印刷ﾌﾟﾚﾋﾞｭｰ(&V)",
+        [this] { ShowMsg(ui_, "印刷ﾌﾟﾚﾋﾞｭｰの表示処理をここに記述します !"); });
+    add(file, "mnuFilePrint", "印刷(&P)...", [this] { ShowMsg(ui_, kNotReady); })->setShortcut(QKeySequence::Print);
     QAction* mruSep = file->addSeparator();
     mruSep->setObjectName("mnuFileBar5");
     for (int i = 0; i < 4; ++i) {
@@ -126,7 +150,11 @@ void MainWindow::BuildMenus() {
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
     edit->setObjectName("mnuEdit");
+    add(edit, "mnuEditCut", "切り取り(&T)", [this] { ShowMsg(ui_, kNotReady); });
     add(edit, "mnuEditCopy", "ｺﾋﾟｰ(&C)", [this] { ShowKoCopy(); });
+    add(edit, "mnuEditPaste", "貼り付け(&P)", [this] { ShowMsg(ui_, kNotReady); });
+    add(edit, "mnuEditPasteSpecial", "形式を選択して貼り付け(&S)...", [this] { ShowMsg(ui_, kNotReady); });
+    edit->addSeparator();
     QMenu* del = edit->addMenu(QStringLiteral("小節の内容を削除する..."));
     del->setObjectName("mnuEditDelete");
     for (int i = 0; i < 8; ++i) {
@@ -152,12 +180,11 @@ void MainWindow::BuildMenus() {
     vs->setChecked(true);
     connect(vs, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
     view->addSeparator();
-    add(view, "mnuViewRefresh", "最新の情報に更新(&R)", [this] {
-        if (RowDoc* r = shell_->ActiveRow()) {
-            r->Editor->Refresh();
-            RowContentChanged(*r);
-        }
-    })->setShortcut(QKeySequence::Refresh);
+    add(view, "mnuViewRefresh", "最新の情報に更新(&R)", [&sh] { sh.mnuViewRefresh(); })
+        ->setShortcut(QKeySequence::Refresh);
+    add(view, "mnuViewReDraw", "リズム譜を書きなおす", [&sh] { sh.mnuViewReDraw(); });
+    view->addSeparator();
+    add(view, "mnuViewOptions", "ｵﾌﾟｼｮﾝ(&O)...", [this] { ShowMsg(ui_, kNotReady); });
 
     QMenu* setei = menuBar()->addMenu(QStringLiteral("設定(&S)"));
     setei->setObjectName("mnuSetei");
@@ -272,7 +299,21 @@ void MainWindow::BuildToolBar() {
     button("New", "新規作成", [this] { shell_->CmdNew(); });
     button("Open", "開く", [this] { shell_->CmdOpen(); });
     button("Save", "保存", [this] { shell_->FileSave(); });
+    tbToolBar->addSeparator();
+    button("Print", "印刷", [this] { ShowMsg(ui_, kNotReady); });
+    tbToolBar->addSeparator();
+    button("Cut", "切り取り", [this] { ShowMsg(ui_, kNotReady); });
     button("Copy", "ｺﾋﾟｰ", [this] { ShowKoCopy(); });
+    button("Paste", "貼り付け", [this] { ShowMsg(ui_, kNotReady); });
+    tbToolBar->addSeparator();
+    // Text formatting buttons of the tool bar; they do nothing.
+    for (const auto& [key, tip] : {std::pair{"Bold", "太字"}, std::pair{"Italic", "斜体"},
+                                   std::pair{"Underline", "下線"}})
+        button(key, tip, [] {});
+    tbToolBar->addSeparator();
+    for (const auto& [key, tip] : {std::pair{"Left", "左揃え"}, std::pair{"Center", "中央揃え"},
+                                   std::pair{"Right", "右揃え"}})
+        button(key, tip, [] {});
     tbToolBar->addSeparator();
     toolGroup_ = new QActionGroup(this);
     toolGroup_->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
@@ -361,10 +402,15 @@ void MainWindow::LoadMainForm() {
         int v = QString::fromStdString(store_.Get(key, std::to_string(def))).toInt(&ok);
         return ok ? v : def;
     };
-    const int left = num("MainLeft", 1000), top = num("MainTop", 1000);
+    int left = num("MainLeft", 1000), top = num("MainTop", 1000);
     const int width = num("MainWidth", 6500), height = num("MainHeight", 6500);
+    // A place stored on a screen that is no longer there would hide the window.
+    const QRect stored(left / tpp, top / tpp, std::max(200, width / tpp), std::max(150, height / tpp));
+    bool onScreen = QGuiApplication::screens().isEmpty();
+    for (QScreen* sc : QGuiApplication::screens()) onScreen = onScreen || sc->availableGeometry().intersects(stored);
+    if (!onScreen) left = top = 1000;
     move(left / tpp, top / tpp);
-    resize(std::max(200, width / tpp), std::max(150, height / tpp));
+    resize(stored.size());
     shell_->MainLoad();
     StateChanged();
 }
@@ -373,11 +419,12 @@ bool MainWindow::Shutdown() {
     if (!shell_->CloseAllRows()) return false;
     if (!isMinimized()) {
         const int tpp = Tpp();
-        const QRect g = geometry();
-        store_.Set("MainLeft", std::to_string(g.x() * tpp));
-        store_.Set("MainTop", std::to_string(g.y() * tpp));
-        store_.Set("MainWidth", std::to_string(g.width() * tpp));
-        store_.Set("MainHeight", std::to_string(g.height() * tpp));
+        // The same measures the load handler restores (frame position, inner
+        // size), so the window does not creep by its frame on every start.
+        store_.Set("MainLeft", std::to_string(pos().x() * tpp));
+        store_.Set("MainTop", std::to_string(pos().y() * tpp));
+        store_.Set("MainWidth", std::to_string(width() * tpp));
+        store_.Set("MainHeight", std::to_string(height() * tpp));
     }
     shell_->NormalEnd();
     return true;
@@ -546,6 +593,34 @@ void MainWindow::CloseCompanions() {
     if (projectList_) projectList_->close();
 }
 
+void MainWindow::HideCompanions() {
+    if (projectList_) projectList_->hide();
+}
+
+void MainWindow::ToolsReleased() {
+    if (!toolGroup_) return;
+    for (QAction* a : toolGroup_->actions()) {
+        QSignalBlocker b(a);
+        a->setChecked(false);
+    }
+}
+
+clsKoComm* MainWindow::KoCommObject() {
+    if (!koComm_ && koCommCreate_) {
+        koComm_.reset(koCommCreate_());
+        if (koComm_) koComm_->SetEventSink(shell_.get());
+    }
+    return koComm_.get();
+}
+
+void MainWindow::ReleaseKoComm() {
+    if (!koComm_) return;
+    // The event that asks for the release is still running inside the object.
+    koComm_->SetEventSink(nullptr);
+    released_.push_back(std::move(koComm_));
+    QTimer::singleShot(0, this, [this] { released_.clear(); });
+}
+
 void MainWindow::OpenInTextEditor(const std::string& path) {
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(Q(path))))
         ShowMsg(ui_, "ﾃｷｽﾄｴﾃﾞｨﾀを起動できません。" + std::string(kMsgBreak) + path, "64");
@@ -583,10 +658,7 @@ void MainWindow::mnuEditItyou() {
     KoKey dlg(shell_->s, ui_, *shell_, this);
     dlg.SetTag("1");
     dlg.exec();
-    if (RowDoc* r = shell_->ActiveRow()) {
-        r->Editor->Refresh();
-        RowContentChanged(*r);
-    }
+    shell_->mnuViewRefresh();
 }
 
 void MainWindow::ShowFramePopup() {
@@ -599,12 +671,8 @@ void MainWindow::ShowFramePopup() {
     for (int i = 0; i < shell_->s.CurSyosetsuCnt && i < 8; ++i)
         del->addAction(QString::fromUtf8(kDeleteMeasureCaptions[i]), this, [this, i] { shell_->DeleteSyosetsuCmd(i); })
             ->setObjectName(QStringLiteral("menuPupDeleteSyousetsu%1").arg(i));
-    menu.addAction(QStringLiteral("最新の情報に更新(&R)"), this, [this] {
-            if (RowDoc* r = shell_->ActiveRow()) {
-                r->Editor->Refresh();
-                RowContentChanged(*r);
-            }
-        })->setObjectName("menuPupRfresh");
+    menu.addAction(QStringLiteral("最新の情報に更新(&R)"), this, [this] { shell_->mnuViewRefresh(); })
+        ->setObjectName("menuPupRfresh");
     menu.exec(QCursor::pos());
 }
 
@@ -628,7 +696,9 @@ void MainWindow::About() {
     f.setBold(true);
     title->setFont(f);
     lay->addWidget(title);
-    lay->addWidget(new QLabel(QStringLiteral("Version 2.0.1")));
+    auto* version = new QLabel(Q(VersionCaption()));
+    version->setObjectName("lblVersion");
+    lay->addWidget(version);
     lay->addWidget(new QLabel(QStringLiteral("TAB譜エディタ")));
     auto* box = new QDialogButtonBox;
     box->addButton(QDialogButtonBox::Ok);

@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "ko_comm.h"
 #include "ko_copy.h"
 #include "project_list.h"
 #include "shell.h"
@@ -64,6 +65,16 @@ public:
     void DoEvents() override;
     void ShowFramePopup() override;
     void ShowRepMarkPopup(RowDoc& row, int markIndex) override;
+    void HideCompanions() override;
+    void ToolsReleased() override;
+    void ReleaseKoComm() override;
+
+    // The clsKoComm object the main window holds while a component dialog or
+    // playback needs it; its events go to the shell. Null when the library
+    // could not be loaded.
+    void SetKoCommFactory(KoCommCreateFn create) { koCommCreate_ = create; }
+    clsKoComm* KoCommObject();
+    bool HasKoCommObject() const { return koComm_ != nullptr; }
 
     // "ｺﾋﾟｰ(&C)": the measure-copy window, when a row is open.
     void ShowKoCopy();
@@ -108,6 +119,9 @@ private:
     QPointer<ProjectListWindow> projectList_;
     QMenu* windowMenu_ = nullptr;
     QActionGroup* toolGroup_ = nullptr;
+    KoCommCreateFn koCommCreate_ = nullptr;
+    std::unique_ptr<clsKoComm> koComm_;
+    std::vector<std::unique_ptr<clsKoComm>> released_;
     bool groundWarned_ = false;
     bool updating_ = false;
 };

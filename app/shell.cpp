@@ -86,6 +86,23 @@ std::vector<std::string> SplitRawLines(const std::string& bytes) {
 
 }  // namespace
 
+// ---------------------------------------------------------------- version
+
+#ifndef LW_VERSION_MAJOR
+#define LW_VERSION_MAJOR 0
+#define LW_VERSION_MINOR 0
+#define LW_VERSION_PATCH 0
+#endif
+
+std::string VersionCaption() {
+    return "Version " + std::to_string(LW_VERSION_MAJOR) + "." + std::to_string(LW_VERSION_MINOR) + "." +
+           std::to_string(LW_VERSION_PATCH);
+}
+
+std::string VersionDigits() {
+    return std::to_string(LW_VERSION_MAJOR) + std::to_string(LW_VERSION_MINOR) + std::to_string(LW_VERSION_PATCH);
+}
+
 // ---------------------------------------------------------------- RowDoc
 
 int RowDoc::Slot() const { return Tag.size() >= 2 ? LeadingNumber(Tag.substr(0, 2)) : 0; }
@@ -152,7 +169,7 @@ void Shell::MainLoad() {
 }
 
 void Shell::InitStartValues() {
-    s.VersionText = "201";
+    s.VersionText = VersionDigits();
     s.CurSyosetsuCnt = 4;
     s.MeterID = 22;
     labMeter = MeterCaption(22);
@@ -197,6 +214,18 @@ void Shell::RestoreRecovery() {
             for (auto& f : files) {
                 RowDoc* row = DoFileNew();
                 if (!row) continue;
+                // A restored copy keeps its name: the row's next copies replace
+                // it and closing the row removes it, so a later restore never
+                // brings back a stale or discarded duplicate.
+                const std::string name = f.filename().string();
+                if (name.size() > 4 && name.rfind("#rec", 0) == 0 && name[4] >= '0' && name[4] <= '9') {
+                    const int seq = LeadingNumber(name.substr(4));
+                    if (RecoveryFileOf(seq) == f.string()) {
+                        // The number just drawn was never used: give it back.
+                        if (row->RecoverySeq == recoveryCounter_ - 1) --recoveryCounter_;
+                        row->RecoverySeq = seq;
+                    }
+                }
                 OpenTabIntoWindow(*row, f.string(), false);
             }
             ShowMsg(ui_, std::string("@0008") + kMsgBreak + "@0009", "0", kRecoveryTitle);
@@ -373,9 +402,9 @@ bool Shell::CloseRow(RowDoc& row) {
         if (ShowMsg(ui_, row.Caption + "をTABﾌｧｲﾙに保存しますか？", "36") == kIdYes) {
             if (view_) view_->BringRowToFront(row);
             ActivateProc(row);
-            saveFailed_ = false;
-            SaveTabFile();
-            if (saveFailed_) return false;
+            // A failed or cancelled save keeps the row open: closing must not
+            // throw away what the user just asked to keep.
+            if (!SaveTabFile()) return false;
         }
     }
     row.Closing = true;
@@ -416,7 +445,6 @@ bool Shell::SaveTabFile() {
     }
     std::string err;
     if (!SaveTab(s, row.Items, path, &err)) {
-        saveFailed_ = true;
         ShowMsg(ui_,
                 row.Caption + "を保存できませんでした。" + kMsgBreak + path + kMsgBreak +
                     (err.empty() ? std::string("書き込みエラー") : err),
@@ -479,6 +507,72 @@ void Shell::ChgMenuEnable(bool state) {
         if (!CurProject.empty()) Menu.ProjectAdd = Menu.ProjectDel = Menu.ProjectEdit = state;
     }
     Notify();
+}
+
+void Shell::mnuViewRefresh() {
+    if (!active_ || active_->Closing) return;
+    active_->Editor->Refresh();
+    RowChanged(*active_);
+}
+
+void Shell::mnuViewReDraw() {
+    if (!active_ || active_->Closing) return;
+    active_->Editor->ReDraw();
+    RowChanged(*active_);
+}
+
+void Shell::HanelAll() {
+    if (view_) view_->HideCompanions();
+    std::vector<int> ids;
+    for (auto& r : rows_)
+        if (!r->Closing) ids.push_back(r->Id);
+    for (int id : ids) {
+        RowDoc* r = FindRow(id);
+        if (!r) continue;
+        if (view_) view_->BringRowToFront(*r);
+        ActivateProc(*r);
+        r->Editor->ReLayoutTAB("all");
+        RowChanged(*r);
+    }
+}
+
+void Shell::ResetEditMode() {
+    if (active_ && active_->Editor)
+        active_->Editor->SetEditMode(kModeNormal);
+    else
+        g.EditMode = kModeNormal;
+    if (view_) view_->ToolsReleased();
+}
+
+void Shell::ActiveteDocument(int16_t& Index) {
+    int n = 0;
+    for (auto& r : rows_) {
+        if (r->Closing || !IsRowCaption(r->Caption)) continue;
+        if (n++ == Index) {
+            RowDoc& row = *r;
+            if (view_) view_->BringRowToFront(row);
+            ActivateProc(row);
+            return;
+        }
+    }
+}
+
+void Shell::KoTabAreaOK() {
+    ReadIniSettings(s, ui_, IniPath());
+    if (active_ && !active_->Closing) {
+        s.CurDanIx = static_cast<int16_t>(active_->Slot());
+        active_->Editor->UnLoadRepten();
+        active_->Editor->UnLoadKugiliLine();
+        active_->Editor->LoadKugiri();
+        RowChanged(*active_);
+    }
+    ResetEditMode();
+    if (view_) view_->ReleaseKoComm();
+}
+
+void Shell::KoTabAreaRefresh() {
+    ResetEditMode();
+    if (view_) view_->ReleaseKoComm();
 }
 
 void Shell::VScroll1Change(int value) {

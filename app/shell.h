@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "ko_comm.h"
 #include "row_editor.h"
 #include "row_port.h"
 #include "row_scene.h"
@@ -81,6 +82,14 @@ public:
     virtual void CloseCompanions() = 0;
     virtual void OpenInTextEditor(const std::string& path) = 0;
     virtual void DoEvents() {}
+    // Hides the note-entry, repeat-mark and project-list windows (before the
+    // score is composed).
+    virtual void HideCompanions() {}
+    // The tool bar's tool buttons are released (EditMode went back to 0).
+    virtual void ToolsReleased() {}
+    // Drops the clsKoComm object the main window holds. It may be called from
+    // inside one of the object's own events, so the object must outlive the call.
+    virtual void ReleaseKoComm() {}
     // Pop-up menus of a row window, at the mouse pointer.
     virtual void ShowFramePopup() {}
     virtual void ShowRepMarkPopup(RowDoc& row, int markIndex) {}
@@ -102,7 +111,12 @@ inline constexpr const char* kProjectFilter = "ﾌﾟﾛｼﾞｪｸﾄﾌｧｲ
 inline constexpr const char* kLoadingStatus = "TAB譜ﾌｧｲﾙをロード中です";
 inline constexpr const char* kRecoveryTitle = "リカバリー";
 
-class Shell : public RowPort {
+// The program's version: "Version " text of the About window and the
+// version text written into every row file (digits without separators).
+std::string VersionCaption();
+std::string VersionDigits();
+
+class Shell : public RowPort, public KoCommEvents {
 public:
     Shell(UiPort& ui, UserStore& store);
     ~Shell() override;
@@ -148,7 +162,7 @@ public:
     bool OpenTabIntoWindow(RowDoc& row, const std::string& path, bool noRedraw);
     void ActivateProc(RowDoc& row);
     // Closes a row with its save question; false when it stays open (its
-    // save failed).
+    // save failed or its file dialog was cancelled).
     bool CloseRow(RowDoc& row);
     bool SaveTabFile();
     // "保存(&S)" and "TABﾌｧｲﾙに保存する(&T)".
@@ -161,6 +175,11 @@ public:
     // Closes every row (program end / project open); false when one refused.
     bool CloseAllRows();
     void ChgMenuEnable(bool state);
+    // "最新の情報に更新(&R)" and "リズム譜を書きなおす"; nothing without a row.
+    void mnuViewRefresh();
+    void mnuViewReDraw();
+    // Before the score is composed: companions hidden, every row laid out anew.
+    void HanelAll();
     void VScroll1Change(int value);
     void SetmenuMeter(int code);
     void SetPosRhythm(int style);
@@ -199,6 +218,11 @@ public:
     // Repaints a row whose scene or items changed.
     void RowChanged(RowDoc& row);
 
+    // ---- events of the clsKoComm object the main window holds ----
+    void ActiveteDocument(int16_t& Index) override;
+    void KoTabAreaOK() override;
+    void KoTabAreaRefresh() override;
+
     // ---- RowPort for the row editors ----
     void WriteRecovery() override { SaveRecoveryTabFile(); }
     void BringRowToFront(int slot) override;
@@ -221,7 +245,7 @@ private:
     int nextId_ = 1;
     int recoveryCounter_ = 0;
     bool recoveryCounterSet_ = false;
-    bool saveFailed_ = false;
+    void ResetEditMode();
 };
 
 

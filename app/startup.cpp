@@ -46,29 +46,33 @@ bool CheckIniFile(UiPort& ui, const std::string& folder) {
     return false;
 }
 
-bool CheckKoComm(const std::string& libraryPath, std::string* reason) {
+KoCommCreateFn LoadKoCommFactory(const std::string& libraryPath, std::string* reason) {
     void* h = dlopen(libraryPath.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!h) {
         if (reason) {
             const char* e = dlerror();
             *reason = e ? e : "dlopen failed";
         }
-        return false;
+        return nullptr;
     }
     auto create = reinterpret_cast<KoCommCreateFn>(dlsym(h, LW_KOCOMM_FACTORY));
     if (!create) {
         if (reason) *reason = std::string(LW_KOCOMM_FACTORY) + " が見つかりません。";
         dlclose(h);
-        return false;
     }
+    // Otherwise the library stays loaded: playback and the row-area dialog use it later.
+    return create;
+}
+
+bool CheckKoComm(const std::string& libraryPath, std::string* reason) {
+    KoCommCreateFn create = LoadKoCommFactory(libraryPath, reason);
+    if (!create) return false;
     clsKoComm* obj = create();
     if (!obj) {
         if (reason) *reason = "clsKoComm を作成できません。";
-        dlclose(h);
         return false;
     }
     delete obj;
-    // The library stays loaded: playback uses it later.
     return true;
 }
 
@@ -118,7 +122,10 @@ int RunEditor(int argc, char** argv) {
     const std::string lib =
         (QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("libKoComm.so"))).toStdString();
     std::string reason;
-    if (!CheckKoComm(lib, &reason)) ShowKoCommMissing(ui, lib, reason);
+    if (CheckKoComm(lib, &reason))
+        mw.SetKoCommFactory(LoadKoCommFactory(lib, nullptr));
+    else
+        ShowKoCommMissing(ui, lib, reason);
     std::string err;
     if (!EnsureRecoveryFolder(folder, &err))
         ShowMsg(ui, "Recovery フォルダーを作成できません。" + std::string(kMsgBreak) + err, "16");

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "ko_comm.h"
 #include "shell.h"
 #include "ui_port.h"
 
@@ -21,6 +22,9 @@ bool CheckIniFile(UiPort& ui, const std::string& folder);
 // Loads the library, creates one clsKoComm and releases it at once. Returns
 // false with the reason when that fails.
 bool CheckKoComm(const std::string& libraryPath, std::string* reason);
+// Loads the library and returns its object factory (the library stays
+// loaded); null with the reason when that fails.
+KoCommCreateFn LoadKoCommFactory(const std::string& libraryPath, std::string* reason);
 void ShowKoCommMissing(UiPort& ui, const std::string& libraryPath, const std::string& reason);
 // Creates folder/"Recovery" when missing; false when it cannot be created.
 bool EnsureRecoveryFolder(const std::string& folder, std::string* error);

@@ -8,8 +8,11 @@
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QToolBar>
+#include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "app_test_support.h"
 #include "document_window.h"
@@ -323,12 +326,27 @@ TEST_F(ShellTest, TimeSignatureMenuChecksOneItemAndSetsTheLabel) {
 }
 
 TEST_F(ShellTest, MenuCaptionsAreThoseOfTheProgram) {
-    QStringList fileItems;
-    for (auto* a : mw->menuBar()->actions()[0]->menu()->actions())
-        if (!a->isSeparator() && !a->text().isEmpty()) fileItems << a->text();
-    EXPECT_EQ(fileItems, (QStringList{"新規作成(&N)", "開く(&O)", "閉じる(&C)", "新規ﾌﾟﾛｼﾞｪｸﾄ(&R)",
-                                      "ﾌﾟﾛｼﾞｪｸﾄを開く(&J)", "すべて閉じる(&E)", "保存(&S)", "すべて保存(&L)",
-                                      "TABﾌｧｲﾙに保存する(&T)", "終了(&X)"}));
+    auto items = [this](int menu) {
+        QStringList list;
+        for (auto* a : mw->menuBar()->actions()[menu]->menu()->actions())
+            if (!a->isSeparator() && !a->text().isEmpty()) list << a->text();
+        return list;
+    };
+    EXPECT_EQ(items(0), (QStringList{"新規作成(&N)", "開く(&O)", "閉じる(&C)", "新規ﾌﾟﾛｼﾞｪｸﾄ(&R)",
+                                     "ﾌﾟﾛｼﾞｪｸﾄを開く(&J)", "すべて閉じる(&E)", "保存(&S)", "すべて保存(&L)",
+                                     "TABﾌｧｲﾙに保存する(&T)", "ﾌﾟﾛﾊﾟﾃｨ(&I)", "ﾍﾟｰｼﾞ設定(&U)...",
+                                     "印刷ﾌﾟﾚﾋﾞｭｰ(&V)", "印刷(&P)...", "終了(&X)"}));
+    EXPECT_EQ(items(1), (QStringList{"切り取り(&T)", "ｺﾋﾟｰ(&C)", "貼り付け(&P)", "形式を選択して貼り付け(&S)...",
+                                     "小節の内容を削除する...", "移調(&M)", "ﾌﾟﾛｼﾞｪｸﾄに追加する(&A)",
+                                     "ﾌﾟﾛｼﾞｪｸﾄから削除する(&D)", "ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙを編集する。(&P)"}));
+    EXPECT_EQ(items(2), (QStringList{"ﾂｰﾙ ﾊﾞｰ(&T)", "ｽﾃｰﾀｽ ﾊﾞｰ(&B)", "最新の情報に更新(&R)", "リズム譜を書きなおす",
+                                     "ｵﾌﾟｼｮﾝ(&O)..."}));
+    QStringList keys;
+    for (auto* a : mw->tbToolBar->actions())
+        if (!a->isSeparator()) keys << a->data().toString();
+    EXPECT_EQ(keys, (QStringList{"New", "Open", "Save", "Print", "Cut", "Copy", "Paste", "Bold", "Italic",
+                                 "Underline", "Left", "Center", "Right", "Text", "Pointer", "note", "Erase",
+                                 "Kugiri"}));
     EXPECT_EQ(mw->windowTitle(), "Lutewise");
     EXPECT_EQ(mw->VScroll1->minimum(), 1);
     EXPECT_EQ(mw->VScroll1->maximum(), 8);
@@ -346,6 +364,177 @@ TEST_F(ShellTest, ToolButtonsSetTheEditModeAndReleaseToZero) {
     EXPECT_FALSE(text->isChecked());
     erase->trigger();
     EXPECT_EQ(sh().g.EditMode, 0);
+}
+
+TEST_F(ShellTest, CommandsThatAreNotOfferedSayWhyAndFormattingKeysDoNothing) {
+    const std::string notReady = "ただいま製作中につきしばらくお待ちください。m（_ _）m";
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        {"mnuFilePrint", notReady},
+        {"mnuEditCut", notReady},
+        {"mnuEditPaste", notReady},
+        {"mnuEditPasteSpecial", notReady},
+        {"mnuViewOptions", notReady},
+        {"mnuFileProperties", "ﾌﾟﾛﾊﾟﾃｨの表示処理をここに記述します !"},
+        {"mnuFilePrintPreview", "印刷ﾌﾟﾚﾋﾞｭｰの表示処理をここに記述します !"},
+        {"tbPrint", notReady},
+        {"tbCut", notReady},
+        {"tbPaste", notReady}};
+    for (const auto& [name, text] : cases) {
+        ui.shown.clear();
+        QAction* a = mw->action(name);
+        ASSERT_NE(a, nullptr) << name;
+        a->trigger();
+        ASSERT_EQ(ui.shown.size(), 1u) << name;
+        EXPECT_EQ(ui.shown[0].text, text) << name;
+        EXPECT_EQ(ui.shown[0].buttons, 0) << name;
+    }
+    ui.shown.clear();
+    sh().DoFileNew();
+    for (const char* key : {"tbBold", "tbItalic", "tbUnderline", "tbLeft", "tbCenter", "tbRight"}) {
+        ASSERT_NE(mw->action(key), nullptr) << key;
+        mw->action(key)->trigger();
+    }
+    EXPECT_TRUE(ui.shown.empty());
+    EXPECT_EQ(sh().g.EditMode, 0);
+    EXPECT_EQ(sh().Rows().size(), 1u);
+}
+
+TEST_F(ShellTest, VersionOfTheAboutWindowAndOfSavedRowsIsTheSame) {
+    const std::string caption = VersionCaption();
+    ASSERT_EQ(caption.rfind("Version ", 0), 0u);
+    std::string digits = caption.substr(8);
+    EXPECT_EQ(std::count(digits.begin(), digits.end(), '.'), 2) << caption;
+    digits.erase(std::remove(digits.begin(), digits.end(), '.'), digits.end());
+    EXPECT_EQ(sh().s.VersionText, digits);
+    RowDoc* r = sh().DoFileNew();
+    (void)r;
+    const std::string p = work->File("v.tab");
+    ui.saveAnswers = {p};
+    ASSERT_TRUE(sh().FileSave());
+    const std::string header = ReadBytes(p).substr(0, ReadBytes(p).find('\r'));
+    EXPECT_NE(header.find("\"" + digits + "\""), std::string::npos) << header;
+}
+
+TEST_F(ShellTest, CancellingTheSaveDialogWhileClosingKeepsTheRowAndItsWork) {
+    RowDoc* r = sh().DoFileNew();
+    PutNote(*r, 4);
+    ui.answers = {kIdYes};  // save? yes - then the dialog is cancelled
+    EXPECT_FALSE(sh().CloseRow(*r));
+    ASSERT_EQ(sh().Rows().size(), 1u);
+    EXPECT_EQ(sh().s.DanBuf[0].Syosetsu[0].Onpu[1].Flet[1], 4);
+    // close all stops at that row; the program does not end either
+    sh().DoFileNew();
+    ui.answers = {kIdYes, kIdYes};  // @0031 yes, 2段目 save? yes -> cancelled
+    EXPECT_FALSE(sh().FileCloseAll());
+    EXPECT_EQ(sh().Rows().size(), 2u);
+    EXPECT_TRUE(sh().AskSave);
+    ui.answers = {kIdYes};
+    EXPECT_FALSE(mw->Shutdown());
+    EXPECT_EQ(sh().Rows().size(), 2u);
+    EXPECT_NE(store.Get("Recovery", "x"), "0") << "the run has not ended";
+}
+
+// A clsKoComm stand-in that delivers its events at once, as the library does,
+// and notices when it is deleted.
+struct FakeKoComm : clsKoComm {
+    static inline int alive = 0;
+    KoCommEvents* sink = nullptr;
+    FakeKoComm() { ++alive; }
+    ~FakeKoComm() override { --alive; }
+    void SetEventSink(KoCommEvents* s) override { sink = s; }
+    int32_t get_p_X() const override { return 0; }
+    void let_p_X(int32_t) override {}
+    void let_p_SyosetsuSu(int16_t) override {}
+    void let_p_DocumentCount(int32_t) override {}
+    void let_p_Gakki(int16_t) override {}
+    void let_p_TabAreaPos(double) override {}
+    void let_p_TabAreaPos2(double) override {}
+    void let_p_FormatType(int16_t) override {}
+    void let_p_LineCnt(int16_t) override {}
+    std::optional<double> get_p_SyosetsuSu() const override { return std::nullopt; }
+    std::optional<double> get_p_TabAreaPos() const override { return std::nullopt; }
+    int16_t get_p_OnMouseFlag() const override { return 1; }
+    void let_p_OnMouseFlag(int16_t) override {}
+    void Put_ActiveteDocumentEvent(int16_t& Index) override {
+        if (sink) sink->ActiveteDocument(Index);
+    }
+    void Put_KoTabAreaOKEvent() override {
+        if (sink) sink->KoTabAreaOK();
+        stillHere = alive;  // the object is used after its event returned
+    }
+    void Put_KoTabAreaRefreshEvent() override {
+        if (sink) sink->KoTabAreaRefresh();
+        stillHere = alive;
+    }
+    int stillHere = 0;
+};
+
+clsKoComm* MakeFakeKoComm() { return new FakeKoComm; }
+
+TEST_F(ShellTest, KoCommEventsActivateARowAndEndTheRowAreaTool) {
+    mw->SetKoCommFactory(&MakeFakeKoComm);
+    for (int i = 0; i < 3; ++i) sh().DoFileNew();
+    ui.answers = {kIdNo};
+    ASSERT_TRUE(sh().CloseRow(*RowNamed("2段目")));
+    sh().DoFileNew();  // rows in window order: 1, 3, 4
+    auto* obj = dynamic_cast<FakeKoComm*>(mw->KoCommObject());
+    ASSERT_NE(obj, nullptr);
+    int16_t index = 1;
+    obj->Put_ActiveteDocumentEvent(index);
+    ASSERT_NE(sh().ActiveRow(), nullptr);
+    EXPECT_EQ(sh().ActiveRow()->Caption, "3段目");
+    EXPECT_EQ(mw->mdiArea()->activeSubWindow(), mw->SubWindowOf(sh().ActiveRow()->Id));
+    EXPECT_TRUE(mw->optDanNo[2]->isChecked());
+    index = 7;  // no such row: nothing changes
+    obj->Put_ActiveteDocumentEvent(index);
+    EXPECT_EQ(sh().ActiveRow()->Caption, "3段目");
+
+    // The row-area dialog accepted: settings read again, tool back to 0.
+    mw->action("tbText")->trigger();
+    ASSERT_EQ(sh().g.EditMode, 3);
+    const int slot = sh().ActiveRow()->Slot();
+    const auto tabLeft = sh().s.DanLayout[slot].TabLeft;
+    sh().s.DanLayout[slot].TabLeft = 5;
+    obj->Put_KoTabAreaOKEvent();
+    EXPECT_EQ(sh().s.DanLayout[slot].TabLeft, tabLeft);
+    EXPECT_EQ(sh().g.EditMode, 0);
+    EXPECT_FALSE(mw->action("tbText")->isChecked());
+    EXPECT_EQ(obj->stillHere, 1) << "released inside its own event";
+    EXPECT_FALSE(mw->HasKoCommObject());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(FakeKoComm::alive, 0);
+
+    // Closed without accepting: only the tool is reset.
+    auto* again = dynamic_cast<FakeKoComm*>(mw->KoCommObject());
+    ASSERT_NE(again, nullptr);
+    mw->action("tbErase")->trigger();
+    again->Put_KoTabAreaRefreshEvent();
+    EXPECT_EQ(sh().g.EditMode, 0);
+    EXPECT_FALSE(mw->action("tbErase")->isChecked());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(FakeKoComm::alive, 0);
+}
+
+TEST_F(ShellTest, HanelAllHidesTheProjectListAndLaysOutEveryRow) {
+    sh().HanelAll();  // nothing open: nothing happens
+    sh().mnuViewRefresh();
+    sh().mnuViewReDraw();
+    for (int i = 0; i < 3; ++i) {
+        RowDoc* r = sh().DoFileNew();
+        PutNote(*r, i + 1);
+    }
+    mw->action("mnuWindowProjectList")->trigger();
+    ASSERT_TRUE(mw->projectList()->isVisible());
+    auto shownFrets = [](RowDoc& r) {
+        int n = 0;
+        for (size_t i = 1; i < r.Scene.labPos.size(); ++i) n += r.Scene.labPos[i].Visible ? 1 : 0;
+        return n;
+    };
+    for (auto& r : sh().Rows()) EXPECT_EQ(shownFrets(*r), 0) << r->Caption << " has not been laid out yet";
+    sh().HanelAll();
+    EXPECT_FALSE(mw->projectList()->isVisible());
+    for (auto& r : sh().Rows()) EXPECT_EQ(shownFrets(*r), 1) << r->Caption;
+    EXPECT_EQ(sh().ActiveRow(), sh().Rows().back().get());
 }
 
 // ------------------------------------------------------------ projects
@@ -533,10 +722,29 @@ TEST_F(ShellTest, RecoveryAfterAnAbnormalEndRestoresBothRows) {
     EXPECT_EQ(sh().Rows()[0]->Tag, "00none");
     EXPECT_EQ(sh().s.DanBuf[0].Syosetsu[0].Onpu[1].Flet[1], 5);
     EXPECT_EQ(sh().s.DanBuf[1].Syosetsu[0].Onpu[1].Flet[1], 9);
-    EXPECT_GE(sh().Rows()[0]->RecoverySeq, 2) << "new copies never overwrite the old ones";
+    // each restored row keeps the name of its copy: its next copy replaces it
+    EXPECT_EQ(sh().Rows()[0]->RecoverySeq, 0);
+    EXPECT_EQ(sh().Rows()[1]->RecoverySeq, 1);
     EXPECT_EQ(store.Get("Recovery", ""), "1");
+    PutNote(*sh().Rows()[1], 11);
+    sh().BringRowToFront(1);
+    ASSERT_TRUE(sh().SaveRecoveryTabFile());
+    // a new row never takes the name of a copy in the folder
+    RowDoc* fresh = sh().DoFileNew();
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_EQ(fresh->RecoverySeq, 2);
+    ASSERT_TRUE(sh().SaveRecoveryTabFile());
+    std::vector<std::string> names;
+    for (auto& e : fs::directory_iterator(work->File("Recovery"))) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"#rec00.tab", "#rec01.tab", "#rec02.tab"}))
+        << "no stale duplicate of a restored row is left for a later restore";
+    // closing a restored row without saving removes its copy
+    ui.answers = {kIdNo};
+    ASSERT_TRUE(sh().CloseRow(*sh().Rows()[0]));
+    EXPECT_FALSE(fs::exists(work->File("Recovery/#rec00.tab")));
     // a normal end
-    ui.answers = {kIdNo, kIdNo};
+    ui.answers = {kIdNo, kIdNo, kIdNo};
     ASSERT_TRUE(mw->Shutdown());
     EXPECT_EQ(store.Get("Recovery", ""), "0");
     EXPECT_TRUE(fs::is_empty(work->File("Recovery")));
@@ -575,6 +783,26 @@ TEST_F(ShellTest, ShutdownWhileMinimisedKeepsTheStoredGeometry) {
 TEST_F(ShellTest, StartingWithoutStoredGeometryUsesTheDefaults) {
     EXPECT_EQ(mw->pos(), QPoint(1000 / 15, 1000 / 15));
     EXPECT_EQ(mw->size(), QSize(6500 / 15, 6500 / 15));
+}
+
+TEST_F(ShellTest, StoredGeometrySurvivesStartAndEndUnchanged) {
+    store.Set("MainLeft", "1500");
+    store.Set("MainTop", "3000");
+    store.Set("MainWidth", "9000");
+    store.Set("MainHeight", "7500");
+    mw.reset();
+    Start();
+    ASSERT_TRUE(mw->Shutdown());
+    EXPECT_EQ(store.Get("MainLeft", ""), "1500");
+    EXPECT_EQ(store.Get("MainTop", ""), "3000");
+    EXPECT_EQ(store.Get("MainWidth", ""), "9000");
+    EXPECT_EQ(store.Get("MainHeight", ""), "7500");
+    // a place on no screen falls back to the default place
+    store.Set("MainLeft", "900000");
+    store.Set("MainTop", "900000");
+    mw.reset();
+    Start();
+    EXPECT_EQ(mw->pos(), QPoint(1000 / 15, 1000 / 15));
 }
 
 // ------------------------------------------------------------ start-up checks
