@@ -38,7 +38,9 @@ using MeasureCountChanged = std::function<void(Session&)>;
 // are cleared first). Stops at the first error; what was stored before it
 // stays. Every record is checked before any of it is stored, so nothing is
 // written outside the arrays. Header values (measure count, meter, key) go
-// into the session; the caller shows them in the main window.
+// into the session; the caller shows them in the main window. Text and
+// repeat-mark geometry outside the 16-bit twips range, and font sizes outside
+// 0..2160 points, are errors like any other bad value.
 LoadTabResult LoadTab(Session& s, RowItems& items, const std::string& path,
                       const MeasureCountChanged& onMeasureCount = {});
 // The same from bytes already in memory; name is used in messages only.
