@@ -306,15 +306,6 @@ void MainWindow::BuildToolBar() {
     button("Copy", "ｺﾋﾟｰ", [this] { ShowKoCopy(); });
     button("Paste", "貼り付け", [this] { ShowMsg(ui_, kNotReady); });
     tbToolBar->addSeparator();
-    // Text formatting buttons of the tool bar; they do nothing.
-    for (const auto& [key, tip] : {std::pair{"Bold", "太字"}, std::pair{"Italic", "斜体"},
-                                   std::pair{"Underline", "下線"}})
-        button(key, tip, [] {});
-    tbToolBar->addSeparator();
-    for (const auto& [key, tip] : {std::pair{"Left", "左揃え"}, std::pair{"Center", "中央揃え"},
-                                   std::pair{"Right", "右揃え"}})
-        button(key, tip, [] {});
-    tbToolBar->addSeparator();
     toolGroup_ = new QActionGroup(this);
     toolGroup_->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     const struct {
@@ -333,7 +324,16 @@ void MainWindow::BuildToolBar() {
         const int mode = t.mode;
         connect(a, &QAction::toggled, this, [this, mode, a](bool on) { ToolButton(mode, on, a); });
     }
+    // The text formatting buttons do nothing; they come last so that a
+    // narrow window hides them before the tools.
     tbToolBar->addSeparator();
+    for (const auto& [key, tip] : {std::pair{"Bold", "太字"}, std::pair{"Italic", "斜体"},
+                                   std::pair{"Underline", "下線"}})
+        button(key, tip, [] {});
+    tbToolBar->addSeparator();
+    for (const auto& [key, tip] : {std::pair{"Left", "左揃え"}, std::pair{"Center", "中央揃え"},
+                                   std::pair{"Right", "右揃え"}})
+        button(key, tip, [] {});
 
     // Measure count, time signature and the row buttons.
     auto* panel = new QWidget;
@@ -563,6 +563,8 @@ void MainWindow::SetBusy(bool busy, const std::string& statusText) {
         if (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
         setEnabled(true);
         statusBar()->clearMessage();
+        // Row windows shown while the frame was disabled were never activated.
+        if (RowDoc* r = shell_->ActiveRow()) BringRowToFront(*r);
     }
 }
 

@@ -197,14 +197,16 @@ void Shell::InitRecoveryCounter() {
 void Shell::RestoreRecovery() {
     InitRecoveryCounter();
     const std::string marker = store_.Get("Recovery", "0");
-    if (!marker.empty() && marker != "0") {
+    std::vector<fs::path> files;
+    std::error_code ec;
+    for (auto it = fs::directory_iterator(RecoveryFolder(), ec); !ec && it != fs::directory_iterator();
+         it.increment(ec))
+        if (it->is_regular_file()) files.push_back(it->path());
+    // Without a copy there is nothing to offer: the question and the
+    // "restored" notice would both be untrue.
+    if (!marker.empty() && marker != "0" && !files.empty()) {
         const std::string q = std::string("@0006") + kMsgBreak + "@0007";
         if (ShowMsg(ui_, q, "36", kRecoveryTitle) == kIdYes) {
-            std::vector<fs::path> files;
-            std::error_code ec;
-            for (auto it = fs::directory_iterator(RecoveryFolder(), ec); !ec && it != fs::directory_iterator();
-                 it.increment(ec))
-                if (it->is_regular_file()) files.push_back(it->path());
             std::sort(files.begin(), files.end(), [](const fs::path& a, const fs::path& b) {
                 std::string x = a.filename().string(), y = b.filename().string();
                 int nx = x.size() > 4 ? LeadingNumber(x.substr(4)) : 0;

@@ -344,9 +344,8 @@ TEST_F(ShellTest, MenuCaptionsAreThoseOfTheProgram) {
     QStringList keys;
     for (auto* a : mw->tbToolBar->actions())
         if (!a->isSeparator()) keys << a->data().toString();
-    EXPECT_EQ(keys, (QStringList{"New", "Open", "Save", "Print", "Cut", "Copy", "Paste", "Bold", "Italic",
-                                 "Underline", "Left", "Center", "Right", "Text", "Pointer", "note", "Erase",
-                                 "Kugiri"}));
+    EXPECT_EQ(keys, (QStringList{"New", "Open", "Save", "Print", "Cut", "Copy", "Paste", "Text", "Pointer", "note",
+                                 "Erase", "Kugiri", "Bold", "Italic", "Underline", "Left", "Center", "Right"}));
     EXPECT_EQ(mw->windowTitle(), "Lutewise");
     EXPECT_EQ(mw->VScroll1->minimum(), 1);
     EXPECT_EQ(mw->VScroll1->maximum(), 8);
@@ -599,6 +598,11 @@ TEST_F(ShellTest, OpeningAProjectOpensItsRowsInFileOrderWithRelativePaths) {
     EXPECT_EQ(sh().CurProject, proj);
     EXPECT_TRUE(mw->isEnabled());
     EXPECT_FALSE(sh().ProjectLoading);
+    // the last row loaded is the active window, as the row buttons say
+    ASSERT_NE(sh().ActiveRow(), nullptr);
+    EXPECT_EQ(sh().ActiveRow()->Caption, "3段目");
+    EXPECT_EQ(mw->mdiArea()->activeSubWindow(), mw->SubWindowOf(sh().ActiveRow()->Id));
+    EXPECT_TRUE(mw->optDanNo[2]->isChecked());
     auto items = sh().ProjectListItems();
     ASSERT_EQ(items.size(), 3u);
     EXPECT_EQ(items[1].FileName, "b.tab");
@@ -761,6 +765,14 @@ TEST_F(ShellTest, AnsweringNoKeepsTheOldCopiesAndNewRowsDoNotOverwriteThem) {
     ASSERT_TRUE(sh().SaveRecoveryTabFile());
     EXPECT_EQ(r->RecoverySeq, 1);
     EXPECT_EQ(ReadBytes(work->File("Recovery/#rec00.tab")), "old");
+}
+
+TEST_F(ShellTest, AnAbnormalEndWithoutCopiesAsksNothing) {
+    store.Set("Recovery", "1");
+    sh().RestoreRecovery();
+    EXPECT_TRUE(ui.shown.empty());
+    EXPECT_TRUE(sh().Rows().empty());
+    EXPECT_EQ(store.Get("Recovery", ""), "1");
 }
 
 TEST_F(ShellTest, ClosingARowDeletesItsRecoveryCopy) {
