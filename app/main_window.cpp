@@ -1,6 +1,8 @@
 #include "main_window.h"
 
 
+#include <algorithm>
+
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -585,8 +587,16 @@ void MainWindow::ShowProjectList() {
         });
     }
     projectList_->RefreshProjectList();
+    // Beside the main window, but never off the screen.
     const QRect g = frameGeometry();
-    projectList_->move(g.right() + 4, g.top());
+    QPoint at(g.right() + 4, g.top());
+    if (QScreen* sc = screen()) {
+        const QRect avail = sc->availableGeometry();
+        const QSize size = projectList_->frameGeometry().size();
+        at.setX(std::clamp(at.x(), avail.left(), std::max(avail.left(), avail.right() - size.width())));
+        at.setY(std::clamp(at.y(), avail.top(), std::max(avail.top(), avail.bottom() - size.height())));
+    }
+    projectList_->move(at);
     projectList_->show();
     projectList_->raise();
 }

@@ -418,12 +418,18 @@ bool Shell::CloseRow(RowDoc& row) {
     }
     DeleteRecoveryFileOf(row);
     const int id = row.Id;
+    const bool wasActive = active_ == &row;
+    zorder_.erase(std::remove(zorder_.begin(), zorder_.end(), id), zorder_.end());
+    // The row used just before this one comes back to the front; chosen now,
+    // because the window system may activate a window of its own choice
+    // while this one goes.
+    const int nextId = zorder_.empty() ? 0 : zorder_.back();
     if (view_) view_->DestroyRowWindow(row);
     if (active_ == &row) active_ = nullptr;
     zorder_.erase(std::remove(zorder_.begin(), zorder_.end(), id), zorder_.end());
     rows_.erase(std::remove_if(rows_.begin(), rows_.end(), [id](auto& r) { return r->Id == id; }), rows_.end());
-    if (!active_ && !zorder_.empty()) {
-        if (RowDoc* next = FindRow(zorder_.back())) {
+    if (wasActive || !active_) {
+        if (RowDoc* next = FindRow(nextId)) {
             if (view_) view_->BringRowToFront(*next);
             ActivateProc(*next);
         }

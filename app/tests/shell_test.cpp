@@ -118,6 +118,24 @@ TEST_F(ShellTest, ClosingTheHighestRowReusesItsNumberAndSlot) {
     EXPECT_EQ(r->RecoverySeq, 3);
 }
 
+TEST_F(ShellTest, ClosingTheActiveRowBringsBackTheRowUsedBeforeIt) {
+    for (int i = 0; i < 4; ++i) sh().DoFileNew();
+    sh().BringRowToFront(1);  // 2段目
+    sh().BringRowToFront(3);  // 4段目
+    ui.answers = {kIdNo};
+    ASSERT_TRUE(sh().CloseRow(*RowNamed("4段目")));
+    ASSERT_NE(sh().ActiveRow(), nullptr);
+    EXPECT_EQ(sh().ActiveRow()->Caption, "2段目");
+    EXPECT_EQ(mw->mdiArea()->activeSubWindow(), mw->SubWindowOf(sh().ActiveRow()->Id));
+    EXPECT_TRUE(mw->optDanNo[1]->isChecked());
+    EXPECT_EQ(sh().s.CurDanIx, 1);
+    // closing a row that is not active leaves the active one alone
+    ui.answers = {kIdNo};
+    ASSERT_TRUE(sh().CloseRow(*RowNamed("3段目")));
+    EXPECT_EQ(sh().ActiveRow()->Caption, "2段目");
+    EXPECT_EQ(mw->mdiArea()->activeSubWindow(), mw->SubWindowOf(sh().ActiveRow()->Id));
+}
+
 TEST_F(ShellTest, RowTenOpenRefusesANewRowWith0029) {
     for (int i = 0; i < 10; ++i) ASSERT_NE(sh().DoFileNew(), nullptr);
     sh().AskSave = false;
