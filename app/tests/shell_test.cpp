@@ -136,6 +136,35 @@ TEST_F(ShellTest, ClosingTheActiveRowBringsBackTheRowUsedBeforeIt) {
     EXPECT_EQ(mw->mdiArea()->activeSubWindow(), mw->SubWindowOf(sh().ActiveRow()->Id));
 }
 
+TEST_F(ShellTest, WithMaximisedRowsANewRowIsNeitherMovedNorSized) {
+    RowDoc* first = sh().DoFileNew();
+    mw->SubWindowOf(first->Id)->showMaximized();
+    RowDoc* second = sh().DoFileNew();
+    ASSERT_NE(second, nullptr);
+    EXPECT_FALSE(second->Moved);
+    EXPECT_TRUE(mw->SubWindowOf(second->Id)->isMaximized());
+    EXPECT_EQ(mw->mdiArea()->activeSubWindow(), mw->SubWindowOf(second->Id));
+}
+
+TEST_F(ShellTest, ClosingTheLastRowClosesTheProjectListAndForgetsTheProject) {
+    const std::string proj = work->File("l.tbp");
+    WriteBytes(proj, "");
+    sh().DoFileProjectOpen(proj);
+    sh().DoFileNew();
+    sh().DoFileNew();
+    mw->action("mnuWindowProjectList")->trigger();
+    ui.answers = {kIdNo};
+    sh().FileClose();
+    EXPECT_TRUE(mw->projectList()->isVisible()) << "one row is still open";
+    EXPECT_EQ(sh().CurProject, proj);
+    EXPECT_TRUE(mw->action("mnuEditDelProject")->isEnabled());
+    ui.answers = {kIdNo};
+    sh().FileClose();
+    EXPECT_FALSE(mw->projectList()->isVisible());
+    EXPECT_TRUE(sh().CurProject.empty());
+    EXPECT_FALSE(mw->action("mnuEditDelProject")->isEnabled());
+}
+
 TEST_F(ShellTest, RowTenOpenRefusesANewRowWith0029) {
     for (int i = 0; i < 10; ++i) ASSERT_NE(sh().DoFileNew(), nullptr);
     sh().AskSave = false;
