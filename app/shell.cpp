@@ -269,7 +269,7 @@ RowDoc* Shell::LoadNewDoc() {
     for (auto& m : s.DanBuf[slot].Syosetsu) ResetMeasure(m);
     r.Closing = false;
     r.RecoverySeq = recoveryCounter_++;
-    ReadIniSettings(s, ui_, IniPath());
+    ReadSettings(&r);
     s.KeyName[slot] = "C";
     r.Editor = std::make_unique<RowEditor>(s, g, r.Scene, r.Items, ui_, *this, slot);
     if (view_) {
@@ -331,7 +331,7 @@ bool Shell::OpenTabIntoWindow(RowDoc& row, const std::string& path, bool noRedra
     if (v != VScroll1Value) {
         VScroll1Value = v;
         lblSyou = "小節数:" + std::to_string(s.CurSyosetsuCnt);
-        ReadIniSettings(s, ui_, IniPath());
+        ReadSettings(&row);
     }
     DanLayoutData& lay = s.DanLayout[slot];
     for (int m = 0; m < kMeasureSlots; ++m) {
@@ -359,7 +359,9 @@ void Shell::ActivateProc(RowDoc& row) {
     zorder_.push_back(row.Id);
     s.CurDanIx = static_cast<int16_t>(row.Slot());
     const int cnt = std::clamp<int>(s.DanBuf[s.CurDanIx].SyosetsuCnt, 1, kMaxMeasures);
-    if (9 - cnt != VScroll1Value) VScroll1Change(9 - cnt);
+    // The row's measure boxes already fit its own count; they are laid out
+    // anew only when a change of the row geometry left them stale.
+    if (9 - cnt != VScroll1Value || row.BoxesStale) ApplyMeasureCount(9 - cnt, row.BoxesStale ? &row : nullptr);
     Notify();
 }
 
@@ -566,7 +568,7 @@ void Shell::ActiveteDocument(int16_t& Index) {
 }
 
 void Shell::KoTabAreaOK() {
-    ReadIniSettings(s, ui_, IniPath());
+    ReadSettings(active_);
     if (active_ && !active_->Closing) {
         s.CurDanIx = static_cast<int16_t>(active_->Slot());
         active_->Editor->UnLoadRepten();
@@ -583,14 +585,52 @@ void Shell::KoTabAreaRefresh() {
     if (view_) view_->ReleaseKoComm();
 }
 
-void Shell::VScroll1Change(int value) {
+void Shell::VScroll1Change(int value) { ApplyMeasureCount(value, active_); }
+
+void Shell::ReadSettings(RowDoc* target) {
+    // Reading the settings lays out the measure boxes of every slot evenly
+    // for the active count. Other open rows keep theirs (their own count,
+    // bar lines moved by hand, boundaries read from their files) as long as
+    // the row geometry itself stayed the same.
+    struct Kept {
+        int id;
+        DanLayoutData boxes;
+    };
+    std::vector<Kept> kept;
+    for (auto& r : rows_)
+        if (r.get() != target && !r->Closing && !r->BoxesStale) kept.push_back({r->Id, s.DanLayout[r->Slot()]});
+    const DanLayoutData before = s.DanLayout[s.CurDanIx];
+    ReadIniSettings(s, ui_, IniPath());
+    const DanLayoutData& now = s.DanLayout[s.CurDanIx];
+    const bool sameGeometry = before.TabLeft == now.TabLeft && before.TabWidth == now.TabWidth &&
+                              before.TabTop == now.TabTop && before.TabHeight == now.TabHeight;
+    if (target) target->BoxesStale = false;
+    for (const Kept& k : kept) {
+        RowDoc* r = FindRow(k.id);
+        if (!r) continue;
+        DanLayoutData& lay = s.DanLayout[r->Slot()];
+        if (sameGeometry) {
+            for (int m = 0; m < kMeasureSlots; ++m) {
+                lay.SyosetsuTop[m] = k.boxes.SyosetsuTop[m];
+                lay.SyosetsuLeft[m] = k.boxes.SyosetsuLeft[m];
+                lay.SyosetsuHeight[m] = k.boxes.SyosetsuHeight[m];
+                lay.SyosetsuWidth[m] = k.boxes.SyosetsuWidth[m];
+            }
+        } else if (s.DanBuf[r->Slot()].SyosetsuCnt != s.CurSyosetsuCnt) {
+            // Laid out for another count: redone when the row is activated.
+            r->BoxesStale = true;
+        }
+    }
+}
+
+void Shell::ApplyMeasureCount(int value, RowDoc* relayout) {
     value = std::clamp(value, 1, 8);
     VScroll1Value = value;
     lblSyou = "小節数:" + std::to_string(9 - value);
     s.CurSyosetsuCnt = static_cast<int16_t>(9 - value);
     s.DanBuf[s.CurDanIx].SyosetsuCnt = s.CurSyosetsuCnt;
     if (active_ && !active_->Closing) {
-        ReadIniSettings(s, ui_, IniPath());
+        ReadSettings(relayout);
         active_->Editor->UnLoadRepten();
         active_->Editor->UnLoadKugiliLine();
         active_->Editor->AfterSettingsRead();
@@ -609,7 +649,7 @@ void Shell::SetmenuMeter(int code) {
 void Shell::SetPosRhythm(int style) {
     if (style < 1 || style > 5) return;
     s.PosRhythm = static_cast<int16_t>(style);
-    ReadIniSettings(s, ui_, IniPath());
+    ReadSettings(active_);
     Notify();
 }
 

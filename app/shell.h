@@ -52,6 +52,7 @@ struct RowDoc {
     std::unique_ptr<RowEditor> Editor;
     bool Closing = false;       // a close is under way
     bool Moved = true;          // false when the window refused to be moved
+    bool BoxesStale = false;    // measure boxes laid out for another count
 
     int Slot() const;
     int RowNumber() const;      // number in the caption
@@ -246,6 +247,12 @@ private:
     int recoveryCounter_ = 0;
     bool recoveryCounterSet_ = false;
     void ResetEditMode();
+    // ReadIniSettings; the measure boxes of open rows other than target are
+    // kept (target null: every open row keeps its boxes).
+    void ReadSettings(RowDoc* target);
+    // The measure-count change; relayout is the row whose boxes are laid out
+    // anew for the new count (null: none, the count follows an activation).
+    void ApplyMeasureCount(int value, RowDoc* relayout);
 };
 
 

@@ -165,6 +165,65 @@ TEST_F(ShellTest, ClosingTheLastRowClosesTheProjectListAndForgetsTheProject) {
     EXPECT_FALSE(mw->action("mnuEditDelProject")->isEnabled());
 }
 
+TEST_F(ShellTest, BarLinesMovedByHandSurviveOtherRowsBeingCreatedOpenedAndResized) {
+    RowDoc* first = sh().DoFileNew();
+    const DanLayoutData even = sh().s.DanLayout[0];
+    ASSERT_TRUE(first->Editor->MoveKugiri(0, even.SyosetsuLeft[1] + 450));
+    const DanLayoutData moved = sh().s.DanLayout[0];
+    ASSERT_EQ(moved.SyosetsuLeft[1], even.SyosetsuLeft[1] + 450);
+    auto sameBoxes = [&](const DanLayoutData& now) {
+        for (int m = 0; m < kMeasureSlots; ++m)
+            if (now.SyosetsuLeft[m] != moved.SyosetsuLeft[m] || now.SyosetsuWidth[m] != moved.SyosetsuWidth[m])
+                return false;
+        return true;
+    };
+    // a second row is created and given another measure count
+    RowDoc* second = sh().DoFileNew();
+    EXPECT_TRUE(sameBoxes(sh().s.DanLayout[0])) << "creating a row";
+    mw->VScroll1->setValue(3);
+    ASSERT_EQ(sh().ActiveRow(), second);
+    EXPECT_TRUE(sameBoxes(sh().s.DanLayout[0])) << "another row's measure count";
+    EXPECT_EQ(sh().s.DanBuf[1].SyosetsuCnt, 6);
+    // a saved row with its own count is opened
+    const std::string p = work->File("six.tab");
+    ui.saveAnswers = {p};
+    ASSERT_TRUE(sh().FileSave());
+    sh().DoFileOpen(p);
+    EXPECT_TRUE(sameBoxes(sh().s.DanLayout[0])) << "opening a row";
+    // back on the first row: its boxes are laid out and saved as moved
+    sh().BringRowToFront(0);
+    EXPECT_EQ(sh().s.CurSyosetsuCnt, 4);
+    EXPECT_TRUE(sameBoxes(sh().s.DanLayout[0])) << "activating it again";
+    const std::string q = work->File("moved.tab");
+    ui.saveAnswers = {q};
+    ASSERT_TRUE(sh().FileSave());
+    sh().DoFileOpen(q);
+    const DanLayoutData& back = sh().s.DanLayout[sh().ActiveRow()->Slot()];
+    for (int m = 0; m <= 4; ++m) {  // four measures and the right end
+        EXPECT_EQ(back.SyosetsuLeft[m], moved.SyosetsuLeft[m]) << "saved and read back, measure " << m;
+        if (m < 4) EXPECT_EQ(back.SyosetsuWidth[m], moved.SyosetsuWidth[m]) << "saved and read back, measure " << m;
+    }
+}
+
+TEST_F(ShellTest, ANewRowGeometryLaysOutOtherRowsAgainForTheirOwnCount) {
+    RowDoc* first = sh().DoFileNew();
+    ASSERT_TRUE(first->Editor->MoveKugiri(0, sh().s.DanLayout[0].SyosetsuLeft[1] + 450));
+    sh().DoFileNew();
+    mw->VScroll1->setValue(3);  // the second row has six measures
+    // the row-area dialog wrote a narrower row into the settings and was accepted
+    const std::string sec = "POSITION" + std::to_string(sh().s.PosRhythm);
+    ASSERT_TRUE(ProfileFile::Write(work->File("Lutewise.ini"), sec, "DanWidth", "900"));
+    sh().KoTabAreaOK();
+    const DanLayoutData& act = sh().s.DanLayout[1];
+    EXPECT_EQ(act.SyosetsuLeft[6], act.TabLeft + act.TabWidth);
+    sh().BringRowToFront(0);
+    const DanLayoutData& lay = sh().s.DanLayout[0];
+    EXPECT_EQ(sh().s.CurSyosetsuCnt, 4);
+    EXPECT_EQ(lay.TabWidth, 900 * 15);
+    EXPECT_EQ(lay.SyosetsuLeft[4], lay.TabLeft + lay.TabWidth) << "four measures fill the new width";
+    for (int m = 0; m < 4; ++m) EXPECT_EQ(lay.SyosetsuWidth[m], 900 * 15 / 4) << m;
+}
+
 TEST_F(ShellTest, RowTenOpenRefusesANewRowWith0029) {
     for (int i = 0; i < 10; ++i) ASSERT_NE(sh().DoFileNew(), nullptr);
     sh().AskSave = false;
