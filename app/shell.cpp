@@ -267,6 +267,8 @@ RowDoc* Shell::LoadNewDoc() {
     s.CurDanIx = static_cast<int16_t>(slot);
     s.DanBuf[slot].SyosetsuCnt = s.CurSyosetsuCnt;
     for (auto& m : s.DanBuf[slot].Syosetsu) ResetMeasure(m);
+    // A new row starts without the repeat sign a closed row left in its slot.
+    s.DanBuf[slot].TopRepStart = 0;
     r.Closing = false;
     r.RecoverySeq = recoveryCounter_++;
     ReadSettings(&r);
@@ -737,7 +739,8 @@ void Shell::AddProjectFile(const std::string& slotText, const std::string& fileP
         return;
     }
     if (!bytes.empty() && bytes.back() != '\n') bytes += "\r\n";
-    bytes += Utf8ToCp932(slotText + ":" + AbsolutePath(filePath)) + "\r\n";
+    // Lines are read one by one, so a path CP932 cannot hold goes in as UTF-8.
+    bytes += EncodeFileText(slotText + ":" + AbsolutePath(filePath)) + "\r\n";
     if (!WriteFileReplacing(CurProject, bytes, &err)) {
         ShowMsg(ui_, "ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙに追加できませんでした。" + std::string(kMsgBreak) + CurProject + kMsgBreak + err,
                 "16");

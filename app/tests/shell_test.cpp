@@ -23,6 +23,7 @@
 #include "shell.h"
 #include "startup.h"
 #include "tab_file.h"
+#include "text_codec.h"
 
 namespace fs = std::filesystem;
 using namespace lw;
@@ -661,6 +662,37 @@ TEST_F(ShellTest, AddingSavedRowsWritesAbsolutePathLines) {
     ASSERT_TRUE(sh().FileSave());
     EXPECT_EQ(ReadBytes(proj), "00:" + work->File("r1.tab") + "\r\n01:" + work->File("r2.tab") + "\r\n");
     EXPECT_EQ(ui.shown.back().text, Msg(23));
+}
+
+TEST_F(ShellTest, ProjectLinesKeepJapaneseAndOtherCharactersOfPaths) {
+    const std::string proj = work->File("p.tbp");
+    ui.saveAnswers = {proj};
+    sh().NewProjectFile();
+    // One name CP932 holds, one it does not (a G clef sign).
+    const std::string jp = work->File("段目一.tab"), clef = work->File("\xF0\x9D\x84\x9E.tab");
+    for (const std::string& name : {jp, clef}) {
+        sh().DoFileNew();
+        ui.saveAnswers = {name};
+        ui.answers = {kIdYes};
+        ASSERT_TRUE(sh().FileSave());
+    }
+    const std::string bytes = ReadBytes(proj);
+    EXPECT_NE(bytes.find(Utf8ToCp932("00:" + jp)), std::string::npos);  // CP932 where it can be
+    std::vector<std::string> lines;
+    ASSERT_TRUE(ReadProjectLines(proj, lines, nullptr));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "00:" + jp);
+    EXPECT_EQ(lines[1], "01:" + clef);
+}
+
+TEST_F(ShellTest, ANewRowInAReusedSlotHasNoRepeatStartOfTheClosedRow) {
+    RowDoc* r = sh().DoFileNew();
+    sh().s.DanBuf[r->Slot()].TopRepStart = kTrue;
+    ui.answers = {kIdNo};
+    ASSERT_TRUE(sh().CloseRow(*r));
+    RowDoc* again = sh().DoFileNew();
+    ASSERT_EQ(again->Slot(), 0);
+    EXPECT_EQ(sh().s.DanBuf[0].TopRepStart, 0);
 }
 
 TEST_F(ShellTest, AddingAnUnsavedRowAsksToSaveFirst) {
