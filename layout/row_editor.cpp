@@ -12,6 +12,21 @@
 namespace lw {
 namespace {
 
+// A repeat-dot picture stands 20 twips above a reference line. Its Tag
+// tells where the two dots go, in half line intervals from that line, so
+// that they sit in spaces symmetric about the middle of the lines: on six
+// strings the second and fourth space, on five the second and third, on
+// four the first and third.
+const char* TabDotSpaces(int maxStringIx) {
+    return maxStringIx == 4 ? "-1,1" : "-1,3";
+}
+
+void SetRepeatDotSpan(ScenePicture& p, double interval, const char* halfSteps) {
+    p.Height = 2 * interval + 40;
+    p.Tag = halfSteps;
+}
+
+
 std::string TwoDigits(int v) {
     char buf[8];
     std::snprintf(buf, sizeof buf, "%02d", v);
@@ -298,7 +313,11 @@ void RowEditor::LoadKugiri() {
         };
         const double left = x + d + 20;
         dot(left, lay.TabTop + (s_.MaxStringIx == 3 ? 1 : 2) * lay.StringInterval - 20);
-        if (staff) dot(left, lay.StaffTop + lay.StaffInterval - 20);
+        SetRepeatDotSpan(scene_.picRepten.back(), lay.StringInterval, TabDotSpaces(s_.MaxStringIx));
+        if (staff) {
+            dot(left, lay.StaffTop + lay.StaffInterval - 20);
+            SetRepeatDotSpan(scene_.picRepten.back(), lay.StaffInterval, "1,3");
+        }
     }
     const int cnt = std::min<int>(s_.CurSyosetsuCnt, kMaxMeasures);
     for (int m = 0; m < cnt; ++m)
@@ -350,9 +369,12 @@ void RowEditor::PutKugiriLine(int m, int b) {
         p.Left = left;
         p.Top = lay.TabTop + (s_.MaxStringIx == 3 ? 1 : 2) * lay.StringInterval - 20;
         p.Visible = true;
+        SetRepeatDotSpan(p, lay.StringInterval, TabDotSpaces(s_.MaxStringIx));
         scene_.picRepten.push_back(p);
         if (staff) {
             p.Top = lay.StaffTop + lay.StaffInterval - 20;
+            // On the staff the dots sit in the two middle spaces, below the second line.
+            SetRepeatDotSpan(p, lay.StaffInterval, "1,3");
             scene_.picRepten.push_back(p);
         }
     };

@@ -77,6 +77,30 @@ const QImage& FretLabelImage(const std::string& caption, const QFont& font) {
     return cache.emplace(key, std::move(img)).first->second;
 }
 
+// Repeat dots: the element stands 20 twips above its reference line and its
+// Tag gives the two dot centres in half line intervals from that line.
+void DrawRepeatDots(QPainter& p, const ScenePicture& e, int tpp) {
+    const size_t comma = e.Tag.find(',');
+    const double interval = (e.Height - 40) / 2;
+    if (comma == std::string::npos || interval <= 0) {
+        DrawStampIn(p, e.Image, PxRect(e.Left, e.Top, e.Width, e.Height, tpp));
+        return;
+    }
+    const double halves[2] = {std::atof(e.Tag.c_str()), std::atof(e.Tag.c_str() + comma + 1)};
+    const double ipx = Px(interval, tpp);
+    const double d = std::clamp(ipx * 0.45, 3.0, 7.0);
+    const double cx = Px(e.Left + e.Width / 2, tpp);
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::black);
+    for (double h : halves) {
+        const double cy = Px(e.Top + 20, tpp) + h * ipx / 2;
+        p.drawEllipse(QPointF(cx, cy), d / 2, d / 2);
+    }
+    p.restore();
+}
+
 }  // namespace
 
 void InstallFontSubstitutions() {
@@ -198,7 +222,11 @@ void PaintScene(QPainter& p, const RowScene& scene, const RowItems& items, const
             list.push_back({e.Z, order++, [&p, &e, tpp] { DrawStampIn(p, e.Image, PxRect(e.Left, e.Top, e.Width, e.Height, tpp)); }});
         }
     };
-    pictures(scene.picRepten, 1);
+    for (size_t i = 1; i < scene.picRepten.size(); ++i) {
+        const ScenePicture& e = scene.picRepten[i];
+        if (!e.Visible) continue;
+        list.push_back({e.Z, order++, [&p, &e, tpp] { DrawRepeatDots(p, e, tpp); }});
+    }
     pictures(scene.picNote, 0);
     pictures(scene.picTate, 0);
     pictures(scene.picKey, 1);

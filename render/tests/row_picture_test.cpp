@@ -152,3 +152,27 @@ TEST_F(RowPicture, StampsHaveInkAndMusicFontIsFound) {
     EXPECT_GT(book.Get(Stamp::picToon).height(), 4 * 8);
     EXPECT_LT(book.Get(Stamp::pic4Kyufu).height(), 4 * 8);
 }
+
+TEST_F(RowPicture, RepeatDotsSitInTheSpacesTheirTagNames) {
+    // Reference line at y = 100 px; interval 12 px; dots half an interval
+    // above the line and one and a half below: centres at 94 and 118.
+    RowScene scene;
+    ScenePicture dots;
+    dots.Image = Stamp::picRepten;
+    dots.Left = 50 * 15;
+    dots.Width = 60;
+    dots.Top = 100 * 15 - 20;
+    dots.Height = 2 * 180 + 40;
+    dots.Tag = "-1,3";
+    dots.Visible = true;
+    scene.picRepten.push_back(dots);
+    QImage img(200, 200, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter p(&img);
+    PaintScene(p, scene, RowItems{}, SceneFonts{}, 15);
+    p.end();
+    EXPECT_GT(InkIn(img, QRect(48, 92, 6, 5)), 4);
+    EXPECT_GT(InkIn(img, QRect(48, 116, 6, 5)), 4);
+    EXPECT_EQ(InkIn(img, QRect(40, 99, 30, 3)), 0);    // not on the reference line
+    EXPECT_EQ(InkIn(img, QRect(40, 104, 30, 8)), 0);   // nothing between the dots
+}
