@@ -6,85 +6,144 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <memory>
 
 namespace lw {
 namespace {
 
 // Code points of the glyphs we use in the Emmentaler font.
-constexpr char16_t kRestWhole = 0xE000, kRestHalf = 0xE001, kRestQuarter = 0xE008,
-                   kRestEighth = 0xE00B, kRestSixteenth = 0xE00C, kClefF = 0xE083, kClefG = 0xE085,
-                   kSharp = 0xE013, kFlat = 0xE021, kNatural = 0xE01D, kSegno = 0xE062,
-                   kCoda = 0xE064, kHead0 = 0xE0E8, kHead1 = 0xE0E9, kHead2 = 0xE0EA,
-                   kDot = 0xE038, kFlagU3 = 0xE0D2, kFlagU4 = 0xE0D3, kFlagD3 = 0xE0DA,
-                   kFlagD4 = 0xE0DB;
+constexpr char16_t kRestWhole = 0xE000, kRestQuarter = 0xE008, kRestEighth = 0xE00B,
+                   kRestSixteenth = 0xE00C, kClefF = 0xE083, kClefG = 0xE085, kSharp = 0xE013,
+                   kFlat = 0xE021, kNatural = 0xE01D, kSegno = 0xE062, kCoda = 0xE064,
+                   kHead0 = 0xE0E8, kHead1 = 0xE0E9, kHead2 = 0xE0EA, kDot = 0xE038,
+                   kFlagU3 = 0xE0D2, kFlagU4 = 0xE0D3, kFlagD3 = 0xE0DA, kFlagD4 = 0xE0DB;
 
-QImage Blank(int w, int h) {
-    QImage img(w, h, QImage::Format_RGB32);
+QImage Blank(double w, double h) {
+    QImage img(std::max(1, int(std::ceil(w))), std::max(1, int(std::ceil(h))), QImage::Format_RGB32);
     img.fill(Qt::white);
     return img;
 }
 
-// Draws one glyph of the music font centred horizontally; baseline at y.
-void Glyph(QPainter& p, const QFont& f, char16_t code, double x, double y) {
-    p.setFont(f);
-    p.drawText(QPointF(x, y), QString(QChar(code)));
+// The outline of one glyph with its origin (baseline, pen position) at 0, 0.
+QPainterPath Outline(const QFont& f, char16_t code) {
+    QPainterPath path;
+    path.addText(0, 0, f, QString(QChar(code)));
+    return path;
 }
 
-QRectF GlyphBox(const QFont& f, char16_t code) {
-    return QFontMetricsF(f).tightBoundingRect(QString(QChar(code)));
-}
-
-// A glyph alone on a stamp sized to it with a small margin.
-QImage GlyphStamp(const QFont& f, char16_t code, int margin = 1) {
-    QRectF b = GlyphBox(f, code);
-    int w = int(std::ceil(b.width())) + 2 * margin;
-    int h = int(std::ceil(b.height())) + 2 * margin;
-    QImage img = Blank(std::max(w, 1), std::max(h, 1));
+void Fill(QImage& img, const QPainterPath& path, QPointF origin) {
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::black);
-    Glyph(p, f, code, margin - b.left(), margin - b.top());
+    p.translate(origin);
+    p.fillPath(path, Qt::black);
+}
+
+// A glyph alone on a stamp sized to its outline with a margin.
+QImage GlyphStamp(const QFont& f, char16_t code, double margin = 1) {
+    const QPainterPath g = Outline(f, code);
+    const QRectF b = g.boundingRect();
+    QImage img = Blank(b.width() + 2 * margin, b.height() + 2 * margin);
+    Fill(img, g, QPointF(margin - b.left(), margin - b.top()));
+    return img;
+}
+
+// A glyph whose origin (the note's line) sits originY below the stamp's top;
+// the stamp is `height` tall, or taller when the glyph needs it.
+QImage OriginStamp(const QFont& f, char16_t code, double originY, double height, double margin = 1) {
+    const QPainterPath g = Outline(f, code);
+    const QRectF b = g.boundingRect();
+    height = std::max(height, originY + b.bottom());
+    QImage img = Blank(b.width() + 2 * margin, height);
+    Fill(img, g, QPointF(margin - b.left(), originY));
+    return img;
+}
+
+// A note head one staff space tall with a pixel above and below; a quarter
+// of a space each side, so ledger lines drawn across the stamp stand out a
+// little from the head.
+QImage HeadStamp(const QFont& f, char16_t head, int space, bool dotted) {
+    const QPainterPath g = Outline(f, head);
+    const QRectF b = g.boundingRect();
+    const double side = std::max(1.0, space / 4.0);
+    const double h = space + 2;
+    const QPainterPath dot = Outline(f, kDot);
+    const QRectF db = dot.boundingRect();
+    const double w = b.width() + 2 * side + (dotted ? space * 0.4 + db.width() : 0);
+    QImage img = Blank(w, h);
+    Fill(img, g, QPointF(side - b.left(), h / 2 - b.center().y()));
+    if (dotted) Fill(img, dot, QPointF(side + b.width() + space * 0.4 - db.left(), h / 2 - db.center().y()));
+    return img;
+}
+
+// A note with its stem (3.5 spaces from the head's centre) and flags from
+// the font: head at the bottom for stems up, at the top for stems down.
+QImage NoteStamp(const QFont& f, char16_t head, int flags, bool up, bool dotted, int space) {
+    const QPainterPath g = Outline(f, head);
+    const QRectF hb = g.boundingRect();
+    const double stem = space * 3.5;
+    const double stemW = std::max(1.0, std::round(space * 0.13));
+    char16_t flagCode = 0;
+    if (flags > 0) flagCode = up ? (flags == 1 ? kFlagU3 : kFlagU4) : (flags == 1 ? kFlagD3 : kFlagD4);
+    const QPainterPath flag = flagCode ? Outline(f, flagCode) : QPainterPath();
+    const QRectF fb = flag.boundingRect();
+    const QPainterPath dot = Outline(f, kDot);
+    const QRectF db = dot.boundingRect();
+    const double margin = 1;
+    const bool hasStem = head != kHead0;
+    double w = hb.width() + 2 * margin + (flagCode && up ? fb.width() : 0) + (dotted ? space * 0.5 + db.width() : 0);
+    const double h = (hasStem ? stem : 0) + hb.height() / 2 + hb.height() / 2 + 2 * margin;
+    QImage img = Blank(w, h);
+    const double hx = margin;
+    const double headCy = up ? h - margin - hb.height() / 2 : margin + hb.height() / 2;
+    Fill(img, g, QPointF(hx - hb.left(), headCy - hb.center().y()));
+    if (hasStem) {
+        QPainter p(&img);
+        p.setRenderHint(QPainter::Antialiasing);
+        const double sx = up ? hx + hb.width() - stemW : hx;
+        const double y0 = up ? headCy - stem : headCy;
+        const double y1 = up ? headCy : headCy + stem;
+        p.fillRect(QRectF(sx, y0, stemW, y1 - y0), Qt::black);
+        p.end();
+        // Flags hang from the stem's end, their left edge on the stem's left.
+        if (flagCode) Fill(img, flag, QPointF(sx - fb.left(), up ? y0 : y1));
+    }
+    if (dotted) {
+        const double dx = hx + hb.width() + (flagCode && up ? fb.width() : 0) + space * 0.5 - db.left();
+        Fill(img, dot, QPointF(dx, headCy - space * 0.5 - db.center().y()));
+    }
     return img;
 }
 
 QImage TextStamp(const QString& text, const QFont& f) {
-    QFontMetricsF m(f);
-    QRectF b = m.tightBoundingRect(text);
-    QImage img = Blank(int(std::ceil(b.width())) + 2, int(std::ceil(b.height())) + 2);
-    QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setFont(f);
-    p.setPen(Qt::black);
-    p.drawText(QPointF(1 - b.left(), 1 - b.top()), text);
+    QPainterPath path;
+    path.addText(0, 0, f, text);
+    const QRectF b = path.boundingRect();
+    QImage img = Blank(b.width() + 2, b.height() + 2);
+    Fill(img, path, QPointF(1 - b.left(), 1 - b.top()));
     return img;
 }
 
-// Note with stem (and flags) as used in the rhythm row: head at the bottom
-// for stems up, at the top for stems down.
-QImage NoteStamp(const QFont& f, char16_t head, int flags, bool up, bool dotted, int space) {
-    const int stem = space * 3 + space / 2;
-    QRectF hb = GlyphBox(f, head);
-    const int w = int(std::ceil(hb.width())) + space * 2 + (dotted ? space : 0);
-    const int h = stem + int(std::ceil(hb.height())) + 2;
-    QImage img = Blank(w, h);
-    QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::black);
-    const double hx = 1 - hb.left();
-    const double headCentreY = up ? h - 1 - hb.height() / 2 : 1 + hb.height() / 2;
-    Glyph(p, f, head, hx, headCentreY - hb.center().y());
-    if (head != kHead0) {
-        QPen pen(Qt::black, std::max(1.0, space / 7.0));
-        p.setPen(pen);
-        const double sx = up ? hx + hb.right() - 0.6 : hx + hb.left() + 0.6;
-        const double y0 = headCentreY, y1 = up ? headCentreY - stem : headCentreY + stem;
-        p.drawLine(QPointF(sx, y0), QPointF(sx, y1));
-        if (flags > 0) {
-            char16_t fl = up ? (flags == 1 ? kFlagU3 : kFlagU4) : (flags == 1 ? kFlagD3 : kFlagD4);
-            Glyph(p, f, fl, sx - 0.5, y1);
-        }
+// The word "TAB" set vertically, one letter per third of 3.4 string intervals.
+QImage TabWordStamp(int stringPx) {
+    QFont tab("Times New Roman");
+    tab.setBold(true);
+    const double line = stringPx * 3.4 / 3;
+    tab.setPixelSize(std::max(6, int(std::lround(line * 1.15))));
+    const char* letters[] = {"T", "A", "B"};
+    double width = 0;
+    QPainterPath paths[3];
+    for (int i = 0; i < 3; ++i) {
+        paths[i].addText(0, 0, tab, letters[i]);
+        width = std::max(width, paths[i].boundingRect().width());
     }
-    if (dotted) Glyph(p, f, kDot, hx + hb.width() + space * 0.5, headCentreY - GlyphBox(f, kDot).center().y());
+    QImage img = Blank(width + 4, stringPx * 3.4);
+    for (int i = 0; i < 3; ++i) {
+        const QRectF b = paths[i].boundingRect();
+        Fill(img, paths[i], QPointF((img.width() - b.width()) / 2 - b.left(), line * (i + 0.5) - b.center().y()));
+    }
     return img;
 }
 
@@ -107,29 +166,18 @@ QString MusicFontFamily() {
     return family;
 }
 
-StampBook::StampBook(int space) {
+StampBook::StampBook(int space, int stringPx) : space_(std::max(3, space)), string_(std::max(4, stringPx)) {
+    space = space_;
     const QString fam = MusicFontFamily();
     musicFont_ = !fam.isEmpty();
     QFont f(musicFont_ ? fam : QString("Serif"));
     f.setPixelSize(space * 4);  // the font's em is one staff height
     auto set = [this](Stamp s, QImage img) { images_[static_cast<int>(s)] = std::move(img); };
 
-    set(Stamp::pic2note, GlyphStamp(f, kHead1));
-    set(Stamp::pic4note, GlyphStamp(f, kHead2));
-    {
-        auto dotted = [&](char16_t head) {
-            QRectF hb = GlyphBox(f, head);
-            QImage img = Blank(int(hb.width()) + space + 3, int(hb.height()) + 2);
-            QPainter p(&img);
-            p.setRenderHint(QPainter::Antialiasing);
-            p.setPen(Qt::black);
-            Glyph(p, f, head, 1 - hb.left(), 1 - hb.top());
-            Glyph(p, f, kDot, hb.width() + space * 0.5, 1 + hb.height() / 2 - GlyphBox(f, kDot).center().y());
-            return img;
-        };
-        set(Stamp::pic2note_futen, dotted(kHead1));
-        set(Stamp::pic4note_futen, dotted(kHead2));
-    }
+    set(Stamp::pic2note, HeadStamp(f, kHead1, space, false));
+    set(Stamp::pic4note, HeadStamp(f, kHead2, space, false));
+    set(Stamp::pic2note_futen, HeadStamp(f, kHead1, space, true));
+    set(Stamp::pic4note_futen, HeadStamp(f, kHead2, space, true));
     set(Stamp::pic0Up_2, NoteStamp(f, kHead0, 0, true, false, space));
     set(Stamp::pic4up_2, NoteStamp(f, kHead2, 0, true, false, space));
     set(Stamp::pic8Up_2, NoteStamp(f, kHead2, 1, true, false, space));
@@ -137,13 +185,8 @@ StampBook::StampBook(int space) {
     set(Stamp::pic16Up_2, NoteStamp(f, kHead2, 2, true, false, space));
     set(Stamp::pic16Down_2, NoteStamp(f, kHead2, 2, false, false, space));
     set(Stamp::pic8Up_futen, NoteStamp(f, kHead2, 1, true, true, space));
-    {
-        // Whole and half rests share the block; drawn on a short staff line.
-        QImage img = Blank(space * 2, space + 2);
-        QPainter p(&img);
-        p.fillRect(QRectF(space * 0.3, 1, space * 1.4, space * 0.5), Qt::black);
-        set(Stamp::pic2Kyufu, img);
-    }
+    // Whole and half rests share the block, hanging from the stamp's top.
+    set(Stamp::pic2Kyufu, OriginStamp(f, kRestWhole, 1, space + 2));
     set(Stamp::pic4Kyufu, GlyphStamp(f, kRestQuarter));
     set(Stamp::pic8Kyufu, GlyphStamp(f, kRestEighth));
     set(Stamp::pic16Kyufu, GlyphStamp(f, kRestSixteenth));
@@ -156,13 +199,15 @@ StampBook::StampBook(int space) {
         set(Stamp::pic3renDown, TextStamp("3", three));
     }
     {
-        // Stem segment: 29 pixels (435 twips) tall, one pixel wide.
-        QImage img = Blank(3, 29);
+        // Stem segment: 29 pixels (435 twips) tall, one stem wide.
+        const int stemW = std::max(1, int(std::round(space * 0.13)));
+        QImage img = Blank(stemW + 2, 29);
         QPainter p(&img);
-        p.fillRect(1, 0, 1, 29, Qt::black);
+        p.fillRect(1, 0, stemW, 29, Qt::black);
         set(Stamp::picTate, img);
     }
     {
+        // Tie and slur arc: a crescent, thick in the middle, thin at the ends.
         QImage img = Blank(space * 4, space);
         QPainter p(&img);
         p.setRenderHint(QPainter::Antialiasing);
@@ -173,30 +218,20 @@ StampBook::StampBook(int space) {
         p.fillPath(arc, Qt::black);
         set(Stamp::picSlar, img);
     }
-    set(Stamp::picToon, GlyphStamp(f, kClefG));
-    set(Stamp::picHeon, GlyphStamp(f, kClefF));
+    set(Stamp::picToon, OriginStamp(f, kClefG, space * 5.5, 0));
+    set(Stamp::picHeon, OriginStamp(f, kClefF, space * 1.7, 0));
+    set(Stamp::picTABstring, TabWordStamp(string_));
+    set(Stamp::picSharp, OriginStamp(f, kSharp, space * 1.5, space * 3));
     {
-        QFont tab("Times New Roman");
-        tab.setBold(true);
-        tab.setPixelSize(int(space * 1.6));
-        QFontMetricsF m(tab);
-        const int w = int(std::ceil(m.horizontalAdvance("W"))) + 2;
-        const int line = int(std::ceil(m.ascent())) + 1;
-        QImage img = Blank(w, line * 3 + 2);
-        QPainter p(&img);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setFont(tab);
-        p.setPen(Qt::black);
-        const char* letters[] = {"T", "A", "B"};
-        for (int i = 0; i < 3; ++i) {
-            const QString l = letters[i];
-            p.drawText(QPointF((w - m.horizontalAdvance(l)) / 2, line * (i + 1)), l);
-        }
-        set(Stamp::picTABstring, img);
+        const QRectF b = Outline(f, kNatural).boundingRect();
+        const double half = std::max(space * 1.5, std::max(-b.top(), b.bottom()) + 1);
+        set(Stamp::picNatural, OriginStamp(f, kNatural, half, 2 * half));
+        // The flat's line lies 4/9 of its height + half a space below its top.
+        const QRectF fb = Outline(f, kFlat).boundingRect();
+        double h = std::max(space * 2.25, 9.0 * (-fb.top() + 1 - space / 2.0) / 4.0);
+        h = std::max(h, 4.0 * h / 9.0 + space / 2.0 + fb.bottom() + 1);
+        set(Stamp::picFlat, OriginStamp(f, kFlat, 4.0 * std::ceil(h) / 9.0 + space / 2.0, std::ceil(h)));
     }
-    set(Stamp::picSharp, GlyphStamp(f, kSharp));
-    set(Stamp::picFlat, GlyphStamp(f, kFlat));
-    set(Stamp::picNatural, GlyphStamp(f, kNatural));
     set(Stamp::picSenyo, GlyphStamp(f, kSegno));
     set(Stamp::picCoda, GlyphStamp(f, kCoda));
     {
@@ -229,6 +264,7 @@ StampBook::StampBook(int space) {
             p.setPen(QPen(Qt::black, 1));
             p.drawLine(0, 0, img.width() - 1, 0);
             p.drawLine(0, 0, 0, img.height() - 1);
+            p.setRenderHint(QPainter::Antialiasing);
             p.setFont(num);
             p.drawText(QPointF(3, space * 1.6), QString::number(n) + ".");
             set(n == 1 ? Stamp::picRep1 : Stamp::picRep2, img);
@@ -246,7 +282,7 @@ StampBook::StampBook(int space) {
         set(Stamp::picRepten, img);
     }
     {
-        // Ledger-line guide: three short lines one staff space apart.
+        // Ledger-line guide: short lines one staff space apart.
         QImage img = Blank(space * 3, space * 4 + 1);
         QPainter p(&img);
         p.setPen(QPen(Qt::gray, 1));
@@ -257,9 +293,20 @@ StampBook::StampBook(int space) {
 
 const QImage& StampBook::Get(Stamp s) const { return images_[static_cast<int>(s)]; }
 
-StampBook& StampBook::Default() {
-    static StampBook book(8);
-    return book;
+const StampBook& StampBook::ForSize(int spacePx, int stringPx) {
+    static std::map<std::pair<int, int>, std::unique_ptr<StampBook>> books;
+    auto& b = books[{spacePx, stringPx}];
+    if (!b) b = std::make_unique<StampBook>(spacePx, stringPx);
+    return *b;
 }
+
+const StampBook& StampBook::ForLayout(const DanLayoutData& l, int tpp) {
+    const double t = tpp > 0 ? tpp : 15;
+    const int stringPx = l.StringInterval > 0 ? int(std::lround(l.StringInterval / t)) : 13;
+    const int spacePx = l.StaffInterval > 0 ? int(std::lround(l.StaffInterval / t)) : int(std::lround(stringPx * 8 / 13.0));
+    return ForSize(spacePx, stringPx);
+}
+
+const StampBook& StampBook::Default() { return ForSize(8, 13); }
 
 }  // namespace lw

@@ -1,25 +1,47 @@
-// Picture stamps: small monochrome glyph images (rests, note heads, clefs,
-// accidentals, repeat signs) rendered once from the installed music font so
-// that rows look engraved.
+// Picture stamps: small glyph images (note heads, notes with stems and flags,
+// rests, clefs, accidentals, repeat signs), black on white, rendered once per
+// row geometry from the installed music font so that rows look engraved.
+//
+// Sizes follow the staff space: a note head is one space tall, a stem three
+// and a half. Stamps that a row places by a fixed rule carry their reference
+// point at a fixed place:
+//  - picToon: the G line 5.5 spaces below the stamp's top (Top = staff top - 2.5 spaces),
+//  - picHeon: the F line 1.7 spaces below its top (Top = staff top - 0.7 spaces),
+//  - picSharp, picNatural: 3 spaces tall, the note's line in the middle,
+//  - picFlat: the note's line at 4/9 of its height + half a space,
+//  - note heads: one space plus a pixel above and below, the head centred,
+//  - picTABstring: 3.4 string intervals tall, so it centres on the TAB lines.
 #pragma once
 
 #include <QImage>
 
+#include "dan_data.h"
 #include "row_scene.h"
 
 namespace lw {
 
 class StampBook {
 public:
-    // Renders every stamp for a staff space of spacePx pixels.
-    explicit StampBook(int spacePx = 8);
+    // Renders every stamp for a staff space of spacePx pixels and TAB lines
+    // stringPx pixels apart.
+    explicit StampBook(int spacePx = 8, int stringPx = 13);
     const QImage& Get(Stamp s) const;
     bool HasMusicFont() const { return musicFont_; }
-    static StampBook& Default();
+    int SpacePx() const { return space_; }
+    int StringPx() const { return string_; }
+
+    // The book of a staff space / string interval, rendered on first use.
+    static const StampBook& ForSize(int spacePx, int stringPx);
+    // The book of a row: staff space from StaffInterval (or, without a staff,
+    // from StringInterval) in pixels.
+    static const StampBook& ForLayout(const DanLayoutData& layout, int twipsPerPixel);
+    static const StampBook& Default();
 
 private:
     QImage images_[64];
     bool musicFont_ = false;
+    int space_ = 8;
+    int string_ = 13;
 };
 
 // Family name of the music font, loaded on first use ("" when missing).

@@ -138,7 +138,7 @@ TEST_F(RowPicture, SceneShowsOnlyVisibleElementsWhereTheyAre) {
 }
 
 TEST_F(RowPicture, StampsHaveInkAndMusicFontIsFound) {
-    StampBook& book = StampBook::Default();
+    const StampBook& book = StampBook::Default();
     EXPECT_TRUE(book.HasMusicFont());
     for (Stamp s : {Stamp::pic4Kyufu, Stamp::pic8Kyufu, Stamp::pic16Kyufu, Stamp::pic2Kyufu, Stamp::picToon,
                     Stamp::picHeon, Stamp::picSharp, Stamp::picFlat, Stamp::picNatural, Stamp::picSenyo,

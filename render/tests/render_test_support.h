@@ -1,0 +1,48 @@
+// Shared by the rendering tests: a QGuiApplication with the font
+// substitutions, ink counting, and pictures written for a person to look at
+// when LUTEWISE_RENDER_PNG_DIR names a folder.
+#pragma once
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QRect>
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include "row_picture.h"
+
+namespace lwtest {
+
+inline void EnsureApp() {
+    if (QGuiApplication::instance()) return;
+    static int argc = 1;
+    static char name[] = "render_tests";
+    static char* argv[] = {name, nullptr};
+    new QGuiApplication(argc, argv);
+    lw::InstallFontSubstitutions();
+}
+
+inline int InkIn(const QImage& img, const QRect& r, int threshold = 128) {
+    int n = 0;
+    for (int y = std::max(0, r.top()); y <= std::min(img.height() - 1, r.bottom()); ++y)
+        for (int x = std::max(0, r.left()); x <= std::min(img.width() - 1, r.right()); ++x)
+            if (qGray(img.pixel(x, y)) < threshold) ++n;
+    return n;
+}
+
+// Bounding box of the ink (gray below threshold); empty when none.
+inline QRect InkBox(const QImage& img, int threshold = 128) {
+    QRect box;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (qGray(img.pixel(x, y)) < threshold) box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+inline void WriteDebugPng(const std::string& name, const QImage& img) {
+    const char* dir = std::getenv("LUTEWISE_RENDER_PNG_DIR");
+    if (dir && *dir) img.save(QString::fromStdString(std::string(dir) + "/" + name + ".png"), "PNG");
+}
+
+}  // namespace lwtest
