@@ -385,31 +385,41 @@ void RowEditor::PutKugiriLine(int m, int b) {
 void RowEditor::ShowKugiriHandles(bool visible) {
     const int cnt = std::min<int>(s_.CurSyosetsuCnt, kMaxMeasures);
     for (int m = 0; m < static_cast<int>(scene_.labKugiri.size()); ++m) {
-        // Only inner bar lines move: the row's right end is fixed by the settings.
-        scene_.labKugiri[m].Visible = visible && m < cnt - 1;
+        // Every measure's closing bar line has a handle, the last one too:
+        // it sets the last measure's width and so the row's right end.
+        scene_.labKugiri[m].Visible = visible && m < cnt;
         if (scene_.labKugiri[m].Visible) scene_.labKugiri[m].Z = scene_.BringToFront();
     }
 }
 
 bool RowEditor::MoveKugiri(int i, double x) {
     const int cnt = std::min<int>(s_.CurSyosetsuCnt, kMaxMeasures);
-    if (i < 0 || i > cnt - 2) return false;
+    if (i < 0 || i > cnt - 1) return false;
     if (!FitsI16(x)) return RefuseCoordinate();
     auto& lay = Lay();
-    const long nx = RoundHalfEven(x);
-    // Both neighbouring measures must keep room for their notes.
-    if (nx <= lay.SyosetsuLeft[i] || nx >= lay.SyosetsuLeft[i + 2]) {
+    const bool last = i == cnt - 1;
+    // The bar line stays between its neighbours, and both measures keep the
+    // room their notes and chord names need; the last one ends at the latest
+    // where the row's lines end. A drop beyond goes as far as it can.
+    const double chordWidth = scene_.labChord[0].Width;
+    const long lo = lay.SyosetsuLeft[i] + static_cast<long>(std::ceil(MinSyosetsuWidth(s_, i, cellWidth_, chordWidth)));
+    const long hi = last ? static_cast<long>(lay.TabLeft) + lay.TabWidth
+                         : lay.SyosetsuLeft[i + 2] - static_cast<long>(std::ceil(MinSyosetsuWidth(s_, i + 1, cellWidth_, chordWidth)));
+    if (lo > hi) {
         ShowMsg(ui_, kMsgBarLineRange, "16");
         LoadKugiri();
         return false;
     }
+    const long nx = std::clamp<long>(RoundHalfEven(x), lo, hi);
+    if (!FitsI16(static_cast<double>(nx))) return RefuseCoordinate();
     lay.SyosetsuLeft[i + 1] = static_cast<int16_t>(nx);
-    lay.SyosetsuWidth[i + 1] = static_cast<int16_t>(lay.SyosetsuLeft[i + 2] - lay.SyosetsuLeft[i + 1]);
+    if (!last) lay.SyosetsuWidth[i + 1] = static_cast<int16_t>(lay.SyosetsuLeft[i + 2] - lay.SyosetsuLeft[i + 1]);
     lay.SyosetsuWidth[i] = static_cast<int16_t>(lay.SyosetsuLeft[i + 1] - lay.SyosetsuLeft[i]);
     UnLoadRepten();
     LoadKugiri();
     LoadChord();
     ReLayoutTAB("all");
+    port_.RowModified();
     return true;
 }
 
@@ -658,12 +668,14 @@ void RowEditor::FrameDragDrop(double x, double y) {
             if (d.index > 0 && d.index < static_cast<int>(items_.Texts.size())) {
                 items_.Texts[d.index].Left = left;
                 items_.Texts[d.index].Top = top;
+                port_.RowModified();
             }
             break;
         case DragKind::RepMark:
             if (d.index > 0 && d.index < static_cast<int>(items_.RepMarks.size())) {
                 items_.RepMarks[d.index].Left = left;
                 items_.RepMarks[d.index].Top = top;
+                port_.RowModified();
             }
             break;
         default:
@@ -701,6 +713,12 @@ void RowEditor::CellMouseMove(int m, int index) {
 }
 
 void RowEditor::CellMouseUp(int, int, int button) { MarkerMouseUp(button); }
+
+void RowEditor::MarkerMouseMove(double x, double y) {
+    // The marker and the column highlight stay while the pointer is on them;
+    // only the cross-hair follows it.
+    PlaceCrossHair(x, y);
+}
 
 void RowEditor::MarkerMouseUp(int button) {
     if (button != kRightButton) return;
@@ -760,15 +778,15 @@ void RowEditor::KyufuMouseMove(int r) {
     ShowAsisto(scene_.picKyufu[r].Left, true);
 }
 
-void RowEditor::KugiriMouseDown(int m, double x, double y) {
-    if (g_.EditMode != kModeKugiri) return;
+void RowEditor::KugiriMouseDown(int m, double x, double y, int button) {
+    if (g_.EditMode != kModeKugiri || button != kLeftButton) return;
     drag_ = DragSource{DragKind::Kugiri, m};
     g_.MouseX = static_cast<float>(x);
     g_.MouseY = static_cast<float>(y);
 }
 
-void RowEditor::ChordMouseDown(int index, double x, double y) {
-    if (g_.EditMode == kModeRepMark) {
+void RowEditor::ChordMouseDown(int index, double x, double y, int button) {
+    if (g_.EditMode == kModeRepMark && button == kLeftButton) {
         drag_ = DragSource{DragKind::Chord, index};
         g_.MouseX = static_cast<float>(x);
         g_.MouseY = static_cast<float>(y);
@@ -777,8 +795,8 @@ void RowEditor::ChordMouseDown(int index, double x, double y) {
     SetEditMode(kModeNormal);
 }
 
-void RowEditor::TextMouseDown(int index, double x, double y) {
-    if (g_.EditMode != kModeMove) return;
+void RowEditor::TextMouseDown(int index, double x, double y, int button) {
+    if (g_.EditMode != kModeMove || button != kLeftButton) return;
     drag_ = DragSource{DragKind::Text, index};
     g_.MouseX = static_cast<float>(x);
     g_.MouseY = static_cast<float>(y);
@@ -788,8 +806,8 @@ void RowEditor::TextClick(int index) {
     if (index > 0 && index < static_cast<int>(items_.Texts.size())) port_.ShowTextDialog(index);
 }
 
-void RowEditor::RepMarkMouseDown(int index, double x, double y) {
-    if (g_.EditMode != kModeMove) return;
+void RowEditor::RepMarkMouseDown(int index, double x, double y, int button) {
+    if (g_.EditMode != kModeMove || button != kLeftButton) return;
     drag_ = DragSource{DragKind::RepMark, index};
     g_.MouseX = static_cast<float>(x);
     g_.MouseY = static_cast<float>(y);
@@ -811,6 +829,7 @@ void RowEditor::LoadTextBox(bool withDialog) {
     t.Visible = true;
     items_.Texts.push_back(t);
     if (withDialog) port_.ShowTextDialog(static_cast<int>(items_.Texts.size()) - 1);
+    port_.RowModified();
 }
 
 void RowEditor::LoadRepMark() {
@@ -829,6 +848,7 @@ void RowEditor::LoadRepMark() {
     r.Tag = tag;
     r.Visible = true;
     items_.RepMarks.push_back(r);
+    port_.RowModified();
 }
 
 // --------------------------------------------------------- measure editing
@@ -850,10 +870,10 @@ bool RowEditor::PutNoteAt(double x, double y) {
     }
     g_.CurSyosetsuIx = static_cast<int16_t>(m);
     LayoutPositions();
-    if (g_.Entry.MeasureChanged) {
-        port_.WriteRecovery();
-        g_.Entry.MeasureChanged = false;
-    }
+    g_.Entry.MeasureChanged = false;
+    // Every note placed is a change of the row (a measure copy reports once
+    // when it is done).
+    if (!batching_) port_.WriteRecovery();
     return true;
 }
 
@@ -972,6 +992,7 @@ void RowEditor::DeleteSyosetsu(int m) {
         for (int st = 1; st <= s_.MaxStringIx + 1 && st < kStringSlots; ++st) ms.Onpu[p].FletUse[st] = 0;
     ms.OnpuCnt = 0;
     ReLayoutTAB("0");
+    port_.RowModified();
 }
 
 void RowEditor::CopySyosetsu(int sr, int sm, int dm) {
@@ -988,6 +1009,7 @@ void RowEditor::CopySyosetsu(int sr, int sm, int dm) {
     UnloadLabInx(dm, true);
     const double x = Lay().SyosetsuLeft[dm] + 100.0, y = Lay().SyosetsuTop[dm];
     bool completed = true;
+    batching_ = true;
     for (int j = 1; j <= std::clamp<int>(src.OnpuCnt, 0, kMaxPositions); ++j) {
         g_.Entry.CurOnpu = src.Onpu[j];
         // A refused note (measure full, question answered no) ends the copy
@@ -998,10 +1020,12 @@ void RowEditor::CopySyosetsu(int sr, int sm, int dm) {
             break;
         }
     }
+    batching_ = false;
     if (completed) {
         if (!g_.KeepNoteEntryHidden) port_.NoteEntryShow();
         ReLayoutTAB("0");
     }
+    port_.RowModified();
 }
 
 }  // namespace lw

@@ -84,7 +84,7 @@ public:
     void PutKugiriLine(int m, int b);
     void UnLoadRepten();
     void UnLoadKugiliLine();
-    // Bar-line handles are shown in mode 5 for the inner bars only.
+    // Bar-line handles are shown in mode 5, one per measure.
     void ShowKugiriHandles(bool visible);
 
     // ---- cells and hit testing ----
@@ -114,7 +114,8 @@ public:
     void CellClick(int measure, int index);
     void CellMouseMove(int measure, int index);
     void CellMouseUp(int measure, int index, int button);
-    void MarkerMouseUp(int button);         // labFletEdit, labAsisto
+    void MarkerMouseMove(double x, double y);  // labFletEdit, labAsisto
+    void MarkerMouseUp(int button);
     // Ledger-line guide events: x, y relative to the guide.
     void HosokuMouseDown(int button, double x, double y);
     void HosokuClick();
@@ -122,12 +123,15 @@ public:
     void HosokuMouseUp(int button);
     void KyufuClick(int picIndex);
     void KyufuMouseMove(int picIndex);
-    // Grab points relative to the element.
-    void KugiriMouseDown(int measure, double x, double y);
-    void ChordMouseDown(int index, double x, double y);
-    void TextMouseDown(int index, double x, double y);
+    // Grab points relative to the element. Only the left button starts a drag.
+    void KugiriMouseDown(int measure, double x, double y, int button = kLeftButton);
+    void ChordMouseDown(int index, double x, double y, int button = kLeftButton);
+    void TextMouseDown(int index, double x, double y, int button = kLeftButton);
     void TextClick(int index);
-    void RepMarkMouseDown(int index, double x, double y);
+    void RepMarkMouseDown(int index, double x, double y, int button = kLeftButton);
+    // Every drag ends with its mouse release: a release that drops nothing
+    // (outside the row) cancels it, so the next click is an ordinary click.
+    void EndDrag() { drag_ = DragSource{}; }
     void RepMarkMouseUp(int index, int button);
     void LoadTextBox(bool withDialog);
     void LoadRepMark();
@@ -145,7 +149,9 @@ public:
     // (the caller brings this window to the front first).
     void CopySyosetsu(int sr, int sm, int dm);
 
-    // Moves measure boundary i+1 to x (bar-line drop); false + message when refused.
+    // Moves measure boundary i+1 to x (bar-line drop), as far as the
+    // neighbouring bar lines and the room of both measures' notes allow;
+    // i = count-1 moves the row's right end. False + message when refused.
     bool MoveKugiri(int i, double x);
 
 private:
@@ -168,6 +174,7 @@ private:
     int16_t lastButton_ = 0;
     int16_t popupOpen_ = 0;
     DragSource drag_;
+    bool batching_ = false;  // a measure copy places many notes: one change
     float grabX_ = 0, grabY_ = 0;
 };
 

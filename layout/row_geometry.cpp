@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 namespace lw {
 
@@ -33,7 +34,7 @@ double GetNoteAdvance(double available, int rhythmId, uint8_t noteAttr, int mete
         case 6: d = 24; break;
         case 7: d = 12; break;
         case 8: d = 6; break;
-        default: return 0.0;
+        default: d = 0; break;  // an unknown value takes a whole-note width below
     }
     if (rhythmId != 0 && rhythmId != 21) d += 1;
     double adv = w / d;
@@ -129,6 +130,55 @@ int GetCtrlIndex(const Session& s, int m, int p, int restFlag) {
         }
     }
     return restFlag == 1 ? rests : labels;
+}
+
+namespace {
+
+// Rough width of a chord name as drawn by a chord label (twips).
+double ChordNameWidth(const std::string& name, double labelWidth) {
+    if (name.empty()) return 0;
+    return std::min(labelWidth, 130.0 * static_cast<double>(name.size()) + 40.0);
+}
+
+// True when measure m laid out `width` twips wide keeps its fret columns
+// apart, its last column inside the measure and its two chord names apart.
+bool MeasureFits(const Session& s, int m, double width, double cellWidth, double chordLabelWidth) {
+    const auto& ms = s.CurDan().Syosetsu[m];
+    const double available = width - kNoteAreaInset;
+    if (available < cellWidth) return false;
+    const int n = std::clamp<int>(ms.OnpuCnt, 0, kMaxPositions);
+    double x = kNoteAreaInset, lastX = 0;
+    for (int p = 1; p <= n; ++p) {
+        lastX = x;
+        const OnpuData& pos = ms.Onpu[p];
+        double adv = 0;
+        for (int st = 1; st <= s.MaxStringIx + 1 && st < kStringSlots; ++st)
+            if (pos.FletUse[st] == kSounding)
+                adv = std::max(adv, GetNoteAdvance(available, pos.NoteLengthID[st], pos.NoteAttr, s.MeterID));
+        if (p < n && adv > 0 && adv < cellWidth) return false;
+        x += adv;
+    }
+    if (n > 0 && lastX + cellWidth > width) return false;
+    const float second = static_cast<float>(width - 300) / 4.0f * 2.0f + 80.0f;
+    const double w1 = ChordNameWidth(ms.Chord1, chordLabelWidth), w2 = ChordNameWidth(ms.Chord2, chordLabelWidth);
+    if (w2 > 0 && w1 > 0 && second < 100.0 + w1) return false;
+    if (w2 > 0 && second + w2 > width) return false;
+    if (w2 == 0 && w1 > 0 && 100.0 + w1 > width) return false;
+    return true;
+}
+
+}  // namespace
+
+double MinSyosetsuWidth(const Session& s, int m, double cellWidth, double chordLabelWidth) {
+    if (m < 0 || m >= kMaxMeasures) return 0;
+    double lo = kNoteAreaInset + cellWidth, hi = 32767;
+    if (MeasureFits(s, m, lo, cellWidth, chordLabelWidth)) return lo;
+    if (!MeasureFits(s, m, hi, cellWidth, chordLabelWidth)) return hi;
+    while (hi - lo > 1) {
+        const double mid = std::floor((lo + hi) / 2);
+        (MeasureFits(s, m, mid, cellWidth, chordLabelWidth) ? hi : lo) = mid;
+    }
+    return hi;
 }
 
 int ChangeMeasureCount(Session& s, int count) {

@@ -16,7 +16,8 @@ inline constexpr double kNoteAreaInset = 300;       // twips kept free at a meas
 bool FitsI16(double v);
 
 // Horizontal space of one note (twips) in a measure whose note area is
-// `available` wide. 0 for an unknown meter or rhythm id.
+// `available` wide. 0 for an unknown meter; an unknown rhythm id takes the
+// width of a whole note, so it never overlaps the next position.
 double GetNoteAdvance(double available, int rhythmId, uint8_t noteAttr, int meterId);
 
 // x of position `count` of measure m (positions 1..count-1 come before it).
@@ -47,6 +48,12 @@ bool IsRestPosition(const OnpuData& p);
 // string. Every non-rest position owns MaxStringIx+1 labels, used strings or
 // not, exactly as the layout places them.
 int GetCtrlIndex(const Session& s, int m, int p, int restFlag);
+
+// Narrowest width (twips) measure m of the active row can be dragged to: its
+// fret columns stay at least a cell apart, the last one stays inside the
+// measure and its chord names do not overlap. An empty measure keeps room
+// for one note.
+double MinSyosetsuWidth(const Session& s, int m, double cellWidth, double chordLabelWidth);
 
 // Measure count change: CurSyosetsuCnt and the row's SyosetsuCnt (clamped to
 // 1..8). The caller then re-reads the settings and calls

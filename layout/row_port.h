@@ -58,6 +58,9 @@ public:
     // --- windows ---
     virtual void BringRowToFront(int slot) {}
     virtual void WriteRecovery() {}
+    // The row's document changed (bar lines, measures, texts, marks ...):
+    // it is marked changed and its recovery copy written.
+    virtual void RowModified() {}
 };
 
 }  // namespace lw

@@ -8,13 +8,13 @@
 namespace lw {
 
 // Standard message-box codes.
-enum MsgButtons : int { kMbOk = 0, kMbYesNo = 4, kMbIconStop = 16, kMbIconQuestion = 32, kMbIconInfo = 64 };
+enum MsgButtons : int { kMbOk = 0, kMbYesNoCancel = 3, kMbYesNo = 4, kMbIconStop = 16, kMbIconQuestion = 32, kMbIconInfo = 64 };
 enum MsgResult : int { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7 };
 
 class UiPort {
 public:
     virtual ~UiPort() = default;
-    // Shows a modal message box; buttons is the standard code (0, 16, 36, 64 ...).
+    // Shows a modal message box; buttons is the standard code (0, 16, 35, 36, 64 ...).
     virtual int MessageBox(const std::string& text, int buttons, const std::string& title) = 0;
     // File dialogs; filter in the "Caption (*.ext)|*.ext" form. Empty result = cancelled.
     virtual std::string OpenFileName(const std::string& filter, const std::string& startDir) = 0;

@@ -17,7 +17,7 @@ TEST(NoteAdvance, FollowsTheMeterAndRhythm) {
     // 6/8: W = 2700 / 6 * 8 = 3600; eighth-note triplet divides by 13.
     EXPECT_DOUBLE_EQ(GetNoteAdvance(2700, 7, 0, 1), 3600.0 / 13);
     EXPECT_DOUBLE_EQ(GetNoteAdvance(2700, 2, 0, 99), 0.0);  // unknown meter
-    EXPECT_DOUBLE_EQ(GetNoteAdvance(2700, 12, 0, 22), 0.0); // unused rhythm id
+    EXPECT_DOUBLE_EQ(GetNoteAdvance(2700, 12, 0, 22), 2700.0); // unused rhythm id: a whole note's room
 }
 
 TEST(NoteX, SumsTheWidestStringOfEachEarlierPosition) {

@@ -90,6 +90,7 @@ struct RecordingPort : RowPort {
     void ClearAccidentalMemory() override { Rec("ClearAccidentalMemory"); }
     void BringRowToFront(int slot) override { Rec("BringRowToFront " + std::to_string(slot)); }
     void WriteRecovery() override { Rec("WriteRecovery"); }
+    void RowModified() override { Rec("RowModified"); }
 };
 
 // Row of `count` measures, each 3000 twips wide from x = 300; TAB at 600

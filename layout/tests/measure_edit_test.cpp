@@ -257,7 +257,7 @@ TEST(InsertNote, EmptyMeasureTakesThePushedNoteAndTheNextKeepsItsOwn) {
     EXPECT_EQ(f.s.CurDan().Syosetsu[2].Onpu[1].Flet[1], 9);
 }
 
-TEST(MeasureFull, RefusedMoveToAFullNextMeasureLeavesNoPendingRecovery) {
+TEST(MeasureFull, RefusedMoveWritesNoRecoveryAndEveryPlacedNoteDoes) {
     RowFixture f(5, 3, 22);
     for (int i = 0; i < 4; ++i) Append(f.s, 0, Note(1, i, 2));
     for (int i = 0; i < 24; ++i) Append(f.s, 1, Note(1, 0, 5));
@@ -267,7 +267,8 @@ TEST(MeasureFull, RefusedMoveToAFullNextMeasureLeavesNoPendingRecovery) {
     EXPECT_FALSE(f.ed->PutNoteAt(1000, 700));  // yes moves it to measure 1, which has 24
     EXPECT_EQ(f.ui.texts.back(), kMsgMeasurePositionsFull);
     EXPECT_EQ(f.s.CurDan().Syosetsu[1].OnpuCnt, 24);
+    EXPECT_FALSE(f.port.Has("WriteRecovery")) << "nothing was entered";
     f.port.calls.clear();
-    ASSERT_TRUE(f.ed->PutNoteAt(6500, 700));  // the current measure: no recovery copy
-    EXPECT_FALSE(f.port.Has("WriteRecovery"));
+    ASSERT_TRUE(f.ed->PutNoteAt(6500, 700));  // the current measure changes too
+    EXPECT_EQ(f.port.Count("WriteRecovery"), 1);
 }

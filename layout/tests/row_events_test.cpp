@@ -187,8 +187,8 @@ TEST(Dragging, BarLineMovesOnlyTheTwoNeighbouringMeasures) {
     FillRow(f);
     f.ed->LoadKugiri();
     f.ed->SetEditMode(kModeKugiri);
-    EXPECT_TRUE(f.scene.labKugiri[0].Visible);
-    EXPECT_FALSE(f.scene.labKugiri[3].Visible);  // the row's right end stays
+    for (int m = 0; m < 4; ++m) EXPECT_TRUE(f.scene.labKugiri[m].Visible) << "every closing bar line, the last too";
+    EXPECT_FALSE(f.scene.labKugiri[4].Visible);
     const DanLayoutData before = f.s.CurLayout();
     f.ed->KugiriMouseDown(0, 60, 120);
     f.ed->FrameDragDrop(2800, 700);
@@ -202,19 +202,63 @@ TEST(Dragging, BarLineMovesOnlyTheTwoNeighbouringMeasures) {
     }
     EXPECT_DOUBLE_EQ(f.scene.lineKugiri[4 + 2].X1, 2800);
     EXPECT_DOUBLE_EQ(f.scene.labInx[1][1].Left, 2800 + 300);  // re-laid out
-    // Beyond the next bar line or outside 16 bits: refused, nothing moves.
-    f.ed->KugiriMouseDown(0, 0, 0);
-    f.ed->FrameDragDrop(6400, 700);
-    EXPECT_EQ(f.ui.texts.back(), kMsgBarLineRange);
+    EXPECT_TRUE(f.port.Has("RowModified"));
+    // A drop goes only as far as both measures keep room for their notes:
+    // measure 1's two quarters need their columns a cell (240) apart, which
+    // takes a note area of 1200; measure 2's one note needs one cell.
+    const struct { int handle; double drop; int left; } cases[] = {
+        {0, 400, 300 + 300 + 1200},    // too narrow for measure 1's notes
+        {0, 6400, 6300 - 300 - 240},   // past the next bar line
+        {3, 11000, 11000},             // the row's right end moves in
+        {3, 20000, 300 + 12000},       // but not past the end of the lines
+    };
+    for (const auto& c : cases) {
+        f.ed->KugiriMouseDown(c.handle, 0, 0);
+        f.ed->FrameDragDrop(c.drop, 700);
+        EXPECT_EQ(f.s.CurLayout().SyosetsuLeft[c.handle + 1], c.left) << c.handle << " to " << c.drop;
+        EXPECT_EQ(f.s.CurLayout().SyosetsuWidth[c.handle],
+                  c.left - f.s.CurLayout().SyosetsuLeft[c.handle]);
+    }
+    EXPECT_TRUE(f.ui.texts.empty());
+    // Outside 16 bits: refused, nothing moves.
+    const int16_t kept = f.s.CurLayout().SyosetsuLeft[1];
     f.ed->KugiriMouseDown(0, 0, 0);
     f.ed->FrameDragDrop(70000, 700);
+    ASSERT_FALSE(f.ui.texts.empty());
     EXPECT_EQ(f.ui.texts.back(), kMsgCoordinateRange);
-    EXPECT_EQ(f.s.CurLayout().SyosetsuLeft[1], 2800);
+    EXPECT_EQ(f.s.CurLayout().SyosetsuLeft[1], kept);
     // Outside bar-line mode a handle is not dragged.
     f.ed->SetEditMode(kModeNormal);
     f.ed->KugiriMouseDown(0, 0, 0);
     f.ed->FrameDragDrop(2000, 700);
-    EXPECT_EQ(f.s.CurLayout().SyosetsuLeft[1], 2800);
+    EXPECT_EQ(f.s.CurLayout().SyosetsuLeft[1], kept);
+}
+
+TEST(Dragging, OnlyTheLeftButtonStartsADragAndAReleaseEndsIt) {
+    RowFixture f;
+    f.items.Texts.push_back(TextItem{1000, 1000, 200, 600, "Intro", 10, true});
+    f.g.EditMode = kModeMove;
+    f.ed->TextMouseDown(1, 10, 10, kRightButton);
+    EXPECT_EQ(f.ed->Drag().kind, DragKind::None);
+    f.ed->TextMouseDown(1, 10, 10, kLeftButton);
+    EXPECT_EQ(f.ed->Drag().kind, DragKind::Text);
+    f.ed->EndDrag();  // released outside the row
+    f.ed->FrameDragDrop(5000, 500);
+    EXPECT_DOUBLE_EQ(f.items.Texts[1].Left, 1000);
+    EXPECT_DOUBLE_EQ(f.items.Texts[1].Top, 1000);
+}
+
+TEST(Geometry, MinimumMeasureWidthKeepsColumnsAndChordNamesApart) {
+    RowFixture f;
+    EXPECT_DOUBLE_EQ(MinSyosetsuWidth(f.s, 0, 240, 600), 300 + 240) << "an empty measure keeps room for a note";
+    for (int i = 0; i < 8; ++i) Append(f.s, 0, Note(1, i, 3));  // eighths: W/9 apart
+    EXPECT_DOUBLE_EQ(MinSyosetsuWidth(f.s, 0, 240, 600), 300 + 9 * 240);
+    // The second chord name (at half the note area + 80) starts after the
+    // first (at 100, "Am7" about 3 x 130 + 40 wide).
+    auto& chords = f.s.CurDan().Syosetsu[1];
+    chords.Chord1 = "Am7";
+    chords.Chord2 = "D7";
+    EXPECT_DOUBLE_EQ(MinSyosetsuWidth(f.s, 1, 240, 600), 300 + 2 * (100 + 430 - 80));
 }
 
 TEST(Dragging, ChordLabelInMarkModeThenBackToNormal) {
