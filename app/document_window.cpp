@@ -104,6 +104,10 @@ DocumentWindow::Hit DocumentWindow::HitTest(double x, double y) const {
         if (k.Visible && Inside(x, y, k.Left, k.Top, k.Width, k.Height))
             return {HitKind::Kyufu, 0, static_cast<int>(i), k.Left, k.Top};
     }
+    // The string marker stands in front of the columns; the column highlight
+    // behind them, where a click on an empty place put it.
+    const SceneLabel& mk = sc.labFletEdit;
+    if (mk.Visible && Inside(x, y, mk.Left, mk.Top, mk.Width, mk.Height)) return {HitKind::Marker, 0, 0, mk.Left, mk.Top};
     int m = 0, i = 0;
     if (CellAt(x, y, m, i)) {
         const SceneLabel& c = sc.labInx[m][i];
@@ -111,6 +115,9 @@ DocumentWindow::Hit DocumentWindow::HitTest(double x, double y) const {
     }
     const ScenePicture& g = sc.pic5Sen_Hosoku;
     if (g.Visible && Inside(x, y, g.Left, g.Top, g.Width, g.Height)) return {HitKind::Hosoku, 0, 0, g.Left, g.Top};
+    const SceneLabel& as = sc.labAsisto;
+    if (as.Visible && as.BackStyle == 1 && Inside(x, y, as.Left, as.Top, as.Width, as.Height))
+        return {HitKind::Marker, 0, 1, as.Left, as.Top};
     return h;
 }
 
@@ -124,12 +131,17 @@ void DocumentWindow::PressAt(int button, double x, double y) {
     const double rx = x - press_.left, ry = y - press_.top;
     switch (press_.kind) {
         case HitKind::Cell: ed.CellMouseDown(press_.measure, press_.index, button, rx, ry); break;
-        case HitKind::Kugiri: ed.KugiriMouseDown(press_.measure, rx, ry); break;
-        case HitKind::Chord: ed.ChordMouseDown(press_.index, rx, ry); break;
-        case HitKind::Text: ed.TextMouseDown(press_.index, rx, ry); break;
-        case HitKind::RepMark: ed.RepMarkMouseDown(press_.index, rx, ry); break;
+        case HitKind::Kugiri: ed.KugiriMouseDown(press_.measure, rx, ry, button); break;
+        case HitKind::Chord: ed.ChordMouseDown(press_.index, rx, ry, button); break;
+        case HitKind::Text: ed.TextMouseDown(press_.index, rx, ry, button); break;
+        case HitKind::RepMark: ed.RepMarkMouseDown(press_.index, rx, ry, button); break;
         case HitKind::Hosoku: ed.HosokuMouseDown(button, rx, ry); break;
         case HitKind::Kyufu: break;
+        case HitKind::Marker:
+            // The marker takes no press; the highlight of an empty place lets
+            // a left press through to the row, which picks another string.
+            if (press_.index == 1 && button == kLeftButton) ed.FrameMouseDown(button, x, y);
+            break;
         case HitKind::Frame: ed.FrameMouseDown(button, x, y); break;
     }
     dragRect_ = QRectF();
@@ -171,6 +183,7 @@ void DocumentWindow::MoveAt(int buttons, double x, double y) {
         case HitKind::Cell: ed.CellMouseMove(h.measure, h.index); break;
         case HitKind::Kyufu: ed.KyufuMouseMove(h.index); break;
         case HitKind::Hosoku: ed.HosokuMouseMove(x - h.left, y - h.top); break;
+        case HitKind::Marker: ed.MarkerMouseMove(x, y); break;
         default: ed.FrameMouseMove(buttons, x, y); break;
     }
     update();
@@ -185,12 +198,17 @@ void DocumentWindow::ReleaseAt(int button, double x, double y) {
     const bool dragging = !dragRect_.isNull();
     dragRect_ = QRectF();
     if (dragging) {
-        // Dropped inside the row: the frame receives the drop.
-        if (Inside(x, y, 0, 0, Twips(width()), Twips(height()))) ed.FrameDragDrop(x, y);
+        // Dropped inside the row: the frame receives the drop. Released
+        // anywhere else, the drag ends and nothing moves.
+        if (Inside(x, y, 0, 0, Twips(width()), Twips(height())))
+            ed.FrameDragDrop(x, y);
+        else
+            ed.EndDrag();
         if (RowDoc* r = Row()) shell_.RowChanged(*r);
         update();
         return;
     }
+    ed.EndDrag();  // no drag outlives its button
     switch (p.kind) {
         case HitKind::Cell:
             ed.CellMouseUp(p.measure, p.index, button);
@@ -207,6 +225,7 @@ void DocumentWindow::ReleaseAt(int button, double x, double y) {
             if (button == kRightButton) ed.HosokuMouseUp(button);
             else ed.HosokuClick();
             break;
+        case HitKind::Marker: ed.MarkerMouseUp(button); break;
         case HitKind::Chord:
         case HitKind::Kugiri: break;
         case HitKind::Frame: ed.FrameMouseUp(button, x, y); break;

@@ -31,7 +31,9 @@ protected:
 
 public:
     // What a point of the row window hits, front to back.
-    enum class HitKind { Frame, Cell, Kugiri, Chord, Text, RepMark, Kyufu, Hosoku };
+    // Marker: the string marker labFletEdit (index 0) or the opaque column
+    // highlight labAsisto (index 1).
+    enum class HitKind { Frame, Cell, Kugiri, Chord, Text, RepMark, Kyufu, Hosoku, Marker };
     struct Hit {
         HitKind kind = HitKind::Frame;
         int measure = 0, index = 0;

@@ -11,7 +11,10 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileInfo>
+#include <QImageReader>
+#include <QStyle>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMdiArea>
@@ -77,6 +80,10 @@ MainWindow::MainWindow(UiPort& ui, UserStore& store, QWidget* parent)
     BuildToolBar();
     statusBar()->setObjectName("sbStatusBar");
     statusBar()->showMessage(QString());
+    // Which file the active row holds.
+    labFilePath = new QLabel;
+    labFilePath->setObjectName("labFilePath");
+    statusBar()->addPermanentWidget(labFilePath);
 }
 
 MainWindow::~MainWindow() {
@@ -198,7 +205,7 @@ void MainWindow::BuildMenus() {
         a->setCheckable(true);
         a->setData(code);
         meterGroup->addAction(a);
-        connect(a, &QAction::triggered, this, [this, code] { shell_->SetmenuMeter(code); });
+        connect(a, &QAction::triggered, this, [this, code] { shell_->MeterMenu(code); });
         mnuSeteiMeter[i] = a;
     }
     setei->addSeparator();
@@ -241,7 +248,7 @@ void MainWindow::BuildWindowMenu() {
         a->setObjectName(name);
         connect(a, &QAction::triggered, this, fn);
     };
-    add("mnuWindowCascade", "重ねて表示(&C)", [this] { mdi_->cascadeSubWindows(); });
+    add("mnuWindowCascade", "重ねて表示(&C)", [this] { CascadeRows(); });
     add("mnuWindowTileHorizontal", "上下に並べて表示(&H)", [this] {
         // one above the other, full width
         const auto list = mdi_->subWindowList();
@@ -404,6 +411,12 @@ void MainWindow::LoadMainForm() {
         int v = QString::fromStdString(store_.Get(key, std::to_string(def))).toInt(&ok);
         return ok ? v : def;
     };
+    shell_->MainLoad();
+    if (store_.Get("MainWidth", "").empty() || store_.Get("MainHeight", "").empty()) {
+        FirstStartGeometry();
+        StateChanged();
+        return;
+    }
     int left = num("MainLeft", 1000), top = num("MainTop", 1000);
     const int width = num("MainWidth", 6500), height = num("MainHeight", 6500);
     // A place stored on a screen that is no longer there would hide the window.
@@ -413,8 +426,25 @@ void MainWindow::LoadMainForm() {
     if (!onScreen) left = top = 1000;
     move(left / tpp, top / tpp);
     resize(stored.size());
-    shell_->MainLoad();
     StateChanged();
+}
+
+void MainWindow::FirstStartGeometry() {
+    // Nothing stored yet: room for a whole row window (its ground picture
+    // and title bar) below the menus and tool bars, within the screen.
+    QSize row(1024, 240);
+    const std::string ground = JoinPath(CurrentFolder(), GroundFileName(shell_->s.PosRhythm, shell_->DrawNote));
+    const QSize pic = QImageReader(Q(ground)).size();
+    if (pic.isValid()) row = pic;
+    const int chrome = menuBar()->sizeHint().height() + 2 * tbToolBar->sizeHint().height() +
+                       statusBar()->sizeHint().height();
+    QSize want(row.width() + 60, row.height() + chrome + 140);
+    QRect avail(0, 0, want.width(), want.height());
+    if (QScreen* sc = screen() ? screen() : QGuiApplication::primaryScreen()) avail = sc->availableGeometry();
+    // The frame needs a little room of its own on the screen.
+    want = want.boundedTo(avail.size() - QSize(16, 40));
+    resize(want);
+    move(avail.left() + (avail.width() - want.width()) / 2, avail.top() + (avail.height() - want.height()) / 3);
 }
 
 bool MainWindow::Shutdown() {
@@ -481,16 +511,35 @@ void MainWindow::PrepareRowPicture(RowDoc& row, bool sizeWindow) {
     sub->setProperty("sizeFromPicture", sizeWindow);
 }
 
+void MainWindow::SizeToRow(RowSubWindow* sub) {
+    QWidget* content = sub->widget();
+    const QSize extra = sub->size() - content->size();
+    sub->resize(sub->Document()->size() + extra + QSize(2, 2));
+}
+
 void MainWindow::ShowRowWindow(RowDoc& row) {
     RowSubWindow* sub = SubWindowOf(row.Id);
     if (!sub) return;
     sub->show();
-    if (sub->property("sizeFromPicture").toBool() && !sub->isMaximized()) {
-        QWidget* content = sub->widget();
-        const QSize extra = sub->size() - content->size();
-        sub->resize(sub->Document()->size() + extra + QSize(2, 2));
-    }
+    if (sub->property("sizeFromPicture").toBool() && !sub->isMaximized()) SizeToRow(sub);
     mdi_->setActiveSubWindow(sub);
+}
+
+void MainWindow::CascadeRows() {
+    // Each window one title bar below and right of the one before, at the
+    // size that shows its whole row (the area scrolls when they need more).
+    const QList<QMdiSubWindow*> list = mdi_->subWindowList(QMdiArea::CreationOrder);
+    QMdiSubWindow* active = mdi_->activeSubWindow();
+    const int step = std::max(20, style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this));
+    int i = 0;
+    for (QMdiSubWindow* w : list) {
+        if (w->isMinimized() || w->isMaximized()) w->showNormal();
+        if (auto* sub = qobject_cast<RowSubWindow*>(w)) SizeToRow(sub);
+        w->move(i * step, i * step);
+        w->raise();
+        ++i;
+    }
+    if (active) mdi_->setActiveSubWindow(active);
 }
 
 void MainWindow::DestroyRowWindow(RowDoc& row) {
@@ -512,10 +561,13 @@ void MainWindow::BringRowToFront(RowDoc& row) {
 
 void MainWindow::RowContentChanged(RowDoc& row) {
     if (RowSubWindow* sub = SubWindowOf(row.Id)) {
-        sub->setWindowTitle(Q(row.Caption));
-        sub->widget()->setWindowTitle(Q(row.Caption));
+        // A changed row carries a mark after its caption until it is saved.
+        const QString title = Q(row.Caption) + (row.Modified ? QStringLiteral(" *") : QString());
+        sub->setWindowTitle(title);
+        sub->widget()->setWindowTitle(title);
         sub->Document()->update();
     }
+    if (shell_->ActiveRow() == &row) StateChanged();
 }
 
 void MainWindow::StateChanged() {
@@ -548,6 +600,15 @@ void MainWindow::StateChanged() {
     for (auto* a : mnuSeteiMeter) a->setChecked(a->data().toInt() == sh.s.MeterID);
     for (int i = 0; i < 8; ++i) mnuEditDeleteSyosetsu[i]->setVisible(i < sh.s.CurSyosetsuCnt);
     for (int i = 0; i < 5; ++i) mnuSeteiPosRhythm[i]->setChecked(sh.s.PosRhythm == i + 1);
+    if (!labFilePath) {
+    } else if (RowDoc* r = sh.ActiveRow()) {
+        const std::string path = r->Path();
+        labFilePath->setText(Q(r->Caption) + QStringLiteral(": ") +
+                             (path.empty() ? QStringLiteral("（未保存）") : QDir::toNativeSeparators(Q(path))) +
+                             (r->Modified ? QStringLiteral(" （変更あり）") : QString()));
+    } else {
+        labFilePath->clear();
+    }
     for (int i = 0; i < 4; ++i) {
         const bool on = i < static_cast<int>(sh.RecentCaptions.size());
         mnuFileMRU[i]->setVisible(on);
@@ -671,6 +732,7 @@ void MainWindow::mnuEditItyou() {
     dlg.SetTag("1");
     dlg.exec();
     shell_->mnuViewRefresh();
+    shell_->RowEdited();
 }
 
 void MainWindow::ShowFramePopup() {

@@ -95,6 +95,7 @@ public:
     QLabel* labMeter = nullptr;
     std::array<QRadioButton*, kSlotCount> optDanNo{};
     QToolBar* tbToolBar = nullptr;
+    QLabel* labFilePath = nullptr;   // status bar: the active row's file
     std::array<QAction*, 9> mnuSeteiMeter{};
     std::array<QAction*, 5> mnuSeteiPosRhythm{};
     std::array<QAction*, 4> mnuFileMRU{};
@@ -108,6 +109,11 @@ private:
     void BuildWindowMenu();
     void ToolButton(int mode, bool checked, QAction* a);
     void ShowProjectList();
+    // Sizes a row window so that it shows its whole row.
+    void SizeToRow(RowSubWindow* sub);
+    // "重ねて表示(&C)": cascaded, each at the size of its row.
+    void CascadeRows();
+    void FirstStartGeometry();
     void About();
     int Tpp() const;
 

@@ -51,6 +51,10 @@ int QtUiPort::MessageBox(const std::string& text, int buttons, const std::string
     if (kind == 4) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
+    } else if (kind == 3) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::Cancel);
     } else if (kind == 1) {
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
     } else {
@@ -66,7 +70,7 @@ int QtUiPort::MessageBox(const std::string& text, int buttons, const std::string
         case QMessageBox::Yes: return kIdYes;
         case QMessageBox::No: return kIdNo;
         case QMessageBox::Cancel: return kIdCancel;
-        default: return kind == 4 ? kIdNo : kIdOk;
+        default: return kind == 4 ? kIdNo : kind == 3 ? kIdCancel : kIdOk;
     }
 }
 

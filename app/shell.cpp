@@ -214,6 +214,13 @@ void Shell::RestoreRecovery() {
                 return nx != ny ? nx < ny : x < y;
             });
             for (auto& f : files) {
+                // A copy that cannot be read is named and left in the folder;
+                // it opens no row.
+                std::string err;
+                if (!TabReadable(f.string(), err)) {
+                    ShowMsg(ui_, f.string() + kMsgBreak + err, "16");
+                    continue;
+                }
                 RowDoc* row = DoFileNew();
                 if (!row) continue;
                 // A restored copy keeps its name: the row's next copies replace
@@ -229,6 +236,10 @@ void Shell::RestoreRecovery() {
                     }
                 }
                 OpenTabIntoWindow(*row, f.string(), false);
+                // What the copy holds was never saved to a file.
+                row->SavedImage.clear();
+                row->Modified = true;
+                RowChanged(*row);
             }
             ShowMsg(ui_, std::string("@0008") + kMsgBreak + "@0009", "0", kRecoveryTitle);
         }
@@ -286,6 +297,8 @@ RowDoc* Shell::DoFileNew() {
     RowDoc* row = LoadNewDoc();
     if (!row) return nullptr;
     row->Editor->LoadKugiri();
+    row->SavedImage = ImageOf(*row);
+    row->Modified = false;
     if (view_) view_->RowContentChanged(*row);
     // The note-entry dialog and the repeat-mark palette open here once they exist.
     return row;
@@ -302,12 +315,40 @@ void Shell::DoFileOpen(const std::string& given) {
         LastDir = FolderOf(AbsolutePath(path));
     }
     path = AbsolutePath(path);
+    // A file that cannot be read opens no row: a row bound to a fragment of
+    // it would overwrite the file with the fragment on the next save.
+    std::string err;
+    if (!TabReadable(path, err)) {
+        ShowMsg(ui_, path + kMsgBreak + err, "16");
+        return;
+    }
     RowDoc* row = DoFileNew();
     if (!row) return;
     row->Tag = row->SlotText() + path;
-    OpenTabIntoWindow(*row, path, false);
+    if (!OpenTabIntoWindow(*row, path, false)) {
+        DiscardRow(*row);
+        return;
+    }
     if (!CurProject.empty()) AddProjectFile(row->SlotText(), path);
     Notify();
+}
+
+bool Shell::TabReadable(const std::string& path, std::string& error) const {
+    // The whole session is copied, so the reader sees the settings an open
+    // row would be read with and nothing open is touched.
+    auto scratch = std::make_unique<Session>(s);
+    RowItems items;
+    const LoadTabResult res = LoadTab(*scratch, items, path);
+    if (res.ok) return true;
+    error = res.error.empty() ? "読み込めませんでした。" : res.error;
+    return false;
+}
+
+void Shell::DiscardRow(RowDoc& row) {
+    const bool ask = AskSave;
+    AskSave = false;
+    CloseRow(row);
+    AskSave = ask;
 }
 
 bool Shell::OpenTabIntoWindow(RowDoc& row, const std::string& path, bool noRedraw) {
@@ -316,9 +357,16 @@ bool Shell::OpenTabIntoWindow(RowDoc& row, const std::string& path, bool noRedra
     row.Editor->InVisibleLabPos();
     row.Editor->InVisibleLabInx();
     row.Items.Clear();
-    const DanLayoutData before = s.DanLayout[slot];
-    LoadTabResult res = LoadTab(s, row.Items, path);
-    const DanLayoutData loaded = s.DanLayout[slot];
+    // A header with another measure count lays the boxes out for it before
+    // the measure records are read; the positions stored in the file then
+    // replace them, whatever they are.
+    auto countChanged = [this, &row](Session&) {
+        s.CurSyosetsuCnt = static_cast<int16_t>(std::clamp<int>(s.CurSyosetsuCnt, 1, kMaxMeasures));
+        VScroll1Value = 9 - s.CurSyosetsuCnt;
+        lblSyou = "小節数:" + std::to_string(s.CurSyosetsuCnt);
+        ReadSettings(&row);
+    };
+    LoadTabResult res = LoadTab(s, row.Items, path, countChanged);
     if (!res.ok) {
         std::string msg = path + kMsgBreak + (res.error.empty() ? "読み込めませんでした。" : res.error);
         ShowMsg(ui_, msg, "16");
@@ -327,24 +375,17 @@ bool Shell::OpenTabIntoWindow(RowDoc& row, const std::string& path, bool noRedra
     s.CurSyosetsuCnt = static_cast<int16_t>(std::clamp<int>(s.CurSyosetsuCnt, 1, kMaxMeasures));
     s.DanBuf[slot].SyosetsuCnt = s.CurSyosetsuCnt;
     if (IsValidMeterId(s.MeterID)) SetmenuMeter(s.MeterID);
-    // The measure count of the file re-reads the settings, which lays the
-    // measures out evenly; the boundaries stored in the file win.
-    const int v = 9 - s.CurSyosetsuCnt;
-    if (v != VScroll1Value) {
-        VScroll1Value = v;
+    if (9 - s.CurSyosetsuCnt != VScroll1Value) {
+        VScroll1Value = 9 - s.CurSyosetsuCnt;
         lblSyou = "小節数:" + std::to_string(s.CurSyosetsuCnt);
-        ReadSettings(&row);
-    }
-    DanLayoutData& lay = s.DanLayout[slot];
-    for (int m = 0; m < kMeasureSlots; ++m) {
-        if (loaded.SyosetsuLeft[m] != before.SyosetsuLeft[m]) lay.SyosetsuLeft[m] = loaded.SyosetsuLeft[m];
-        if (loaded.SyosetsuWidth[m] != before.SyosetsuWidth[m]) lay.SyosetsuWidth[m] = loaded.SyosetsuWidth[m];
     }
     row.Editor->UnLoadRepten();
     row.Editor->UnLoadKugiliLine();
     row.Editor->LoadKugiri();
     if (!noRedraw) row.Editor->ReLayoutTAB("all");
     row.Editor->LoadChord();
+    row.SavedImage = ImageOf(row);
+    row.Modified = false;
     if (view_) view_->RowContentChanged(row);
     Notify();
     return res.ok;
@@ -381,10 +422,44 @@ void Shell::DeleteSyosetsuCmd(int measure) {
     RowChanged(*active_);
 }
 
+std::string Shell::ImageOf(RowDoc& row) {
+    const int16_t dan = s.CurDanIx, cnt = s.CurSyosetsuCnt;
+    s.CurDanIx = static_cast<int16_t>(row.Slot());
+    if (&row != active_) s.CurSyosetsuCnt = s.DanBuf[s.CurDanIx].SyosetsuCnt;
+    std::string image = SerializeTab(s, row.Items);
+    s.CurDanIx = dan;
+    s.CurSyosetsuCnt = cnt;
+    return image;
+}
+
+bool Shell::IsRowChanged(RowDoc& row) {
+    // Edits that came another way than RowEdited are found as well.
+    if (!row.Modified && ImageOf(row) != row.SavedImage) row.Modified = true;
+    return row.Modified;
+}
+
+void Shell::RowEdited() {
+    if (!active_ || active_->Closing) return;
+    RowDoc& row = *active_;
+    s.CurDanIx = static_cast<int16_t>(row.Slot());
+    const bool was = row.Modified;
+    row.Modified = ImageOf(row) != row.SavedImage;
+    // A copy is kept exactly while the row holds what no file does.
+    if (row.Modified)
+        SaveRecoveryTabFile();
+    else
+        DeleteRecoveryFileOf(row);
+    if (was != row.Modified) {
+        RowChanged(row);
+        Notify();
+    }
+}
+
 void Shell::DeleteRepMark(RowDoc& row, int markIndex) {
     if (markIndex < 1 || markIndex >= static_cast<int>(row.Items.RepMarks.size())) return;
     // Only visible marks belong to the row; a hidden one is not saved.
     row.Items.RepMarks[markIndex].Visible = false;
+    if (&row == active_) RowEdited();
     RowChanged(row);
 }
 
@@ -402,15 +477,26 @@ void Shell::ShowRepMarkPopup(int markIndex) {
 
 bool Shell::CloseRow(RowDoc& row) {
     if (row.Closing) return true;
-    // The save question comes first: a row whose save fails stays open and
-    // nothing else changes.
-    if (AskSave && row.Caption != "frmDocument") {
-        if (ShowMsg(ui_, row.Caption + "をTABﾌｧｲﾙに保存しますか？", "36") == kIdYes) {
+    // The save question comes first, and only for a row that holds changes:
+    // a row whose save fails or is cancelled stays open and nothing else
+    // changes.
+    if (AskSave && row.Caption != "frmDocument" && IsRowChanged(row)) {
+        const std::string path = row.Path();
+        const std::string q = row.Caption + "をTABﾌｧｲﾙに保存しますか？" + kMsgBreak +
+                              (path.empty() ? std::string("（まだﾌｧｲﾙに保存されていません）") : path);
+        const int answer = ShowMsg(ui_, q, "35");
+        if (answer == kIdCancel) return false;
+        if (answer == kIdYes) {
             if (view_) view_->BringRowToFront(row);
             ActivateProc(row);
-            // A failed or cancelled save keeps the row open: closing must not
-            // throw away what the user just asked to keep.
-            if (!SaveTabFile()) return false;
+            // A row with a file is saved to it; the dialog only for a row
+            // without one. The project's last row is closing the project, so
+            // it is saved without joining it.
+            const bool last = OpenRowCount() < 2;
+            AskSave = false;
+            const bool saved = SaveTabFile(!last);
+            AskSave = true;
+            if (!saved) return false;
         }
     }
     row.Closing = true;
@@ -443,11 +529,12 @@ bool Shell::CloseRow(RowDoc& row) {
     return true;
 }
 
-bool Shell::SaveTabFile() {
+bool Shell::SaveTabFile(bool addToProject) {
     if (!active_) return false;
     RowDoc& row = *active_;
     s.CurDanIx = static_cast<int16_t>(row.Slot());
     std::string path = row.Path();
+    const std::string oldPath = path;
     const bool hadFile = !path.empty();
     if (path.empty() || AskSave) {
         std::string chosen = ui_.SaveFileName(kTabFilter, path.empty() ? LastDir : path);
@@ -463,10 +550,18 @@ bool Shell::SaveTabFile() {
                 "16");
         return false;
     }
+    // The row now holds the file it was saved to, also when it was saved
+    // under another name: the next save goes there.
+    row.Tag = row.SlotText() + path;
+    row.SavedImage = ImageOf(row);
+    row.Modified = false;
+    DeleteRecoveryFileOf(row);
     if (!hadFile) {
-        row.Tag = row.SlotText() + path;
-        if (!CurProject.empty()) AddProjectFile(row.SlotText(), path);
+        if (!CurProject.empty() && addToProject) AddProjectFile(row.SlotText(), path);
+    } else if (oldPath != path && !CurProject.empty()) {
+        RenameInProject(oldPath, path);
     }
+    RowChanged(row);
     Notify();
     if (view_) view_->RefreshProjectList();
     return true;
@@ -587,7 +682,33 @@ void Shell::KoTabAreaRefresh() {
     if (view_) view_->ReleaseKoComm();
 }
 
-void Shell::VScroll1Change(int value) { ApplyMeasureCount(value, active_); }
+void Shell::VScroll1Change(int value) {
+    value = std::clamp(value, 1, 8);
+    if (active_ && !active_->Closing && value != VScroll1Value) {
+        const int newCount = 9 - value;
+        const DanData& dan = s.DanBuf[active_->Slot()];
+        int first = -1;
+        for (int m = newCount; m < std::min<int>(s.CurSyosetsuCnt, kMaxMeasures) && first < 0; ++m)
+            if (dan.Syosetsu[m].OnpuCnt > 0 || !dan.Syosetsu[m].Chord1.empty() || !dan.Syosetsu[m].Chord2.empty())
+                first = m;
+        if (first >= 0) {
+            const std::string q = "小節数を" + std::to_string(newCount) + "にすると、" + std::to_string(first + 1) +
+                                  "小節目から後の音符とコード名が表示されなくなり、保存もされません。" + kMsgBreak +
+                                  "小節数を変更しますか？";
+            if (ShowMsg(ui_, q, "36") != kIdYes) {
+                Notify();  // the spinner goes back to the row's count
+                return;
+            }
+        }
+    }
+    ApplyMeasureCount(value, active_);
+    RowEdited();
+}
+
+void Shell::MeterMenu(int code) {
+    SetmenuMeter(code);
+    RowEdited();
+}
 
 void Shell::ReadSettings(RowDoc* target) {
     // Reading the settings lays out the measure boxes of every slot evenly
@@ -716,11 +837,19 @@ void Shell::DoFileProjectOpen(const std::string& given, bool touchRecent) {
     for (const auto& line : lines) {
         // Blank lines of a hand-edited file name no row.
         if (TrimLineEnd(line).size() <= 3) continue;
+        const std::string file = ProjectLinePath(line, folder);
+        std::string why;
+        if (!TabReadable(file, why)) {
+            ShowMsg(ui_, file + kMsgBreak + why, "16");
+            break;
+        }
         RowDoc* row = DoFileNew();
         if (!row) continue;
-        const std::string file = ProjectLinePath(line, folder);
         row->Tag = row->SlotText() + file;
-        if (!OpenTabIntoWindow(*row, file, false)) break;
+        if (!OpenTabIntoWindow(*row, file, false)) {
+            DiscardRow(*row);
+            break;
+        }
     }
     finish();
 }
@@ -760,7 +889,8 @@ void Shell::DoEditDelProject() {
     const std::string name = FileNameOf(active_->Tag.size() > 2 ? active_->Tag.substr(2) : std::string());
     std::string out;
     for (const auto& raw : SplitRawLines(bytes)) {
-        if (raw.size() > 2 && FileNameOf(TrimLineEnd(DecodeFileText(raw.substr(2)))) == name) continue;
+        // The path is what follows "NN:"; a path without a folder is a file name too.
+        if (raw.size() > 3 && FileNameOf(TrimLineEnd(DecodeFileText(raw.substr(3)))) == name) continue;
         out += raw + "\r\n";
     }
     if (!WriteFileReplacing(CurProject, out, &err)) {
@@ -771,6 +901,24 @@ void Shell::DoEditDelProject() {
     ui_.DoEvents();
     if (active_) CloseRow(*active_);
     if (view_) view_->RefreshProjectList();
+}
+
+void Shell::RenameInProject(const std::string& oldPath, const std::string& newPath) {
+    std::string bytes, err;
+    if (CurProject.empty() || !ReadWholeFile(CurProject, bytes, &err)) return;
+    const std::string folder = FolderOf(CurProject);
+    std::string out;
+    bool found = false;
+    for (const auto& raw : SplitRawLines(bytes)) {
+        if (raw.size() > 3 && ProjectLinePath(DecodeFileText(raw), folder) == oldPath) {
+            out += raw.substr(0, 3) + EncodeFileText(newPath) + "\r\n";
+            found = true;
+        } else {
+            out += raw + "\r\n";
+        }
+    }
+    if (found && !WriteFileReplacing(CurProject, out, &err))
+        ShowMsg(ui_, CurProject + kMsgBreak + err, "16");
 }
 
 void Shell::EditProjectFile() {
@@ -787,8 +935,12 @@ void Shell::BuildRecentMenu() {
 
 void Shell::RerekiUpdate(const std::string& path) {
     if (!path.empty()) {
-        for (int i = 3; i > 0; --i) s.MruFiles[i] = s.MruFiles[i - 1];
+        // Each project once: opened again, it moves to the head.
+        std::vector<std::string> rest;
+        for (const auto& p : s.MruFiles)
+            if (!p.empty() && p != path) rest.push_back(p);
         s.MruFiles[0] = path;
+        for (int i = 1; i < 4; ++i) s.MruFiles[i] = i - 1 < static_cast<int>(rest.size()) ? rest[i - 1] : std::string();
     }
     BuildRecentMenu();
     WriteMru(s, IniPath());

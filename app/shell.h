@@ -53,6 +53,11 @@ struct RowDoc {
     bool Closing = false;       // a close is under way
     bool Moved = true;          // false when the window refused to be moved
     bool BoxesStale = false;    // measure boxes laid out for another count
+    // The row as its file holds it (serialised), taken when it was created,
+    // opened or saved; a restored row has none. The row is changed while
+    // what it holds differs.
+    std::string SavedImage;
+    bool Modified = false;
 
     int Slot() const;
     int RowNumber() const;      // number in the caption
@@ -161,11 +166,23 @@ public:
     void DoFileOpen(const std::string& path);
     // Loads path into the row; false when LoadTab reported an error (shown).
     bool OpenTabIntoWindow(RowDoc& row, const std::string& path, bool noRedraw);
+    // Reads path as a row without touching any open row; false with the
+    // reason when it cannot be opened. A file that fails here opens no row.
+    bool TabReadable(const std::string& path, std::string& error) const;
     void ActivateProc(RowDoc& row);
-    // Closes a row with its save question; false when it stays open (its
-    // save failed or its file dialog was cancelled).
+    // Closes a row; a changed row is asked about first (Yes saves it, No
+    // discards the changes, Cancel keeps it open). False when it stays open:
+    // cancelled, or its save failed or its file dialog was cancelled.
     bool CloseRow(RowDoc& row);
-    bool SaveTabFile();
+    // Saves the active row; the file dialog when it has no file or AskSave
+    // is set. addToProject: a row saved for the first time joins the open
+    // project (not while the project's last row is being closed).
+    bool SaveTabFile(bool addToProject = true);
+    // True when the row holds something its file (or a new row) does not.
+    bool IsRowChanged(RowDoc& row);
+    // The one path every change to the active row takes: the row is marked
+    // changed (or unchanged again) and its recovery copy follows it.
+    void RowEdited();
     // "保存(&S)" and "TABﾌｧｲﾙに保存する(&T)".
     bool FileSave();
     bool FileSaveTab();
@@ -181,8 +198,12 @@ public:
     void mnuViewReDraw();
     // Before the score is composed: companions hidden, every row laid out anew.
     void HanelAll();
+    // The spinner moved by the user. Hiding measures that hold notes is asked
+    // first; No leaves the count as it was.
     void VScroll1Change(int value);
     void SetmenuMeter(int code);
+    // The time-signature menu: a change of the active row.
+    void MeterMenu(int code);
     void SetPosRhythm(int style);
 
     // Commands of "新規作成(&N)" and "開く(&O)": the set-up wizard's OK.
@@ -195,6 +216,9 @@ public:
     void AddProjectFile(const std::string& slotText, const std::string& filePath);
     void DoEditAddProject() { DoFileOpen(""); }
     void DoEditDelProject();
+    // A row saved under another name: the project line naming its old file
+    // names the new one.
+    void RenameInProject(const std::string& oldPath, const std::string& newPath);
     void EditProjectFile();
     void RerekiUpdate(const std::string& path);
     void BuildRecentMenu();
@@ -225,7 +249,8 @@ public:
     void KoTabAreaRefresh() override;
 
     // ---- RowPort for the row editors ----
-    void WriteRecovery() override { SaveRecoveryTabFile(); }
+    void WriteRecovery() override { RowEdited(); }
+    void RowModified() override { RowEdited(); }
     void BringRowToFront(int slot) override;
     void ShowFramePopup() override;
     void ShowRepMarkPopup(int markIndex) override;
@@ -233,6 +258,10 @@ public:
 private:
     void Notify();
     void DeleteRecoveryFileOf(const RowDoc& row);
+    // The row serialised as its file would hold it, whether or not it is active.
+    std::string ImageOf(RowDoc& row);
+    // Closes a row without any question (a file that failed to load).
+    void DiscardRow(RowDoc& row);
     void AfterMeasureCountChange();
     void ResetAllSlots();
     void InitRecoveryCounter();

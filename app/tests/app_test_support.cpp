@@ -25,7 +25,8 @@ int ScriptedUi::MessageBox(const std::string& text, int buttons, const std::stri
         answers.pop_front();
         return a;
     }
-    return (buttons & 0x0f) == lw::kMbYesNo ? lw::kIdNo : lw::kIdOk;
+    const int kind = buttons & 0x0f;
+    return kind == lw::kMbYesNo || kind == lw::kMbYesNoCancel ? lw::kIdNo : lw::kIdOk;
 }
 
 std::string ScriptedUi::OpenFileName(const std::string&, const std::string&) {

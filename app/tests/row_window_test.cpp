@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QLabel>
+#include <QMdiArea>
+#include <QScrollBar>
 #include <filesystem>
 #include <memory>
 
@@ -10,6 +13,7 @@
 #include "document_window.h"
 #include "main_window.h"
 #include "shell.h"
+#include "tab_file.h"
 
 namespace fs = std::filesystem;
 using namespace lw;
@@ -50,6 +54,21 @@ protected:
         doc->MoveAt(kLeftButton, (x0 + x1) / 2, (y0 + y1) / 2);
         doc->MoveAt(kLeftButton, x1, y1);
         doc->ReleaseAt(kLeftButton, x1, y1);
+    }
+    double Twips(int px) const { return px * 15.0; }
+    // An x inside the last measure where no note column stands.
+    double FreeX() {
+        for (double x = Lay().SyosetsuLeft[4] - 60; x > Lay().SyosetsuLeft[3]; x -= 30)
+        {
+            bool free = true;
+            for (double dx : {-150.0, 0.0, 150.0})
+                for (int k : {0, 5})
+                    free = free && doc->HitTest(x + dx, Lay().TabTop + k * Lay().StringInterval).kind ==
+                                       DocumentWindow::HitKind::Frame;
+            if (free) return x;
+        }
+        ADD_FAILURE() << "no free place in the last measure";
+        return 0;
     }
     void Tool(const char* key, bool on) { mw->action(QStringLiteral("tb%1").arg(key))->setChecked(on); }
 
@@ -188,6 +207,148 @@ TEST_F(RowWindowTest, CopyingAMeasureFillsTheDestination) {
         if (l.Visible && l.Left >= Lay().SyosetsuLeft[3] && l.Left < Lay().SyosetsuLeft[4]) ++inside;
     }
     EXPECT_GT(inside, 0);
+}
+
+// ------------------------------------------------------------ faults of the event plumbing
+
+TEST_F(RowWindowTest, ADragReleasedOutsideTheRowIsCancelledAndTheNextClickIsAClick) {
+    TextItem t;
+    t.Left = 3000, t.Top = 300, t.Width = 900, t.Height = 300, t.Caption = "Moderato";
+    row->Items.Texts.push_back(t);
+    const size_t ti = row->Items.Texts.size() - 1;
+    const double outside = Twips(doc->width()) + 500;
+    auto unmoved = [&] { return row->Items.Texts[ti].Left == 3000 && row->Items.Texts[ti].Top == 300; };
+    Tool("Pointer", true);
+    Drag(3100, 400, outside, 400);  // released beside the row
+    EXPECT_TRUE(unmoved());
+    Click(8000, Lay().TabTop);  // an ordinary click elsewhere
+    EXPECT_TRUE(unmoved()) << "the click is no drop";
+    // a right-button press on the text starts no drag either
+    doc->PressAt(kRightButton, 3100, 400);
+    doc->ReleaseAt(kRightButton, 3100, 400);
+    Click(8000, Lay().TabTop);
+    EXPECT_TRUE(unmoved());
+    Tool("Pointer", false);
+    // the same for a bar-line handle
+    const DanLayoutData before = Lay();
+    Tool("Kugiri", true);
+    const SceneLabel h = row->Scene.labKugiri[1];
+    Drag(h.Left + 60, h.Top + 60, outside, h.Top + 60);
+    doc->PressAt(kRightButton, h.Left + 60, h.Top + 60);
+    doc->ReleaseAt(kRightButton, h.Left + 60, h.Top + 60);
+    Click(Lay().SyosetsuLeft[3] + 500, Lay().TabTop);
+    EXPECT_EQ(Lay().SyosetsuLeft[2], before.SyosetsuLeft[2]);
+    EXPECT_FALSE(row->Modified);
+}
+
+TEST_F(RowWindowTest, TheStringMarkerStaysUnderThePointerAndOpensTheNotePopup) {
+    // An empty place on the second string, right of the row's last note.
+    const double x = FreeX();
+    const double y = Lay().TabTop + Lay().StringInterval;
+    ASSERT_EQ(doc->HitTest(x, y).kind, DocumentWindow::HitKind::Frame);
+    Click(x, y);
+    const SceneLabel& mk = row->Scene.labFletEdit;
+    ASSERT_TRUE(mk.Visible);
+    EXPECT_EQ(doc->HitTest(x, y).kind, DocumentWindow::HitKind::Marker);
+    doc->MoveAt(0, x + 15, y);  // one pixel
+    EXPECT_TRUE(mk.Visible) << "moving over the marker keeps it";
+    EXPECT_EQ(row->Scene.labAsisto.BackStyle, 1);
+    doc->PressAt(kRightButton, x + 15, y);
+    doc->ReleaseAt(kRightButton, x + 15, y);
+    EXPECT_EQ(row->Editor->PopupOpen(), -1) << "the note pop-up, not the frame's";
+    // the column highlight around it takes the right button as well
+    const double hx = row->Scene.labAsisto.Left + 5, hy = Lay().TabTop + 4 * Lay().StringInterval;
+    EXPECT_EQ(doc->HitTest(hx, hy).kind, DocumentWindow::HitKind::Marker);
+    // a left press there still picks another string
+    Click(hx, hy);
+    EXPECT_DOUBLE_EQ(mk.Top, Lay().TabTop + 4 * Lay().StringInterval - mk.Height / 2);
+    // off the marker and its column the row hides them as before
+    doc->MoveAt(0, Lay().SyosetsuLeft[4] + 300, y);
+    EXPECT_FALSE(mk.Visible);
+}
+
+TEST_F(RowWindowTest, TheLastBarLineMovesTheRowsRightEnd) {
+    const DanLayoutData before = Lay();
+    Tool("Kugiri", true);
+    const SceneLabel h = row->Scene.labKugiri[3];
+    ASSERT_TRUE(h.Visible) << "the bar line closing the last measure has a handle";
+    Drag(h.Left + 60, h.Top + 60, h.Left + 60 - 900, h.Top + 60);
+    Tool("Kugiri", false);
+    EXPECT_EQ(Lay().SyosetsuLeft[4], before.SyosetsuLeft[4] - 900);
+    EXPECT_EQ(Lay().SyosetsuWidth[3], before.SyosetsuWidth[3] - 900);
+    EXPECT_EQ(Lay().SyosetsuLeft[3], before.SyosetsuLeft[3]);
+    EXPECT_DOUBLE_EQ(row->Scene.lineKugiri[4 + 6 * 3 + 2].X1, before.SyosetsuLeft[4] - 900);
+    EXPECT_TRUE(row->Modified);
+}
+
+TEST_F(RowWindowTest, EveryChangeWritesTheRecoveryCopyAndSavingRemovesIt) {
+    const std::string copy = work->File("Recovery/#rec" + std::string(row->RecoverySeq < 10 ? "0" : "") +
+                                        std::to_string(row->RecoverySeq) + ".tab");
+    auto expectCopy = [&](const char* what) {
+        EXPECT_TRUE(row->Modified) << what;
+        ASSERT_TRUE(fs::exists(copy)) << what;
+        EXPECT_EQ(ReadBytes(copy), SerializeTab(sh().s, row->Items)) << what;
+        // saved: the file holds the row and the copy is no longer needed
+        ASSERT_TRUE(sh().FileSave()) << what;
+        EXPECT_FALSE(fs::exists(copy)) << what;
+        EXPECT_FALSE(row->Modified) << what;
+    };
+    EXPECT_FALSE(fs::exists(copy)) << "an opened row has nothing to recover";
+    mw->mnuEditDeleteSyosetsu[1]->trigger();
+    expectCopy("deleting a measure's content");
+    mw->CopySyosetsu(row->Slot(), 0, row->Slot(), 1);
+    expectCopy("copying a measure");
+    Tool("Kugiri", true);
+    const SceneLabel h = row->Scene.labKugiri[0];
+    Drag(h.Left + 60, h.Top + 60, h.Left + 360, h.Top + 60);
+    Tool("Kugiri", false);
+    expectCopy("moving a bar line");
+    mw->VScroll1->setValue(4);
+    expectCopy("the measure count");
+    mw->mnuSeteiMeter[5]->trigger();  // 3/4
+    expectCopy("the time signature");
+    const size_t n = row->Items.Texts.size();
+    const double tx = FreeX();
+    Tool("Text", true);
+    Click(tx, 200);
+    ASSERT_EQ(row->Items.Texts.size(), n + 1);
+    expectCopy("placing a text");
+    Tool("Pointer", true);
+    Drag(tx + 50, 250, tx - 450, 350);
+    Tool("Pointer", false);
+    EXPECT_DOUBLE_EQ(row->Items.Texts[n].Left, tx - 500);
+    expectCopy("moving a text");
+}
+
+TEST_F(RowWindowTest, CascadedRowsKeepTheSizeThatShowsTheirRow) {
+    sh().DoFileNew();
+    sh().DoFileNew();
+    mw->resize(1400, 900);
+    mw->action("mnuWindowCascade")->trigger();
+    const auto list = mw->mdiArea()->subWindowList();
+    ASSERT_EQ(list.size(), 3);
+    for (int i = 0; i < list.size(); ++i) {
+        auto* sub = qobject_cast<RowSubWindow*>(list[i]);
+        ASSERT_NE(sub, nullptr);
+        EXPECT_GE(sub->widget()->width(), sub->Document()->width()) << i;
+        EXPECT_GE(sub->widget()->height(), sub->Document()->height()) << i;
+        if (i > 0) EXPECT_GT(list[i]->pos().y(), list[i - 1]->pos().y()) << "cascaded";
+    }
+}
+
+TEST_F(RowWindowTest, TheStatusBarNamesTheActiveRowsFile) {
+    EXPECT_NE(mw->labFilePath->text().indexOf(QString::fromStdString(example)), -1);
+    mw->mnuEditDeleteSyosetsu[0]->trigger();
+    EXPECT_TRUE(mw->labFilePath->text().contains(QStringLiteral("変更あり")));
+    EXPECT_TRUE(mw->SubWindowOf(row->Id)->windowTitle().endsWith(QStringLiteral(" *")));
+    const std::string renamed = work->File("renamed.tab");
+    ui.saveAnswers = {renamed};
+    ASSERT_TRUE(sh().FileSaveTab());
+    EXPECT_EQ(row->Path(), renamed) << "the row now holds the file it was saved to";
+    EXPECT_NE(mw->labFilePath->text().indexOf(QString::fromStdString(renamed)), -1);
+    EXPECT_EQ(mw->SubWindowOf(row->Id)->windowTitle(), QString::fromStdString(row->Caption));
+    sh().DoFileNew();
+    EXPECT_TRUE(mw->labFilePath->text().contains(QStringLiteral("未保存")));
 }
 
 }  // namespace

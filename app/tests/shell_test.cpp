@@ -7,9 +7,11 @@
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QToolBar>
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -274,6 +276,7 @@ TEST_F(ShellTest, SaveToTabFileAsksEveryTimeProposingTheCurrentPath) {
 
 TEST_F(ShellTest, AFailedSaveReportsTheReasonAndKeepsTheRowUnsaved) {
     RowDoc* r = sh().DoFileNew();
+    PutNote(*r, 2);
     const std::string bad = work->File("no-such-folder/c.tab");
     ui.saveAnswers = {bad};
     EXPECT_FALSE(sh().FileSave());
@@ -308,15 +311,15 @@ TEST_F(ShellTest, AFailedSaveLeavesThePreviousFileIntact) {
     EXPECT_EQ(r->Tag, "00" + p);
 }
 
-TEST_F(ShellTest, ClosingAsksToSaveWithTheCaption) {
-    sh().DoFileNew();
+TEST_F(ShellTest, ClosingAChangedRowAsksToSaveNamingTheRowAndItsFile) {
+    PutNote(*sh().DoFileNew(), 1);
     const std::string p = work->File("q.tab");
     ui.answers = {kIdYes};
     ui.saveAnswers = {p};
     ASSERT_TRUE(sh().CloseRow(*sh().Rows()[0]));
     ASSERT_EQ(ui.shown.size(), 1u);
-    EXPECT_EQ(ui.shown[0].text, "1段目をTABﾌｧｲﾙに保存しますか？");
-    EXPECT_EQ(ui.shown[0].buttons, 36);
+    EXPECT_EQ(ui.shown[0].text, "1段目をTABﾌｧｲﾙに保存しますか？\n\r（まだﾌｧｲﾙに保存されていません）");
+    EXPECT_EQ(ui.shown[0].buttons, 35) << "yes, no and cancel";
     EXPECT_TRUE(fs::exists(p));
     EXPECT_TRUE(sh().Rows().empty());
     EXPECT_FALSE(mw->action("mnuFileSave")->isEnabled());
@@ -341,13 +344,30 @@ TEST_F(ShellTest, SavedRowReopensWithItsContent) {
     EXPECT_EQ(m.Onpu[1].Flet[1], 12);
 }
 
-TEST_F(ShellTest, ALoadErrorIsShownAndTheWindowStays) {
+TEST_F(ShellTest, AFileThatFailsToLoadOpensNoRowAndJoinsNoProject) {
+    const std::string proj = work->File("p.tbp");
+    WriteBytes(proj, "");
+    sh().DoFileProjectOpen(proj);
+    // a row file cut off in a position record, and a file that is no row
     const std::string p = work->File("broken.tab");
-    WriteBytes(p, "\"TAB\",9,0,\"C\",0,22,0,0,0,\"201\"\r\n");
-    sh().DoFileOpen(p);
-    ASSERT_EQ(sh().Rows().size(), 1u);
-    ASSERT_EQ(ui.shown.size(), 1u);
-    EXPECT_NE(ui.shown[0].text.find(p), std::string::npos);
+    const std::string good = ReadBytes(std::string(LUTEWISE_SOURCE_DIR) + "/data/examples/kirakira1.tab");
+    const std::string cut = good.substr(0, good.find("\r\n", good.size() / 2)) + "\r\n0,1,1,\r\n";
+    const std::string random = work->File("random.tab");
+    WriteBytes(random, std::string("\x89PNG\r\n\x1a\n garbage \x01\x02", 19));
+    for (const std::string& bytes : {cut, std::string("\"TAB\",9,0,\"C\",0,22,0,0,0,\"201\"\r\n")}) {
+        WriteBytes(p, bytes);
+        for (const std::string& f : {p, random}) {
+            ui.shown.clear();
+            sh().DoFileOpen(f);
+            EXPECT_TRUE(sh().Rows().empty()) << f;
+            ASSERT_EQ(ui.shown.size(), 1u) << "only the reason, no project question";
+            EXPECT_NE(ui.shown[0].text.find(f), std::string::npos);
+            EXPECT_EQ(ui.shown[0].buttons, 16);
+        }
+        EXPECT_EQ(ReadBytes(p), bytes) << "the file is left as it was";
+    }
+    EXPECT_EQ(ReadBytes(proj), "");
+    EXPECT_EQ(sh().CurProject, proj);
 }
 
 // ------------------------------------------------------------ close all / save all
@@ -364,18 +384,19 @@ TEST_F(ShellTest, CloseAllWithoutConfirmationsAsksNothingMore) {
     for (auto* b : mw->optDanNo) EXPECT_TRUE(b->isHidden());
 }
 
-TEST_F(ShellTest, CloseAllWithConfirmationsAsksEveryRow) {
-    for (int i = 0; i < 2; ++i) sh().DoFileNew();
+TEST_F(ShellTest, CloseAllWithConfirmationsAsksEveryChangedRow) {
+    for (int i = 0; i < 2; ++i) PutNote(*sh().DoFileNew(), i);
+    sh().DoFileNew();  // unchanged: closes without a question
     ui.answers = {kIdYes, kIdNo, kIdNo};
     ASSERT_TRUE(sh().FileCloseAll());
     ASSERT_EQ(ui.shown.size(), 3u);
-    EXPECT_EQ(ui.shown[1].text, "2段目をTABﾌｧｲﾙに保存しますか？");
-    EXPECT_EQ(ui.shown[2].text, "1段目をTABﾌｧｲﾙに保存しますか？");
+    EXPECT_EQ(ui.shown[1].text.substr(0, ui.shown[1].text.find('\n')), "2段目をTABﾌｧｲﾙに保存しますか？");
+    EXPECT_EQ(ui.shown[2].text.substr(0, ui.shown[2].text.find('\n')), "1段目をTABﾌｧｲﾙに保存しますか？");
     EXPECT_TRUE(sh().Rows().empty());
 }
 
 TEST_F(ShellTest, SaveAllAsksThenEveryRowAsksForItself) {
-    for (int i = 0; i < 2; ++i) sh().DoFileNew();
+    for (int i = 0; i < 2; ++i) PutNote(*sh().DoFileNew(), i);
     ui.answers = {kIdNo};
     sh().FileSaveAll();
     EXPECT_EQ(sh().Rows().size(), 2u) << "No to @0034 stops";
@@ -529,7 +550,7 @@ TEST_F(ShellTest, CancellingTheSaveDialogWhileClosingKeepsTheRowAndItsWork) {
     ASSERT_EQ(sh().Rows().size(), 1u);
     EXPECT_EQ(sh().s.DanBuf[0].Syosetsu[0].Onpu[1].Flet[1], 4);
     // close all stops at that row; the program does not end either
-    sh().DoFileNew();
+    PutNote(*sh().DoFileNew(), 6);
     ui.answers = {kIdYes, kIdYes};  // @0031 yes, 2段目 save? yes -> cancelled
     EXPECT_FALSE(sh().FileCloseAll());
     EXPECT_EQ(sh().Rows().size(), 2u);
@@ -538,6 +559,17 @@ TEST_F(ShellTest, CancellingTheSaveDialogWhileClosingKeepsTheRowAndItsWork) {
     EXPECT_FALSE(mw->Shutdown());
     EXPECT_EQ(sh().Rows().size(), 2u);
     EXPECT_NE(store.Get("Recovery", "x"), "0") << "the run has not ended";
+    // "キャンセル" stops closing, closing all and the program's end alike
+    const int asked = ui.saveAsked;
+    for (int round = 0; round < 3; ++round) {
+        ui.answers = round == 1 ? std::deque<int>{kIdYes, kIdCancel} : std::deque<int>{kIdCancel};
+        const bool closed = round == 0 ? sh().CloseRow(*sh().ActiveRow()) : round == 1 ? sh().FileCloseAll() : mw->Shutdown();
+        EXPECT_FALSE(closed) << round;
+        EXPECT_EQ(sh().Rows().size(), 2u) << round;
+        EXPECT_EQ(ui.saveAsked, asked) << "no file dialog after cancel";
+    }
+    EXPECT_EQ(sh().s.DanBuf[1].Syosetsu[0].Onpu[1].Flet[1], 6);
+    EXPECT_TRUE(sh().ActiveRow()->Modified || sh().IsRowChanged(*sh().ActiveRow()));
 }
 
 // A clsKoComm stand-in that delivers its events at once, as the library does,
@@ -761,7 +793,7 @@ TEST_F(ShellTest, AnUnreadableProjectLineIsNamedAndEndsTheLoading) {
     sh().DoFileProjectOpen(proj);
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_NE(ui.shown[0].text.find(missing), std::string::npos);
-    EXPECT_EQ(sh().Rows().size(), 2u) << "the failing row stays, the rows after it are not opened";
+    EXPECT_EQ(sh().Rows().size(), 1u) << "the failing line opens no row, the rows after it are not opened";
     EXPECT_TRUE(mw->isEnabled());
     EXPECT_FALSE(sh().ProjectLoading);
 }
@@ -796,6 +828,135 @@ TEST_F(ShellTest, RemovingARowKeepsEveryOtherLineAndBlankLines) {
     EXPECT_TRUE(sh().CurProject.empty()) << "closing the last row forgets the project";
 }
 
+TEST_F(ShellTest, RemovingARowOfAProjectWithRelativeLinesTakesItsLineAway) {
+    const fs::path src = fs::path(LUTEWISE_SOURCE_DIR) / "data/examples";
+    for (const char* f : {"example.tbp", "kirakira1.tab", "kirakira2.tab", "ode1.tab", "ode2.tab"})
+        fs::copy_file(src / f, work->path / f);
+    const std::string proj = work->File("example.tbp");
+    sh().DoFileProjectOpen(proj);
+    ASSERT_EQ(sh().Rows().size(), 4u);
+    sh().BringRowToFront(1);
+    ui.answers = {kIdYes};
+    sh().DoEditDelProject();
+    EXPECT_EQ(ReadBytes(proj), "00:kirakira1.tab\r\n02:ode1.tab\r\n03:ode2.tab\r\n");
+    EXPECT_EQ(sh().Rows().size(), 3u);
+    auto items = sh().ProjectListItems();
+    ASSERT_EQ(items.size(), 3u);
+    for (const auto& it : items) EXPECT_NE(it.FileName, "kirakira2.tab");
+    sh().DoFileProjectOpen(proj);
+    EXPECT_EQ(sh().Rows().size(), 3u) << "the project opens without the removed row";
+}
+
+TEST_F(ShellTest, ARowSavedUnderAnotherNameKeepsItsPlaceInTheProject) {
+    const std::string a = work->File("a.tab"), b = work->File("b.tab"), renamed = work->File("renamed.tab");
+    for (const std::string& f : {a, b}) fs::copy_file(std::string(LUTEWISE_SOURCE_DIR) + "/data/examples/ode1.tab", f);
+    const std::string proj = work->File("p.tbp");
+    WriteBytes(proj, "00:a.tab\r\n01:" + b + "\r\n");
+    sh().DoFileProjectOpen(proj);
+    sh().BringRowToFront(0);
+    ui.saveAnswers = {renamed};
+    ASSERT_TRUE(sh().FileSaveTab());
+    EXPECT_EQ(sh().ActiveRow()->Path(), renamed);
+    EXPECT_EQ(ReadBytes(proj), "00:" + renamed + "\r\n01:" + b + "\r\n");
+    auto items = sh().ProjectListItems();
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0].FileName, "renamed.tab");
+    EXPECT_EQ(items[0].Caption, "1段目");
+    EXPECT_TRUE(ui.shown.empty()) << "nothing to ask";
+}
+
+TEST_F(ShellTest, ClosingTheProjectsLastRowSavesItWithoutJoiningTheProject) {
+    const std::string proj = work->File("last.tbp");
+    WriteBytes(proj, "");
+    sh().DoFileProjectOpen(proj);
+    PutNote(*sh().DoFileNew(), 3);
+    const std::string p = work->File("last.tab");
+    ui.answers = {kIdYes};
+    ui.saveAnswers = {p};
+    ASSERT_TRUE(sh().CloseRow(*sh().Rows()[0]));
+    ASSERT_EQ(ui.shown.size(), 1u) << "the save question only, no " << Msg(23);
+    EXPECT_TRUE(fs::exists(p));
+    EXPECT_EQ(ReadBytes(proj), "");
+    EXPECT_TRUE(sh().CurProject.empty());
+}
+
+TEST_F(ShellTest, OnlyChangedRowsAskAndARowWithAFileIsSavedToIt) {
+    const std::string p = work->File("k.tab");
+    fs::copy_file(std::string(LUTEWISE_SOURCE_DIR) + "/data/examples/kirakira1.tab", p);
+    const std::string original = ReadBytes(p);
+    sh().DoFileOpen(p);
+    sh().mnuViewRefresh();
+    sh().BringRowToFront(0);
+    EXPECT_TRUE(sh().CloseRow(*sh().Rows()[0]));
+    EXPECT_TRUE(ui.shown.empty()) << "an unchanged row closes without a question";
+    EXPECT_FALSE(fs::exists(work->File("Recovery/#rec00.tab")));
+    for (const int answer : {kIdNo, kIdYes}) {
+        sh().DoFileOpen(p);
+        RowDoc* r = sh().ActiveRow();
+        r->Editor->DeleteSyosetsu(0);
+        EXPECT_TRUE(r->Modified);
+        ui.answers = {answer};
+        ASSERT_TRUE(sh().CloseRow(*r));
+        ASSERT_FALSE(ui.shown.empty());
+        EXPECT_NE(ui.shown.back().text.find(p), std::string::npos) << "the question names the file";
+        EXPECT_EQ(ui.saveAsked, 0) << "a row with a file needs no dialog";
+        if (answer == kIdNo) EXPECT_EQ(ReadBytes(p), original);
+    }
+    EXPECT_NE(ReadBytes(p), original);
+    sh().DoFileOpen(p);
+    EXPECT_EQ(sh().s.DanBuf[0].Syosetsu[0].OnpuCnt, 0) << "saved without its first measure";
+}
+
+TEST_F(ShellTest, AnOpenedRowTakesEveryBarPositionItsFileStores) {
+    RowDoc* r = sh().DoFileNew();
+    const DanLayoutData four = sh().s.DanLayout[0];
+    mw->VScroll1->setValue(6);  // three measures
+    // bar 1 moved to just where a four-measure row has its first bar
+    ASSERT_TRUE(r->Editor->MoveKugiri(0, four.SyosetsuLeft[1]));
+    const DanLayoutData moved = sh().s.DanLayout[0];
+    const std::string p = work->File("three.tab");
+    ui.saveAnswers = {p};
+    ASSERT_TRUE(sh().FileSave());
+    ASSERT_TRUE(sh().CloseRow(*r));
+    sh().DoFileNew();
+    ASSERT_EQ(sh().s.CurSyosetsuCnt, 3);
+    mw->VScroll1->setValue(5);  // a four-measure row is active when the file is opened
+    sh().DoFileOpen(p);
+    const DanLayoutData& back = sh().s.DanLayout[sh().ActiveRow()->Slot()];
+    EXPECT_EQ(sh().s.CurSyosetsuCnt, 3);
+    for (int m = 0; m < 3; ++m) {
+        EXPECT_EQ(back.SyosetsuLeft[m], moved.SyosetsuLeft[m]) << m;
+        EXPECT_EQ(back.SyosetsuWidth[m], moved.SyosetsuWidth[m]) << m;
+        EXPECT_EQ(back.SyosetsuLeft[m] + back.SyosetsuWidth[m], back.SyosetsuLeft[m + 1]) << "boxes meet, " << m;
+    }
+}
+
+TEST_F(ShellTest, LoweringTheMeasureCountBelowNotesAsksFirst) {
+    RowDoc* r = sh().DoFileNew();
+    auto& m3 = sh().s.DanBuf[r->Slot()].Syosetsu[3];
+    m3.OnpuCnt = 1;
+    StoreNote(m3.Onpu[1], 1, 5, 2);
+    ui.answers = {kIdNo};
+    mw->VScroll1->setValue(7);  // two measures would hide measure 4
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].buttons, 36);
+    EXPECT_NE(ui.shown[0].text.find("4小節目"), std::string::npos);
+    EXPECT_EQ(sh().s.CurSyosetsuCnt, 4) << "No leaves the count";
+    EXPECT_EQ(mw->VScroll1->value(), 5);
+    EXPECT_EQ(mw->lblSyou->text().toStdString(), "小節数:4");
+    mw->VScroll1->setValue(1);  // more measures: nothing to ask
+    EXPECT_EQ(sh().s.CurSyosetsuCnt, 8);
+    EXPECT_EQ(ui.shown.size(), 1u);
+    ui.answers = {kIdYes};
+    mw->VScroll1->setValue(7);
+    EXPECT_EQ(sh().s.CurSyosetsuCnt, 2);
+    EXPECT_EQ(ui.shown.size(), 2u);
+    PutNote(*sh().DoFileNew(), 1);  // notes in the first measure only
+    mw->VScroll1->setValue(8);
+    EXPECT_EQ(sh().s.CurSyosetsuCnt, 1);
+    EXPECT_EQ(ui.shown.size(), 2u);
+}
+
 TEST_F(ShellTest, ProjectLinePathsFollowTheRelativePathRule) {
     EXPECT_EQ(ProjectLinePath("00:/abs/a.tab", "/p"), "/abs/a.tab");
     EXPECT_EQ(ProjectLinePath("01:sub\\b.tab", "/p"), "/p/sub/b.tab");
@@ -805,31 +966,33 @@ TEST_F(ShellTest, ProjectLinePathsFollowTheRelativePathRule) {
 
 // ------------------------------------------------------------ recent list
 
-TEST_F(ShellTest, OpeningTheSameProjectTwicePutsItTwiceAtTheHead) {
-    const std::string proj = work->File("r.tbp");
-    WriteBytes(proj, "");
-    const std::string other = work->File("o.tbp");
-    WriteBytes(other, "");
-    sh().DoFileProjectOpen(other);
-    sh().DoFileProjectOpen(proj);
-    sh().DoFileProjectOpen(proj);
-    EXPECT_EQ(sh().s.MruFiles[0], proj);
-    EXPECT_EQ(sh().s.MruFiles[1], proj);
-    EXPECT_EQ(sh().s.MruFiles[2], other);
-    ASSERT_EQ(sh().RecentCaptions.size(), 3u);
-    EXPECT_EQ(sh().RecentCaptions[0], "1." + proj);
-    EXPECT_EQ(sh().RecentCaptions[2], "3." + other);
-    EXPECT_TRUE(mw->mnuFileMRU[2]->isVisible());
-    EXPECT_FALSE(mw->mnuFileMRU[3]->isVisible());
-    EXPECT_EQ(ProfileFile::Read(work->File("Lutewise.ini"), "RIREKI", "MruList"), proj + "," + proj + "," + other);
-    // four shown, three written
-    sh().DoFileProjectOpen(other);
-    EXPECT_EQ(sh().RecentCaptions.size(), 4u);
+TEST_F(ShellTest, TheRecentListHoldsEachProjectOnceNewestFirst) {
+    std::vector<std::string> p;
+    for (const char* n : {"a.tbp", "b.tbp", "c.tbp", "d.tbp", "e.tbp"}) {
+        p.push_back(work->File(n));
+        WriteBytes(p.back(), "");
+    }
+    sh().DoFileProjectOpen(p[0]);
+    sh().DoFileProjectOpen(p[1]);
+    sh().DoFileProjectOpen(p[1]);
+    EXPECT_EQ(sh().s.MruFiles, (std::array<std::string, 4>{p[1], p[0], "", ""}));
+    ASSERT_EQ(sh().RecentCaptions.size(), 2u);
+    EXPECT_EQ(sh().RecentCaptions[0], "1." + p[1]);
+    EXPECT_EQ(sh().RecentCaptions[1], "2." + p[0]);
+    EXPECT_TRUE(mw->mnuFileMRU[1]->isVisible());
+    EXPECT_FALSE(mw->mnuFileMRU[2]->isVisible());
+    EXPECT_EQ(ProfileFile::Read(work->File("Lutewise.ini"), "RIREKI", "MruList"), p[1] + "," + p[0] + ",");
+    // opened again, an older entry moves to the head; four shown, three written
+    for (int i : {2, 3, 0}) sh().DoFileProjectOpen(p[i]);
+    EXPECT_EQ(sh().s.MruFiles, (std::array<std::string, 4>{p[0], p[3], p[2], p[1]}));
     EXPECT_TRUE(mw->mnuFileMRU[3]->isVisible());
-    EXPECT_EQ(ProfileFile::Read(work->File("Lutewise.ini"), "RIREKI", "MruList"), other + "," + proj + "," + proj);
+    EXPECT_EQ(ProfileFile::Read(work->File("Lutewise.ini"), "RIREKI", "MruList"), p[0] + "," + p[3] + "," + p[2]);
+    sh().DoFileProjectOpen(p[4]);
+    EXPECT_EQ(sh().s.MruFiles, (std::array<std::string, 4>{p[4], p[0], p[3], p[2]}));
     // choosing an item opens the project named by its caption
     sh().OpenRecent(3);
-    EXPECT_EQ(sh().CurProject, other);
+    EXPECT_EQ(sh().CurProject, p[2]);
+    EXPECT_EQ(sh().s.MruFiles[0], p[2]);
 }
 
 // ------------------------------------------------------------ recovery
@@ -930,9 +1093,17 @@ TEST_F(ShellTest, ShutdownWhileMinimisedKeepsTheStoredGeometry) {
     EXPECT_EQ(store.Get("Recovery", ""), "0");
 }
 
-TEST_F(ShellTest, StartingWithoutStoredGeometryUsesTheDefaults) {
-    EXPECT_EQ(mw->pos(), QPoint(1000 / 15, 1000 / 15));
-    EXPECT_EQ(mw->size(), QSize(6500 / 15, 6500 / 15));
+TEST_F(ShellTest, TheFirstStartOpensTheWindowLargeEnoughForARowWithinTheScreen) {
+    const QRect avail = mw->screen()->availableGeometry();
+    const QImage ground(QString::fromStdString(work->File("TABn1.bmp")));
+    ASSERT_FALSE(ground.isNull());
+    EXPECT_EQ(mw->width(), std::min(ground.width() + 60, avail.width() - 16));
+    EXPECT_GE(mw->height(), std::min(ground.height() + 200, avail.height() - 40));
+    EXPECT_TRUE(avail.contains(mw->geometry())) << "within the screen";
+    // a row window opened now shows its whole row when the screen allows it
+    RowDoc* r = sh().DoFileNew();
+    if (avail.width() > ground.width() + 80)
+        EXPECT_GE(mw->mdiArea()->viewport()->width(), mw->SubWindowOf(r->Id)->width());
 }
 
 TEST_F(ShellTest, StoredGeometrySurvivesStartAndEndUnchanged) {
