@@ -14,6 +14,8 @@ class QPainter;
 
 namespace lw {
 
+class StampBook;
+
 // Maps the classic Windows font names used by rows to installed fonts
 // ("ＭＳ Ｐ明朝" -> IPAPMincho, "ＭＳ Ｐゴシック" -> IPAPGothic,
 // "Times New Roman" -> Liberation Serif). Call once after QGuiApplication exists.
@@ -43,8 +45,10 @@ struct SceneFonts {
 
 // Paints the visible elements of a scene and the row's free texts and repeat
 // marks in z-order, in window pixels (twips / twipsPerPixel).
+// Stamps come from `stamps` (the row's book, StampBook::ForLayout) or the
+// default book.
 void PaintScene(QPainter& p, const RowScene& scene, const RowItems& items, const SceneFonts& fonts,
-                int twipsPerPixel);
+                int twipsPerPixel, const StampBook* stamps = nullptr);
 
 // Pixel size of a stamp as drawn in a row window.
 QImage StampImage(Stamp s);

@@ -158,7 +158,7 @@ StaffNote StaffPosition(const StaffCache& cache, AccidentalMemory& mem, const Da
         mem.lowered[p] = false;
         n.natural = true;
     }
-    n.top = StaffLineY(l, line) - (n.half ? l.StaffInterval / 2.0 : 0);
+    n.top = StaffLineY(l, line) - kHeadPictureMargin - (n.half ? l.StaffInterval / 2.0 : 0);
     return n;
 }
 

@@ -82,8 +82,12 @@ struct StaffNote {
     int pitch = 0;
     int16_t line = 0;
     bool half = false, raise = false, lower = false, natural = false;
-    double top = 0;   // Top of a head one staff space tall (twips)
+    double top = 0;   // Top of the head's picture (twips): a head one space tall
+                      // 10 twips below the picture's top
 };
+
+// The margin above a head in its picture that StaffNote::top allows for.
+inline constexpr double kHeadPictureMargin = 10;
 
 // Staff position of string `string` at `fret` of pos: caches pitch, line and
 // flags in pos, applies and updates the measure's accidental memory.
@@ -101,8 +105,8 @@ Stamp AccidentalStamp(const StaffNote& n, const KeySig& key, bool bass);
 // Staff line indexes that need a ledger stroke for a head on `line`.
 std::vector<int> LedgerLines(int line, bool half);
 
-// y (twips) of a ledger stroke or of a head's line.
-inline double StaffLineY(const DanLayoutData& l, int line) { return l.StaffTop + line * double(l.StaffInterval) - 10; }
+// y (twips) of a staff line, ledger lines included (line 0 = the top line).
+inline double StaffLineY(const DanLayoutData& l, int line) { return l.StaffTop + line * double(l.StaffInterval); }
 
 // Vertical offsets of the k-th sign (k = 1..7) from the top staff line, in
 // half staff spaces.

@@ -1,0 +1,155 @@
+#include "element_paint.h"
+
+#include <QFontMetricsF>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <tuple>
+
+#include "stamps.h"
+
+namespace lw {
+namespace {
+
+// Texts repeat (fret numbers "0".."24", the same chord names), so each text
+// is drawn once per font into a small opaque picture and copied from then
+// on: a full row repaints in a fraction of a millisecond instead of laying
+// out a thousand texts.
+struct TextImage {
+    QImage ink;     // black text on white, RGB32
+    double left;    // pixels from the picture's left to the text's origin
+};
+
+const TextImage& CachedText(const QString& text, const QFont& font) {
+    static std::map<std::tuple<QString, int, QString>, TextImage> cache;
+    const auto key = std::make_tuple(font.family(), font.pixelSize(), text);
+    auto it = cache.find(key);
+    if (it != cache.end()) return it->second;
+    QFontMetricsF m(font);
+    const int w = int(std::ceil(m.horizontalAdvance(text))) + 2;
+    const int h = int(std::ceil(m.height()));
+    QImage img(std::max(1, w), std::max(1, h), QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.setFont(font);
+    p.setPen(Qt::black);
+    p.drawText(QPointF(1, m.ascent()), text);
+    p.end();
+    return cache.emplace(key, TextImage{std::move(img), 1}).first->second;
+}
+
+void Ink(QPainter& p, QPointF at, const QImage& img) {
+    const auto mode = p.compositionMode();
+    p.setCompositionMode(QPainter::CompositionMode_Darken);
+    p.drawImage(at, img);
+    p.setCompositionMode(mode);
+}
+
+}  // namespace
+
+int EmHeightPx(double points, double dpiY) {
+    const long pt = RoundHalfEven(points);
+    return std::max(1, int(std::lround(pt * dpiY / 72.0)));
+}
+
+QFont RowFont(const std::string& face, double points) {
+    QFont f(QString::fromStdString(face));
+    if (face == "Times New Roman") f.setStyleHint(QFont::Serif, QFont::PreferQuality);
+    f.setBold(true);
+    f.setPixelSize(EmHeightPx(points));
+    return f;
+}
+
+void DrawStampIn(QPainter& p, const StampBook& book, Stamp s, const QRectF& r) {
+    if (s == Stamp::None) return;
+    const QImage& img = book.Get(s);
+    if (img.isNull()) return;
+    const double w = r.width() > 0 ? r.width() : img.width();
+    const double h = r.height() > 0 ? r.height() : img.height();
+    Ink(p, QPointF(std::round(r.left() + (w - img.width()) / 2.0), std::round(r.top() + (h - img.height()) / 2.0)), img);
+}
+
+void StretchStampIn(QPainter& p, const StampBook& book, Stamp s, const QRectF& r, const QRectF& source) {
+    if (s == Stamp::None || r.width() <= 0 || r.height() <= 0) return;
+    const QImage& img = book.Get(s);
+    if (img.isNull()) return;
+    const QRectF src = source.intersected(QRectF(0, 0, img.width(), img.height()));
+    if (src.isEmpty()) return;
+    const auto mode = p.compositionMode();
+    p.setCompositionMode(QPainter::CompositionMode_Darken);
+    p.drawImage(QRectF(std::round(r.left()), std::round(r.top()), std::max(1.0, std::round(r.width())),
+                       std::max(1.0, std::round(r.height()))),
+                img, src);
+    p.setCompositionMode(mode);
+}
+
+void DrawFretNumber(QPainter& p, const SceneLabel& l, const QFont& font, int tpp) {
+    const QString t = QString::fromStdString(l.Caption);
+    const TextImage& ti = CachedText(t, font);
+    const bool oneDigit = std::atoi(l.Caption.c_str()) < 10;
+    const double x = Px(l.Left + (oneDigit ? l.Width / 4.0 : 0), tpp) - ti.left;
+    const double y = Px(l.Top, tpp);
+    const QPointF at(std::round(x), std::round(y));
+    // The digits interrupt the string line: clear a band as tall as the digits.
+    QFontMetricsF m(font);
+    const double band = m.capHeight() + 3;
+    const double bandTop = std::round(at.y() + m.ascent() - m.capHeight() - 1.5);
+    p.fillRect(QRectF(at.x(), bandTop, ti.ink.width(), band), Qt::white);
+    Ink(p, at, ti.ink);
+}
+
+void DrawTextAt(QPainter& p, const QString& text, const QFont& font, QPointF topLeft) {
+    if (text.isEmpty()) return;
+    const TextImage& ti = CachedText(text, font);
+    Ink(p, QPointF(std::round(topLeft.x() - ti.left), std::round(topLeft.y())), ti.ink);
+}
+
+void DrawRepeatDots(QPainter& p, const StampBook& book, const ScenePicture& e, int tpp) {
+    const size_t comma = e.Tag.find(',');
+    const double interval = (e.Height - 40) / 2;
+    if (comma == std::string::npos || interval <= 0) {
+        DrawStampIn(p, book, e.Image, PxRect(e.Left, e.Top, e.Width, e.Height, tpp));
+        return;
+    }
+    const double halves[2] = {std::atof(e.Tag.c_str()), std::atof(e.Tag.c_str() + comma + 1)};
+    const double ipx = Px(interval, tpp);
+    const double d = std::clamp(ipx * 0.45, 3.0, 7.0);
+    // One opaque picture of the dot, so that printing it twice changes nothing.
+    const int size = int(std::ceil(d)) + 2;
+    QImage dot(size, size, QImage::Format_RGB32);
+    dot.fill(Qt::white);
+    {
+        QPainter q(&dot);
+        q.setRenderHint(QPainter::Antialiasing, true);
+        q.setPen(Qt::NoPen);
+        q.setBrush(Qt::black);
+        q.drawEllipse(QPointF(size / 2.0, size / 2.0), d / 2, d / 2);
+    }
+    const double cx = Px(e.Left + e.Width / 2, tpp);
+    for (double h : halves) {
+        const double cy = Px(e.Top + 20, tpp) + h * ipx / 2;
+        Ink(p, QPointF(std::round(cx - size / 2.0), std::round(cy - size / 2.0)), dot);
+    }
+}
+
+void DrawBarLine(QPainter& p, const SceneLine& l, int tpp) {
+    const bool aa = p.testRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QPen(Qt::black, std::max(1, l.BorderWidth), Qt::SolidLine, Qt::FlatCap));
+    p.drawLine(QPointF(Px(l.X1, tpp), Px(l.Y1, tpp)), QPointF(Px(l.X2, tpp), Px(l.Y2, tpp)));
+    p.setRenderHint(QPainter::Antialiasing, aa);
+}
+
+Stamp RepMarkStamp(const std::string& tag) {
+    static const Stamp byCode[] = {Stamp::picSenyo, Stamp::picToCoda, Stamp::picCoda,
+                                   Stamp::picDS,    Stamp::picDC,     Stamp::picRep1,
+                                   Stamp::picRep2,  Stamp::picRepEnd, Stamp::picSwing};
+    char* end = nullptr;
+    const long code = std::strtol(tag.c_str(), &end, 10);
+    if (tag.empty() || end == tag.c_str() || code < 0 || code > 8) return Stamp::None;
+    return byCode[code];
+}
+
+}  // namespace lw

@@ -1,0 +1,66 @@
+// Drawing a whole row window into its picture: the ground of the layout
+// style, the row start, the notes on the staff and the burnt-in elements.
+// One RowRenderState per row window keeps what lives between redraws.
+#pragma once
+
+#include <QImage>
+#include <string>
+
+#include "burn_in.h"
+#include "staff_notation.h"
+
+namespace lw {
+
+// How a row is drawn: layout style, view option, instrument and key.
+struct RowStyle {
+    int posRhythm = 1;          // 1..5
+    bool drawNote = false;      // "音符を描画する"
+    bool bassClef = false;
+    int maxStringIx = 5;
+    int gakkiCode = 0;
+    TuningTable tuning{};
+    std::string keyName = "C";
+    SceneFonts fonts;
+    int tpp = 15;
+    RowStartStyle Start() const { return {posRhythm, drawNote, bassClef, maxStringIx}; }
+};
+
+// The style of slot `slot` from the session (PosRhythm, strings, instrument,
+// tuning, key, font sizes, twips per pixel); bass clef for the bass instruments.
+RowStyle RowStyleOf(const Session& s, int slot, bool drawNote);
+
+struct RowRenderState {
+    QImage ground;              // the clean ground of the row's style
+    QImage picSave;             // clean strip for erasing one measure
+    StaffCache staff;
+    AccidentalMemory memory;
+    OpenValues open{28, 23, 19, 14, 9, 4};
+    StaffMarks marks;
+};
+
+// Loads the ground picture of the style from `folder` ("TABn1.bmp" ...),
+// blanks the lines the instrument does not have and keeps a clean strip.
+// False with a reason when the file is missing (the ground is then white).
+bool PrepareGround(RowRenderState& st, const std::string& folder, const RowStyle& style, const DanLayoutData& l,
+                   std::string* error = nullptr);
+// The same from a ground already in memory.
+void SetGround(RowRenderState& st, const QImage& ground, const RowStyle& style, const DanLayoutData& l);
+
+// Notes of measure m on the staff: heads, accidentals (after the accidental
+// memory of the measure) and ledger lines, burnt into picTAB. Rests and
+// unsounded positions are skipped.
+void DrawStaffMeasure(QImage& picTAB, RowRenderState& st, RowScene& scene, DanData& dan, const DanLayoutData& l,
+                      int m, const RowStyle& style, const BurnContext& c);
+
+// The rhythm redraw of a row window. what = "all": start from the clean
+// ground; otherwise erase the strip of currentMeasure. Then the row start,
+// the staff notes (with "音符を描画する") and PutTAB. False after a
+// failure, "Lead Error !!" shown through `ui` unless it is null.
+bool PutRhythm(QImage& picTAB, RowRenderState& st, RowScene& scene, const RowItems& items, DanData& dan,
+               const DanLayoutData& l, const RowStyle& style, const std::string& what, int currentMeasure,
+               UiPort* ui);
+
+// The context for burning in a row of this style.
+BurnContext BurnContextOf(const RowStyle& style, const DanLayoutData& l, UiPort* ui);
+
+}  // namespace lw

@@ -1,0 +1,123 @@
+// The example rows laid out and burnt in, in every layout style, as a row
+// window shows them. With LUTEWISE_RENDER_PNG_DIR set the pictures are
+// written there for a person to look at.
+#include <gtest/gtest.h>
+
+#include <QPainter>
+
+#include "render_test_support.h"
+#include "row_drawing.h"
+#include "row_editor.h"
+#include "settings.h"
+#include "stamps.h"
+#include "tab_file.h"
+
+using namespace lw;
+
+namespace {
+
+struct QuietUi : UiPort {
+    std::vector<std::string> shown;
+    int MessageBox(const std::string& text, int, const std::string&) override {
+        shown.push_back(text);
+        return kIdOk;
+    }
+    std::string OpenFileName(const std::string&, const std::string&) override { return {}; }
+    std::string SaveFileName(const std::string&, const std::string&) override { return {}; }
+};
+
+std::string DataDir() { return std::string(LUTEWISE_SOURCE_DIR) + "/data"; }
+
+// One row window: the row read from a file, laid out and drawn.
+struct ExampleRow {
+    Session s;
+    EditorGlobals g;
+    RowScene scene;
+    RowItems items;
+    QuietUi ui;
+    RowPort port;
+    RowRenderState st;
+    QImage picTAB;
+    RowStyle style;
+
+    ExampleRow(const std::string& file, int posRhythm, bool drawNote) {
+        const std::string ini = DataDir() + "/Lutewise.ini";
+        s.PosRhythm = static_cast<int16_t>(posRhythm);
+        EXPECT_TRUE(ReadIniSettings(s, ui, ini));
+        const LoadTabResult r = LoadTab(s, items, DataDir() + "/examples/" + file,
+                                        [&](Session& ss) { ReadIniSettings(ss, ui, ini); });
+        EXPECT_TRUE(r.ok) << r.error;
+        s.DanBuf[0].SyosetsuCnt = s.CurSyosetsuCnt;
+        g.DrawNote = drawNote;
+        RowEditor ed(s, g, scene, items, ui, port, 0);
+        ed.LoadKugiri();
+        ed.ReLayoutTAB("all");
+        ed.LoadChord();
+        style = RowStyleOf(s, 0, drawNote);
+        const DanLayoutData& l = s.DanLayout[0];
+        PlaceKeySignature(scene, l, style.keyName, style.bassClef, StaffShown(posRhythm, drawNote), style.tpp);
+        EXPECT_TRUE(PrepareGround(st, DataDir(), style, l));
+        EXPECT_TRUE(PutRhythm(picTAB, st, scene, items, s.DanBuf[0], l, style, "all", 0, &ui));
+    }
+
+    // What the row window shows: the picture and the elements still visible over it.
+    QImage Window() const {
+        QImage w = picTAB.copy();
+        QPainter p(&w);
+        PaintScene(p, scene, items, style.fonts, style.tpp, &StampBook::ForLayout(s.DanLayout[0], style.tpp));
+        return w;
+    }
+};
+
+class ExampleRows : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { lwtest::EnsureApp(); }
+};
+
+}  // namespace
+
+TEST_F(ExampleRows, EveryStyleBurnsInAndLooksTheSameInTheWindow) {
+    const char* files[] = {"ode1.tab", "ode2.tab", "kirakira1.tab", "kirakira2.tab"};
+    struct View {
+        int style;
+        bool drawNote;
+    };
+    const View views[] = {{1, false}, {2, false}, {3, false}, {4, false}, {5, false}, {1, true}, {2, true}};
+    for (const char* f : files) {
+        for (const View& v : views) {
+            ExampleRow row(f, v.style, v.drawNote);
+            const std::string name = std::string(f).substr(0, std::string(f).find('.')) + "_style" +
+                                     std::to_string(v.style) + (v.drawNote ? "_notes" : "");
+            SCOPED_TRACE(name);
+            EXPECT_TRUE(row.ui.shown.empty());
+            // Everything the layout re-places is burnt in and hidden.
+            for (size_t i = 1; i < row.scene.labPos.size(); ++i) EXPECT_FALSE(row.scene.labPos[i].Visible);
+            for (size_t i = 1; i < row.scene.picKyufu.size(); ++i) EXPECT_FALSE(row.scene.picKyufu[i].Visible);
+            // The window shows exactly the burnt-in row: what stays visible is already in it.
+            const QImage window = row.Window();
+            int differ = 0;
+            QRect where;
+            for (int y = 0; y < window.height(); ++y)
+                for (int x = 0; x < window.width(); ++x)
+                    if (window.pixel(x, y) != row.picTAB.pixel(x, y)) {
+                        ++differ;
+                        where |= QRect(x, y, 1, 1);
+                    }
+            EXPECT_EQ(differ, 0) << where.x() << "," << where.y() << " " << where.width() << "x" << where.height();
+            const DanLayoutData& l = row.s.DanLayout[0];
+            const int tabTop = l.TabTop / row.style.tpp;
+            EXPECT_GT(lwtest::InkIn(row.picTAB, QRect(60, tabTop - 8, 900, 5 * 13 + 16)), 1000);
+            if (v.drawNote) {
+                // Heads between the staff's lines (not counting the lines themselves).
+                const int staffTop = l.StaffTop / row.style.tpp;
+                const QImage ground = row.st.ground;
+                int heads = 0;
+                for (int y = staffTop - 16; y < staffTop + 48; ++y)
+                    for (int x = 70; x < 1000; ++x)
+                        heads += qGray(row.picTAB.pixel(x, y)) < 128 && qGray(ground.pixel(x, y)) >= 128;
+                EXPECT_GT(heads, 300);
+            }
+            lwtest::WriteDebugPng(name, window);
+        }
+    }
+}
