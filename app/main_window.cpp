@@ -507,6 +507,9 @@ void MainWindow::PrepareRowPicture(RowDoc& row, bool sizeWindow) {
     }
     DocumentWindow* doc = sub->Document();
     doc->SetPicture(img);
+    // The cross-hair and the note columns span the whole picture.
+    row.Scene.WindowWidth = img.width() * Tpp();
+    row.Scene.WindowHeight = img.height() * Tpp();
     doc->picSave = MakePicSave(doc->picTAB);
     sub->setProperty("sizeFromPicture", sizeWindow);
 }

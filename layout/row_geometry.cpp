@@ -134,6 +134,8 @@ int GetCtrlIndex(const Session& s, int m, int p, int restFlag) {
 
 namespace {
 
+constexpr double kColumnGap = 60;  // twips between neighbouring fret columns
+
 // Rough width of a chord name as drawn by a chord label (twips).
 double ChordNameWidth(const std::string& name, double labelWidth) {
     if (name.empty()) return 0;
@@ -155,7 +157,8 @@ bool MeasureFits(const Session& s, int m, double width, double cellWidth, double
         for (int st = 1; st <= s.MaxStringIx + 1 && st < kStringSlots; ++st)
             if (pos.FletUse[st] == kSounding)
                 adv = std::max(adv, GetNoteAdvance(available, pos.NoteLengthID[st], pos.NoteAttr, s.MeterID));
-        if (p < n && adv > 0 && adv < cellWidth) return false;
+        // Columns one cell apart touch; a little air keeps the numbers apart.
+        if (p < n && adv > 0 && adv < cellWidth + kColumnGap) return false;
         x += adv;
     }
     if (n > 0 && lastX + cellWidth > width) return false;

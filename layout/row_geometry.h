@@ -50,7 +50,7 @@ bool IsRestPosition(const OnpuData& p);
 int GetCtrlIndex(const Session& s, int m, int p, int restFlag);
 
 // Narrowest width (twips) measure m of the active row can be dragged to: its
-// fret columns stay at least a cell apart, the last one stays inside the
+// fret columns stay a cell and a little air apart, the last one stays inside the
 // measure and its chord names do not overlap. An empty measure keeps room
 // for one note.
 double MinSyosetsuWidth(const Session& s, int m, double cellWidth, double chordLabelWidth);
