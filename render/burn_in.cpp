@@ -54,17 +54,17 @@ void PutImgStretchBlt(QImage& dest, ScenePicture& e, const BurnContext& c) {
     if (!e.Visible || dest.isNull()) return;
     const int tpp = Tpp(c);
     const QRectF r = RectOf(e, tpp);
-    // The element's own picture: its stamp centred in its rectangle.
-    QImage own(std::max(1, int(std::ceil(r.width()))), std::max(1, int(std::ceil(r.height()))), QImage::Format_RGB32);
-    own.fill(Qt::white);
+    // The source area of the element's picture, which holds its stamp at 0, 0.
+    QImage source(int(std::lround(kStretchSourceWidth / tpp)), int(std::lround(kStretchSourceHeight / tpp)),
+                  QImage::Format_RGB32);
+    source.fill(Qt::white);
     {
-        QPainter q(&own);
-        DrawStampIn(q, c.Book(), e.Image, QRectF(0, 0, r.width(), r.height()));
+        QPainter q(&source);
+        q.drawImage(0, 0, c.Book().Get(e.Image));
     }
     QPainter p(&dest);
     p.setCompositionMode(QPainter::CompositionMode_Darken);
-    p.drawImage(QRectF(std::round(r.left()), std::round(r.top()), own.width(), own.height()), own,
-                QRectF(0, 0, kStretchSourceWidth / tpp, kStretchSourceHeight / tpp));
+    p.drawImage(QRectF(std::round(r.left()), std::round(r.top()), std::round(r.width()), std::round(r.height())), source);
     e.Visible = false;
 }
 

@@ -108,7 +108,7 @@ void DrawStaffMeasure(QImage& picTAB, RowRenderState& st, RowScene& scene, DanDa
             const double centreY = note.top + kHeadPictureMargin + l.StaffInterval / 2.0;
             for (int line : LedgerLines(note.line, note.half)) {
                 const double y = StaffLineY(l, line);
-                PutImg5HosokuLine(picTAB, e.Left, y, e.Left + headW - tpp, y, tpp);
+                PutImg5HosokuLine(picTAB, e.Left, y, e.Left + headW, y, tpp);
             }
             const Stamp sign = AccidentalStamp(note, key, style.bassClef);
             if (sign != Stamp::None) {
@@ -117,7 +117,7 @@ void DrawStaffMeasure(QImage& picTAB, RowRenderState& st, RowScene& scene, DanDa
                 a.Image = sign;
                 a.Width = img.width() * double(tpp);
                 a.Height = img.height() * double(tpp);
-                a.Left = e.Left - a.Width;
+                a.Left = e.Left - a.Width - std::max(1.0, book.SpacePx() / 4.0) * tpp;
                 a.Top = centreY - AccidentalOriginPx(book, sign) * tpp;
                 a.Visible = true;
                 MarkArray(st.marks, sign).push_back(a);
