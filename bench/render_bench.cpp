@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include "full_row.h"
+#include "row_drawing.h"
 #include "row_picture.h"
 
 namespace {
@@ -60,5 +61,36 @@ void BM_EditRelayoutAndPaint(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_EditRelayoutAndPaint)->Unit(benchmark::kMicrosecond);
+
+// Burning in a full row from a fresh ground with notes drawn on the staff:
+// row start, 1152 heads with their signs and ledger lines, fret numbers,
+// chord names and bar lines, as after an edit with "音符を描画する".
+void BM_BurnInFullRow(benchmark::State& state) {
+    App();
+    lwbench::FullRow row;
+    auto& l = row.s.CurLayout();
+    l.TabLeft = 540;
+    l.StaffTop = 780;
+    l.StaffInterval = 120;
+    row.g.DrawNote = true;
+    row.ed->ReLayoutTAB("all");
+    row.s.KeyName[0] = "G";
+    lw::RowStyle style = lw::RowStyleOf(row.s, 0, true);
+    lw::RowRenderState st;
+    QImage ground(1100, 280, QImage::Format_RGB32);
+    ground.fill(Qt::white);
+    lw::SetGround(st, ground, style, l);
+    lw::PlaceKeySignature(row.scene, l, style.keyName, style.bassClef, true, style.tpp);
+    std::vector<char> shown;
+    for (const auto& lab : row.scene.labPos) shown.push_back(lab.Visible);
+    QImage picTAB;
+    for (auto _ : state) {
+        // What the re-layout of an edit shows again.
+        for (size_t i = 0; i < shown.size(); ++i) row.scene.labPos[i].Visible = shown[i];
+        lw::PutRhythm(picTAB, st, row.scene, row.items, row.s.CurDan(), l, style, "all", 0, nullptr);
+        benchmark::DoNotOptimize(picTAB.constBits());
+    }
+}
+BENCHMARK(BM_BurnInFullRow)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

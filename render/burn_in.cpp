@@ -21,16 +21,15 @@ void SizeToStamp(ScenePicture& e, const StampBook& book, int tpp) {
     e.Height = img.height() * double(tpp);
 }
 
-void BlitAndHide(QPainter& p, ScenePicture& e, const BurnContext& c) {
+void BlitAndHide(QImage& dest, ScenePicture& e, const BurnContext& c) {
     if (!e.Visible) return;
-    DrawStampIn(p, c.Book(), e.Image, RectOf(e, c.tpp));
+    DrawStampInto(dest, c.Book(), e.Image, RectOf(e, c.tpp));
     e.Visible = false;
 }
 
 void BlitAll(QImage& dest, std::vector<ScenePicture>& v, size_t from, const BurnContext& c) {
-    if (v.size() <= from) return;
-    QPainter p(&dest);
-    for (size_t i = from; i < v.size(); ++i) BlitAndHide(p, v[i], c);
+    if (v.size() <= from || dest.isNull()) return;
+    BlitElements(dest, v, from, c);
 }
 
 bool Fail(const BurnContext& c) {
@@ -42,12 +41,15 @@ int Tpp(const BurnContext& c) { return c.tpp > 0 ? c.tpp : 15; }
 
 }  // namespace
 
+void BlitElements(QImage& dest, std::vector<ScenePicture>& v, size_t from, const BurnContext& c) {
+    for (size_t i = from; i < v.size(); ++i) BlitAndHide(dest, v[i], c);
+}
+
 const StampBook& BurnContext::Book() const { return stamps ? *stamps : StampBook::Default(); }
 
 void PutImgBitBlt(QImage& dest, ScenePicture& e, const BurnContext& c) {
     if (!e.Visible || dest.isNull()) return;
-    QPainter p(&dest);
-    BlitAndHide(p, e, c);
+    BlitAndHide(dest, e, c);
 }
 
 void PutImgStretchBlt(QImage& dest, ScenePicture& e, const BurnContext& c) {
@@ -77,10 +79,15 @@ void PutImgCaption(QImage& dest, const std::string& text, const std::string& fon
 
 void PutImg5HosokuLine(QImage& dest, double x1, double y1, double x2, double y2, int tpp) {
     if (dest.isNull()) return;
+    const int ya = int(std::round(Px(y1, tpp))), yb = int(std::round(Px(y2, tpp)));
+    const int xa = int(std::round(Px(x1, tpp))), xb = int(std::round(Px(x2, tpp)));
+    if (ya == yb && dest.depth() == 32) {
+        HLineInto(dest, std::min(xa, xb), std::max(xa, xb), ya);
+        return;
+    }
     QPainter p(&dest);
     p.setPen(QPen(Qt::black, 1, Qt::SolidLine, Qt::FlatCap));
-    const double ya = std::round(Px(y1, tpp)), yb = std::round(Px(y2, tpp));
-    p.drawLine(QPointF(std::round(Px(x1, tpp)), ya), QPointF(std::round(Px(x2, tpp)), yb));
+    p.drawLine(QPoint(xa, ya), QPoint(xb, yb));
 }
 
 void PutImgFletPos(QImage& dest, RowScene& scene, DanData& dan, const BurnContext& c) {
@@ -146,10 +153,9 @@ void PutImgKugiriLine(QImage& dest, const RowScene& scene, const BurnContext& c)
 
 void PutKey(QImage& dest, const RowScene& scene, const BurnContext& c) {
     if (dest.isNull() || scene.picKey.size() < 2) return;
-    QPainter p(&dest);
     for (size_t i = 1; i < scene.picKey.size(); ++i) {
         const ScenePicture& e = scene.picKey[i];
-        if (e.Visible) DrawStampIn(p, c.Book(), e.Image, RectOf(e, Tpp(c)));
+        if (e.Visible) DrawStampInto(dest, c.Book(), e.Image, RectOf(e, Tpp(c)));
     }
 }
 

@@ -62,6 +62,9 @@ void PutImgCaption(QImage& dest, const std::string& text, const std::string& fon
 // One ledger line from (x1, y1) to (x2, y2) twips.
 void PutImg5HosokuLine(QImage& dest, double x1, double y1, double x2, double y2, int tpp);
 
+// AND-copies and hides every visible element from index `from` on.
+void BlitElements(QImage& dest, std::vector<ScenePicture>& v, size_t from, const BurnContext& c);
+
 // ---- one kind of element ----
 // Fret numbers; afterwards every measure of the row is marked drawn (DrawFlag -1).
 void PutImgFletPos(QImage& dest, RowScene& scene, DanData& dan, const BurnContext& c);

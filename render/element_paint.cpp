@@ -7,6 +7,10 @@
 #include <map>
 #include <tuple>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "stamps.h"
 
 namespace lw {
@@ -40,6 +44,36 @@ const TextImage& CachedText(const QString& text, const QFont& font) {
     return cache.emplace(key, TextImage{std::move(img), 1}).first->second;
 }
 
+// A fret number as it is printed: the digits on a white band as tall as
+// the digits and a pixel and a half above and below, which interrupts the
+// string line. Opaque, so it is copied as it is.
+struct FretImage {
+    QImage band;
+    double top;     // from the text's top to the band's top, pixels
+    double left;    // from the picture's left to the text's origin
+};
+
+const FretImage& CachedFret(const std::string& caption, const QFont& font) {
+    static std::map<std::tuple<std::string, int, QString>, FretImage> cache;
+    const auto key = std::make_tuple(caption, font.pixelSize(), font.family());
+    auto it = cache.find(key);
+    if (it != cache.end()) return it->second;
+    QFontMetricsF m(font);
+    const QString t = QString::fromStdString(caption);
+    const int w = int(std::ceil(m.horizontalAdvance(t))) + 2;
+    const int top = int(std::round(m.ascent() - m.capHeight() - 1.5));
+    const int h = int(std::ceil(m.capHeight() + 3));
+    QImage img(std::max(1, w), std::max(1, h), QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.setFont(font);
+    p.setPen(Qt::black);
+    p.drawText(QPointF(1, m.ascent() - top), t);
+    p.end();
+    return cache.emplace(key, FretImage{std::move(img), double(top), 1}).first->second;
+}
+
 void Ink(QPainter& p, QPointF at, const QImage& img) {
     const auto mode = p.compositionMode();
     p.setCompositionMode(QPainter::CompositionMode_Darken);
@@ -71,6 +105,51 @@ void DrawStampIn(QPainter& p, const StampBook& book, Stamp s, const QRectF& r) {
     Ink(p, QPointF(std::round(r.left() + (w - img.width()) / 2.0), std::round(r.top() + (h - img.height()) / 2.0)), img);
 }
 
+void InkInto(QImage& dest, const QImage& src, QPoint at) {
+    if (dest.depth() != 32 || src.depth() != 32) {
+        QPainter p(&dest);
+        Ink(p, at, src);
+        return;
+    }
+    const int x0 = std::max(0, at.x()), y0 = std::max(0, at.y());
+    const int x1 = std::min(dest.width(), at.x() + src.width()), y1 = std::min(dest.height(), at.y() + src.height());
+    if (x1 <= x0 || y1 <= y0) return;
+    const size_t bytes = size_t(x1 - x0) * 4;
+    uchar* const dbits = dest.bits();
+    const uchar* const sbits = src.constBits();
+    const qsizetype dstride = dest.bytesPerLine(), sstride = src.bytesPerLine();
+    for (int y = y0; y < y1; ++y) {
+        uchar* d = dbits + y * dstride + size_t(x0) * 4;
+        const uchar* s = sbits + (y - at.y()) * sstride + size_t(x0 - at.x()) * 4;
+        size_t i = 0;
+#ifdef __SSE2__
+        for (; i + 16 <= bytes; i += 16) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_min_epu8(a, b));
+        }
+#endif
+        for (; i < bytes; ++i) d[i] = std::min(d[i], s[i]);
+    }
+}
+
+void DrawStampInto(QImage& dest, const StampBook& book, Stamp s, const QRectF& r) {
+    if (s == Stamp::None) return;
+    const QImage& img = book.Get(s);
+    if (img.isNull()) return;
+    const double w = r.width() > 0 ? r.width() : img.width();
+    const double h = r.height() > 0 ? r.height() : img.height();
+    InkInto(dest, img, QPoint(int(std::round(r.left() + (w - img.width()) / 2.0)), int(std::round(r.top() + (h - img.height()) / 2.0))));
+}
+
+void HLineInto(QImage& dest, int x1, int x2, int y) {
+    if (y < 0 || y >= dest.height() || dest.depth() != 32) return;
+    x1 = std::max(0, x1);
+    x2 = std::min(dest.width(), x2);
+    QRgb* line = reinterpret_cast<QRgb*>(dest.scanLine(y));
+    for (int x = x1; x < x2; ++x) line[x] = qRgb(0, 0, 0);
+}
+
 void StretchStampIn(QPainter& p, const StampBook& book, Stamp s, const QRectF& r, const QRectF& source) {
     if (s == Stamp::None || r.width() <= 0 || r.height() <= 0) return;
     const QImage& img = book.Get(s);
@@ -86,18 +165,11 @@ void StretchStampIn(QPainter& p, const StampBook& book, Stamp s, const QRectF& r
 }
 
 void DrawFretNumber(QPainter& p, const SceneLabel& l, const QFont& font, int tpp) {
-    const QString t = QString::fromStdString(l.Caption);
-    const TextImage& ti = CachedText(t, font);
+    const FretImage& fi = CachedFret(l.Caption, font);
     const bool oneDigit = std::atoi(l.Caption.c_str()) < 10;
-    const double x = Px(l.Left + (oneDigit ? l.Width / 4.0 : 0), tpp) - ti.left;
-    const double y = Px(l.Top, tpp);
-    const QPointF at(std::round(x), std::round(y));
-    // The digits interrupt the string line: clear a band as tall as the digits.
-    QFontMetricsF m(font);
-    const double band = m.capHeight() + 3;
-    const double bandTop = std::round(at.y() + m.ascent() - m.capHeight() - 1.5);
-    p.fillRect(QRectF(at.x(), bandTop, ti.ink.width(), band), Qt::white);
-    Ink(p, at, ti.ink);
+    const double x = Px(l.Left + (oneDigit ? l.Width / 4.0 : 0), tpp) - fi.left;
+    const double y = Px(l.Top, tpp) + fi.top;
+    p.drawImage(QPointF(std::round(x), std::round(y)), fi.band);
 }
 
 void DrawTextAt(QPainter& p, const QString& text, const QFont& font, QPointF topLeft) {

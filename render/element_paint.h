@@ -35,6 +35,13 @@ inline QRectF PxRect(double left, double top, double width, double height, int t
 
 // A stamp centred in a rectangle (pixels), ink only.
 void DrawStampIn(QPainter& p, const StampBook& book, Stamp s, const QRectF& r);
+// The same straight into a 32-bit picture, without a painter: the many
+// small glyphs of a row are printed this way.
+void DrawStampInto(QImage& dest, const StampBook& book, Stamp s, const QRectF& r);
+// Prints an opaque picture at `at`: per channel the darker of both.
+void InkInto(QImage& dest, const QImage& src, QPoint at);
+// A black horizontal line one pixel high from x1 up to (not including) x2.
+void HLineInto(QImage& dest, int x1, int x2, int y);
 // The same, with the source area of the element's picture stretched onto r.
 void StretchStampIn(QPainter& p, const StampBook& book, Stamp s, const QRectF& r, const QRectF& sourcePx);
 

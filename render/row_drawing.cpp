@@ -84,6 +84,7 @@ void DrawStaffMeasure(QImage& picTAB, RowRenderState& st, RowScene& scene, DanDa
     const int strings = std::clamp(style.maxStringIx + 1, 1, 6);
     SyosetsuData& ms = dan.Syosetsu[m];
     const int n = std::clamp<int>(ms.OnpuCnt, 0, kMaxPositions);
+    if (picTAB.isNull() || n == 0) return;
     for (int p = 1; p <= n; ++p) {
         OnpuData& pos = ms.Onpu[p];
         if (pos.IsRest()) continue;
