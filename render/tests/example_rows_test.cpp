@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QPainter>
+#include <memory>
 
 #include "render_test_support.h"
 #include "row_drawing.h"
@@ -39,6 +40,7 @@ struct ExampleRow {
     RowRenderState st;
     QImage picTAB;
     RowStyle style;
+    std::unique_ptr<RowEditor> ed;
 
     ExampleRow(const std::string& file, int posRhythm, bool drawNote) {
         const std::string ini = DataDir() + "/Lutewise.ini";
@@ -49,10 +51,10 @@ struct ExampleRow {
         EXPECT_TRUE(r.ok) << r.error;
         s.DanBuf[0].SyosetsuCnt = s.CurSyosetsuCnt;
         g.DrawNote = drawNote;
-        RowEditor ed(s, g, scene, items, ui, port, 0);
-        ed.LoadKugiri();
-        ed.ReLayoutTAB("all");
-        ed.LoadChord();
+        ed = std::make_unique<RowEditor>(s, g, scene, items, ui, port, 0);
+        ed->LoadKugiri();
+        ed->ReLayoutTAB("all");
+        ed->LoadChord();
         style = RowStyleOf(s, 0, drawNote);
         const DanLayoutData& l = s.DanLayout[0];
         PlaceKeySignature(scene, l, style.keyName, style.bassClef, StaffShown(posRhythm, drawNote), style.tpp);
@@ -120,4 +122,23 @@ TEST_F(ExampleRows, EveryStyleBurnsInAndLooksTheSameInTheWindow) {
             lwtest::WriteDebugPng(name, window);
         }
     }
+}
+
+TEST_F(ExampleRows, RedrawingOneMeasureEqualsRedrawingTheRow) {
+    // An edit in measure 1: only its strip is erased and drawn again.
+    ExampleRow row("ode2.tab", 1, true);
+    const QImage before = row.picTAB.copy();
+    OnpuData& pos = row.s.DanBuf[0].Syosetsu[1].Onpu[2];
+    int k = 1;
+    while (k < 6 && pos.FletUse[k] != kSounding) ++k;
+    ASSERT_EQ(pos.FletUse[k], kSounding);
+    pos.Flet[k] = static_cast<uint8_t>(pos.Flet[k] + 1);  // a semitone up: another head, maybe a sign
+    row.ed->ReLayoutTAB("0");
+    const DanLayoutData& l = row.s.DanLayout[0];
+    ASSERT_TRUE(PutRhythm(row.picTAB, row.st, row.scene, row.items, row.s.DanBuf[0], l, row.style, "0", 1, &row.ui));
+    const QImage partial = row.picTAB.copy();
+    EXPECT_NE(partial, before);
+    row.ed->ReLayoutTAB("0");
+    ASSERT_TRUE(PutRhythm(row.picTAB, row.st, row.scene, row.items, row.s.DanBuf[0], l, row.style, "all", 0, &row.ui));
+    EXPECT_EQ(partial, row.picTAB);
 }
