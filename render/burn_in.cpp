@@ -209,6 +209,20 @@ double KeySignatureLeft(const DanLayoutData& l, const StampBook& book, bool bass
     return std::max(l.TabLeft - signW, clefRight + book.SpacePx() * tpp / 2.0);
 }
 
+double RowStartRight(const DanLayoutData& l, const StampBook& book, const std::string& keyName, bool bassClef,
+                     bool staffShown, int tpp) {
+    const double space = book.SpacePx() * double(tpp);
+    double right = TabWordLeft(l, book, tpp) + book.Get(Stamp::picTABstring).width() * double(tpp);
+    if (staffShown) {
+        const Stamp clef = bassClef ? Stamp::picHeon : Stamp::picToon;
+        right = std::max(right, ClefLeft(l, book, bassClef, tpp) + book.Get(clef).width() * double(tpp));
+        const KeySig sig = KeySignatureOf(keyName);
+        const double w = book.Get(sig.flats ? Stamp::picFlat : Stamp::picSharp).width() * double(tpp);
+        if (sig.count > 0) right = KeySignatureLeft(l, book, bassClef, tpp) + sig.count * w;
+    }
+    return right + space;
+}
+
 bool PutImgInitForm(QImage& dest, RowScene& scene, const DanLayoutData& l, const RowStartStyle& style,
                     const BurnContext& c) {
     if (dest.isNull() || dest.format() == QImage::Format_Indexed8 || scene.picKey.empty()) return Fail(c);

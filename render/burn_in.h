@@ -109,6 +109,11 @@ double TabWordLeft(const DanLayoutData& l, const StampBook& book, int tpp);
 // has one.
 double KeySignatureLeft(const DanLayoutData& l, const StampBook& book, bool bassClef, int tpp);
 
+// Right edge (twips) of the row start: clef or TAB word and key signature,
+// plus a staff space. The first note of a row should stand right of it.
+double RowStartRight(const DanLayoutData& l, const StampBook& book, const std::string& keyName, bool bassClef,
+                     bool staffShown, int tpp);
+
 // The row start: clef (when the staff is shown), the word "TAB", the key
 // signature (picKey elements 1...). False + "Lead Error !!" on failure.
 bool PutImgInitForm(QImage& dest, RowScene& scene, const DanLayoutData& l, const RowStartStyle& style,

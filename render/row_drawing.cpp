@@ -61,6 +61,19 @@ bool PrepareGround(RowRenderState& st, const std::string& folder, const RowStyle
     return err.empty();
 }
 
+void PutKeySignature(RowScene& scene, const Session& s, int slot, bool drawNote) {
+    const RowStyle style = RowStyleOf(s, slot, drawNote);
+    const DanLayoutData& l = s.DanLayout[std::clamp(slot, 0, kSlotCount - 1)];
+    PlaceKeySignature(scene, l, style.keyName, style.bassClef, StaffShown(style.posRhythm, drawNote), style.tpp);
+}
+
+bool StaffPointToStringFret(const Session& s, int slot, RowRenderState& st, double y, int& string, int& fret) {
+    const RowStyle style = RowStyleOf(s, slot, false);
+    OpenStringValues(style.gakkiCode, style.tuning, st.open);
+    return StaffPointToStringFret(y, s.DanLayout[std::clamp(slot, 0, kSlotCount - 1)], style.bassClef, style.keyName,
+                                  st.open, style.maxStringIx, string, fret);
+}
+
 BurnContext BurnContextOf(const RowStyle& style, const DanLayoutData& l, UiPort* ui) {
     BurnContext c;
     c.stamps = &StampBook::ForLayout(l, style.tpp);

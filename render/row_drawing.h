@@ -60,6 +60,16 @@ bool PutRhythm(QImage& picTAB, RowRenderState& st, RowScene& scene, const RowIte
                const DanLayoutData& l, const RowStyle& style, const std::string& what, int currentMeasure,
                UiPort* ui);
 
+// ---- a row window's staff services (RowPort) ----
+
+// Key signature of slot `slot` placed into scene.picKey with the row's stamps
+// (no signs when the row shows no staff).
+void PutKeySignature(RowScene& scene, const Session& s, int slot, bool drawNote);
+
+// Staff click at y (window twips) of slot `slot` to a string (1-based) and a
+// fret of the current tuning; false when nothing can be entered.
+bool StaffPointToStringFret(const Session& s, int slot, RowRenderState& st, double y, int& string, int& fret);
+
 // The context for burning in a row of this style.
 BurnContext BurnContextOf(const RowStyle& style, const DanLayoutData& l, UiPort* ui);
 

@@ -314,3 +314,19 @@ TEST_F(BurnIn, StaffNotesHeadsAccidentalsAndLedgerLines) {
     EXPECT_EQ(signInk(1), 0);
     lwtest::WriteDebugPng("staff_measure", pic);
 }
+
+TEST_F(BurnIn, RowStartEndsAfterClefAndKeySignature) {
+    DanLayoutData l;
+    l.TabLeft = 540;
+    l.StaffTop = 780;
+    l.StaffInterval = 120;
+    l.StringInterval = 195;
+    const StampBook& book = StampBook::ForLayout(l, 15);
+    const double plain = RowStartRight(l, book, "C", false, true, 15);
+    const double clefRight = ClefLeft(l, book, false, 15) + book.Get(Stamp::picToon).width() * 15;
+    EXPECT_GE(plain, clefRight);
+    EXPECT_LT(RowStartRight(l, book, "C", false, false, 15), plain);  // TAB only: the word alone
+    const double sharpW = book.Get(Stamp::picSharp).width() * 15;
+    EXPECT_NEAR(RowStartRight(l, book, "A", false, true, 15), KeySignatureLeft(l, book, false, 15) + 3 * sharpW + 120, 1);
+    EXPECT_GT(KeySignatureLeft(l, book, false, 15), clefRight);
+}

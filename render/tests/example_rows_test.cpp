@@ -142,3 +142,27 @@ TEST_F(ExampleRows, RedrawingOneMeasureEqualsRedrawingTheRow) {
     ASSERT_TRUE(PutRhythm(row.picTAB, row.st, row.scene, row.items, row.s.DanBuf[0], l, row.style, "all", 0, &row.ui));
     EXPECT_EQ(partial, row.picTAB);
 }
+
+TEST_F(ExampleRows, StaffClickOfARowFollowsItsInstrumentAndKey) {
+    ExampleRow row("ode1.tab", 1, true);
+    const DanLayoutData& l = row.s.DanLayout[0];
+    const double topLine = l.StaffTop + 30 - 217.5;  // band 0: the top line's note
+    int string = 0, fret = 0;
+    ASSERT_TRUE(StaffPointToStringFret(row.s, 0, row.st, topLine, string, fret));
+    EXPECT_EQ(string, 1);  // guitar, treble clef: F on the first string, fret 1
+    EXPECT_EQ(fret, 1);
+    row.s.KeyName[0] = "G";
+    ASSERT_TRUE(StaffPointToStringFret(row.s, 0, row.st, topLine, string, fret));
+    EXPECT_EQ(fret, 2);    // F♯ in G
+    row.s.GakkiCode = 3;   // bass: bass clef, A on the top line
+    row.s.MaxStringIx = 3;
+    row.s.KeyName[0] = "C";
+    ASSERT_TRUE(StaffPointToStringFret(row.s, 0, row.st, topLine, string, fret));
+    EXPECT_EQ(string, 1);
+    EXPECT_EQ(fret, 2);    // A on the G string (open 19)
+    PutKeySignature(row.scene, row.s, 0, true);
+    EXPECT_EQ(row.scene.picKey.size(), 1u);
+    row.s.KeyName[0] = "E♭";
+    PutKeySignature(row.scene, row.s, 0, true);
+    EXPECT_EQ(row.scene.picKey.size(), 4u);
+}
