@@ -81,6 +81,11 @@ void PutImgNatural(QImage& dest, StaffMarks& marks, const BurnContext& c);
 // The stem element picTate(0): its stamp's top 435 twips stretched to its height.
 bool PutImgTateBar(QImage& dest, RowScene& scene, const BurnContext& c);
 
+// Beams and slurs are drawn straight into the picture by the rhythm drawing;
+// their burn-in entry points have nothing left to draw.
+inline void PutImgYokoBar(QImage&) {}
+inline void PutImgSlar(QImage&) {}
+
 // ---- the row ----
 // Burns in the whole row: fret numbers, rests, chord names, free texts,
 // repeat marks, rhythm glyphs, bar lines. False (and "Lead Error !!" unless
