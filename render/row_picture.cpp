@@ -102,8 +102,12 @@ void PaintScene(QPainter& p, const RowScene& scene, const RowItems& items, const
     std::vector<Item> list;
     int order = 0;
 
-    const QFont flet = RowFont("Times New Roman", scene.labPos[0].FontSize > 0 ? scene.labPos[0].FontSize : fonts.fletPointSize);
-    const QFont chord = RowFont("ＭＳ Ｐ明朝", scene.labChord[0].FontSize > 0 ? scene.labChord[0].FontSize : fonts.chordPointSize);
+    // Texts take the point size of their template element when it has one.
+    auto templateSize = [](const std::vector<SceneLabel>& v, double fallback) {
+        return !v.empty() && v[0].FontSize > 0 ? v[0].FontSize : fallback;
+    };
+    const QFont flet = RowFont("Times New Roman", templateSize(scene.labPos, fonts.fletPointSize));
+    const QFont chord = RowFont("ＭＳ Ｐ明朝", templateSize(scene.labChord, fonts.chordPointSize));
 
     for (size_t i = 1; i < scene.labPos.size(); ++i) {
         const SceneLabel& l = scene.labPos[i];
