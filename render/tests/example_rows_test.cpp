@@ -9,6 +9,7 @@
 #include "render_test_support.h"
 #include "row_drawing.h"
 #include "row_editor.h"
+#include "row_restyle.h"
 #include "settings.h"
 #include "stamps.h"
 #include "tab_file.h"
@@ -165,4 +166,22 @@ TEST_F(ExampleRows, StaffClickOfARowFollowsItsInstrumentAndKey) {
     row.s.KeyName[0] = "E♭";
     PutKeySignature(row.scene, row.s, 0, true);
     EXPECT_EQ(row.scene.picKey.size(), 4u);
+}
+
+TEST_F(ExampleRows, EveryRowFollowsANewStyleAtOnce) {
+    struct Switch {
+        int from, to;
+        bool notesFrom, notesTo;
+    };
+    for (const Switch& w : {Switch{1, 3, false, false}, Switch{3, 1, false, true}, Switch{1, 1, true, false},
+                            Switch{4, 2, false, false}}) {
+        ExampleRow row("kirakira1.tab", w.from, w.notesFrom);
+        row.s.PosRhythm = static_cast<int16_t>(w.to);
+        ASSERT_TRUE(ReadIniSettings(row.s, row.ui, DataDir() + "/Lutewise.ini"));
+        row.g.DrawNote = w.notesTo;
+        ASSERT_TRUE(RestyleRow(row.picTAB, row.st, *row.ed, row.s, w.notesTo, DataDir(), &row.ui));
+        const ExampleRow fresh("kirakira1.tab", w.to, w.notesTo);
+        EXPECT_EQ(row.picTAB, fresh.picTAB) << w.from << " -> " << w.to;
+        EXPECT_EQ(row.Window(), fresh.Window()) << w.from << " -> " << w.to;
+    }
 }
