@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "element_paint.h"
 #include "row_picture.h"
 #include "stamps.h"
 
@@ -105,9 +106,12 @@ void DrawStaffMeasure(QImage& picTAB, RowRenderState& st, RowScene& scene, DanDa
         st.marks.Clear();
         for (int k = 1; k <= strings; ++k) {
             if (pos.FletUse[k] != kSounding) continue;
-            const Stamp head = HeadStampOf(pos.NoteLengthID[k], GetBit(pos.NoteAttr, kAttrDot));
-            if (head == Stamp::None) continue;
+            const bool dotted = GetBit(pos.NoteAttr, kAttrDot);
+            if (HeadStampOf(pos.NoteLengthID[k], dotted) == Stamp::None) continue;
             const StaffNote note = StaffPosition(st.staff, st.memory, l, pos, k, pos.Flet[k], st.open);
+            // A dotted note on a line carries its dot in the space above.
+            const bool dotAbove = dotted && note.half;
+            const Stamp head = HeadStampOf(pos.NoteLengthID[k], dotted && !dotAbove);
             const QImage& headImg = book.Get(head);
             const double headW = book.Get(Stamp::pic4note).width() * double(tpp);
             ScenePicture e;
@@ -119,6 +123,13 @@ void DrawStaffMeasure(QImage& picTAB, RowRenderState& st, RowScene& scene, DanDa
             e.Top = note.top + kHeadPictureMargin - tpp;
             e.Visible = true;
             scene.picNote.push_back(e);
+            if (dotAbove) {
+                const double space = book.SpacePx(), side = std::max(1.0, space / 4.0);
+                const QImage& dot = book.Dot();
+                const double x = Px(e.Left, tpp) + headImg.width() - side + space * 0.4 - 1;
+                const double y = Px(note.top + kHeadPictureMargin, tpp) - dot.height() / 2.0;
+                InkInto(picTAB, dot, QPoint(int(std::round(x)), int(std::round(y))));
+            }
             const double centreY = note.top + kHeadPictureMargin + l.StaffInterval / 2.0;
             for (int line : LedgerLines(note.line, note.half)) {
                 const double y = StaffLineY(l, line);

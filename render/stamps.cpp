@@ -174,6 +174,7 @@ StampBook::StampBook(int space, int stringPx) : space_(std::max(3, space)), stri
     f.setPixelSize(space * 4);  // the font's em is one staff height
     auto set = [this](Stamp s, QImage img) { images_[static_cast<int>(s)] = std::move(img); };
 
+    dot_ = GlyphStamp(f, kDot);
     set(Stamp::pic2note, HeadStamp(f, kHead1, space, false));
     set(Stamp::pic4note, HeadStamp(f, kHead2, space, false));
     set(Stamp::pic2note_futen, HeadStamp(f, kHead1, space, true));

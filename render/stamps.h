@@ -26,6 +26,9 @@ public:
     // stringPx pixels apart.
     explicit StampBook(int spacePx = 8, int stringPx = 13);
     const QImage& Get(Stamp s) const;
+    // The augmentation dot alone (a pixel of margin round it), for a dotted
+    // note on a line, whose dot goes to the space above.
+    const QImage& Dot() const { return dot_; }
     bool HasMusicFont() const { return musicFont_; }
     int SpacePx() const { return space_; }
     int StringPx() const { return string_; }
@@ -39,6 +42,7 @@ public:
 
 private:
     QImage images_[64];
+    QImage dot_;
     bool musicFont_ = false;
     int space_ = 8;
     int string_ = 13;

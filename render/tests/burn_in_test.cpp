@@ -313,6 +313,21 @@ TEST_F(BurnIn, StaffNotesHeadsAccidentalsAndLedgerLines) {
     EXPECT_GT(signInk(4), 20);
     EXPECT_EQ(signInk(1), 0);
     lwtest::WriteDebugPng("staff_measure", pic);
+
+    // Dotted quarters: D on a line gets its dot in the space above, E in a
+    // space keeps it in its space (string 2 frets 3 and 5: D5 and E5 written).
+    SyosetsuData& d = dan.Syosetsu[1];
+    d.OnpuCnt = 2;
+    for (int p = 1; p <= 2; ++p) {
+        StoreNote(d.Onpu[p], 2, p == 1 ? 3 : 5, 2);
+        SetBit(d.Onpu[p].NoteAttr, kAttrDot, true);
+        d.Onpu[p].PosRect[2].Left = static_cast<int16_t>(1500 + 900 * p);
+    }
+    QImage dots = White(600, 200);
+    DrawStaffMeasure(dots, st, scene, dan, l, 1, style, c);
+    auto dotRows = [&](int p) { return InkBox(dots.copy(headLeft(p) + headW - 1, 40, 8, 30)).translated(0, 40); };
+    EXPECT_NEAR(dotRows(1).center().y(), 56, 1);   // D5 on line 1 (y 60): dot at 56
+    EXPECT_NEAR(dotRows(2).center().y(), 56, 1);   // E5 in the space 52..60
 }
 
 TEST_F(BurnIn, RowStartEndsAfterClefAndKeySignature) {
