@@ -26,6 +26,31 @@ double AccidentalOriginPx(const StampBook& book, Stamp s) {
     return img.height() / 2.0;
 }
 
+struct Sign {
+    ScenePicture e;
+    double centreY;   // the note's line or space (twips)
+};
+
+// Signs of one chord closer than two and a half spaces would collide: from
+// the top note down, each goes to the first column (leftwards) where it is
+// clear of the signs already there.
+void PlaceSignColumns(std::vector<Sign>& signs, double space) {
+    if (signs.size() < 2) return;
+    std::sort(signs.begin(), signs.end(), [](const Sign& a, const Sign& b) { return a.centreY < b.centreY; });
+    double width = 0;
+    for (const Sign& s : signs) width = std::max(width, s.e.Width);
+    std::vector<int> column(signs.size(), 0);
+    for (size_t i = 0; i < signs.size(); ++i) {
+        for (bool clash = true; clash;) {
+            clash = false;
+            for (size_t j = 0; j < i; ++j)
+                if (column[j] == column[i] && std::abs(signs[j].centreY - signs[i].centreY) < 2.5 * space) clash = true;
+            if (clash) ++column[i];
+        }
+        signs[i].e.Left -= column[i] * width;
+    }
+}
+
 std::vector<ScenePicture>& MarkArray(StaffMarks& m, Stamp s) {
     return s == Stamp::picSharp ? m.picSharp : s == Stamp::picFlat ? m.picFlat : m.picNatural;
 }
@@ -92,62 +117,84 @@ void DrawStaffMeasure(QImage& picTAB, RowRenderState& st, RowScene& scene, DanDa
     st.memory.Clear();
     const StampBook& book = c.Book();
     const int tpp = c.tpp;
+    const double space = book.SpacePx(), side = std::max(1.0, space / 4.0);
     const KeySig key = KeySignatureOf(style.keyName);
     const double cellW = scene.labPos.empty() ? 240 : scene.labPos[0].Width;
     const double shift = style.drawNote ? kDrawNoteShift : 0;
+    const double headW = book.Get(Stamp::pic4note).width() * double(tpp);
     const int strings = std::clamp(style.maxStringIx + 1, 1, 6);
     SyosetsuData& ms = dan.Syosetsu[m];
     const int n = std::clamp<int>(ms.OnpuCnt, 0, kMaxPositions);
     if (picTAB.isNull() || n == 0) return;
+    struct Head {
+        ScenePicture e;
+        StaffNote note;
+        double centreY;   // the note's line or space (twips)
+        bool dotAbove;
+    };
     for (int p = 1; p <= n; ++p) {
         OnpuData& pos = ms.Onpu[p];
         if (pos.IsRest()) continue;
         scene.picNote.clear();
         st.marks.Clear();
+        std::vector<Head> heads;
+        std::vector<Sign> signs;
         for (int k = 1; k <= strings; ++k) {
             if (pos.FletUse[k] != kSounding) continue;
             const bool dotted = GetBit(pos.NoteAttr, kAttrDot);
             if (HeadStampOf(pos.NoteLengthID[k], dotted) == Stamp::None) continue;
-            const StaffNote note = StaffPosition(st.staff, st.memory, l, pos, k, pos.Flet[k], st.open);
+            Head h;
+            h.note = StaffPosition(st.staff, st.memory, l, pos, k, pos.Flet[k], st.open);
             // A dotted note on a line carries its dot in the space above.
-            const bool dotAbove = dotted && note.half;
-            const Stamp head = HeadStampOf(pos.NoteLengthID[k], dotted && !dotAbove);
-            const QImage& headImg = book.Get(head);
-            const double headW = book.Get(Stamp::pic4note).width() * double(tpp);
-            ScenePicture e;
-            e.Image = head;
-            e.Width = headImg.width() * double(tpp);
-            e.Height = headImg.height() * double(tpp);
-            e.Left = pos.PosRect[k].Left + (cellW - headW) / 2 - shift;
+            h.dotAbove = dotted && h.note.half;
+            h.e.Image = HeadStampOf(pos.NoteLengthID[k], dotted && !h.dotAbove);
+            const QImage& img = book.Get(h.e.Image);
+            h.e.Width = img.width() * double(tpp);
+            h.e.Height = img.height() * double(tpp);
+            h.e.Left = pos.PosRect[k].Left + (cellW - headW) / 2 - shift;
             // Our head stamps keep one pixel above the head.
-            e.Top = note.top + kHeadPictureMargin - tpp;
-            e.Visible = true;
-            scene.picNote.push_back(e);
-            if (dotAbove) {
-                const double space = book.SpacePx(), side = std::max(1.0, space / 4.0);
-                const QImage& dot = book.Dot();
-                const double x = Px(e.Left, tpp) + headImg.width() - side + space * 0.4 - 1;
-                const double y = Px(note.top + kHeadPictureMargin, tpp) - dot.height() / 2.0;
-                InkInto(picTAB, dot, QPoint(int(std::round(x)), int(std::round(y))));
-            }
-            const double centreY = note.top + kHeadPictureMargin + l.StaffInterval / 2.0;
-            for (int line : LedgerLines(note.line, note.half)) {
-                const double y = StaffLineY(l, line);
-                PutImg5HosokuLine(picTAB, e.Left, y, e.Left + headW, y, tpp);
-            }
-            const Stamp sign = AccidentalStamp(note, key, style.bassClef);
+            h.e.Top = h.note.top + kHeadPictureMargin - tpp;
+            h.e.Visible = true;
+            h.centreY = h.note.top + kHeadPictureMargin + l.StaffInterval / 2.0;
+            const Stamp sign = AccidentalStamp(h.note, key, style.bassClef);
             if (sign != Stamp::None) {
-                const QImage& img = book.Get(sign);
+                const QImage& si = book.Get(sign);
                 ScenePicture a;
                 a.Image = sign;
-                a.Width = img.width() * double(tpp);
-                a.Height = img.height() * double(tpp);
-                a.Left = e.Left - a.Width - std::max(1.0, book.SpacePx() / 4.0) * tpp;
-                a.Top = centreY - AccidentalOriginPx(book, sign) * tpp;
+                a.Width = si.width() * double(tpp);
+                a.Height = si.height() * double(tpp);
+                a.Left = h.e.Left - a.Width - side * tpp;
+                a.Top = h.centreY - AccidentalOriginPx(book, sign) * tpp;
                 a.Visible = true;
-                MarkArray(st.marks, sign).push_back(a);
+                signs.push_back({a, h.centreY});
+            }
+            heads.push_back(h);
+        }
+        // Two heads a second apart cannot share a place: from the bottom up,
+        // the upper head of a second moves to the right of the lower one.
+        std::sort(heads.begin(), heads.end(), [](const Head& a, const Head& b) { return a.centreY > b.centreY; });
+        bool belowMoved = false;
+        for (size_t i = 0; i < heads.size(); ++i) {
+            const bool second = i > 0 && std::abs(heads[i - 1].centreY - heads[i].centreY - l.StaffInterval / 2.0) < 1;
+            const bool moved = second && !belowMoved;
+            if (moved) heads[i].e.Left += headW - 2 * side * tpp;
+            belowMoved = moved;
+        }
+        for (const Head& h : heads) {
+            scene.picNote.push_back(h.e);
+            if (h.dotAbove) {
+                const QImage& dot = book.Dot();
+                const double x = Px(h.e.Left, tpp) + book.Get(h.e.Image).width() - side + space * 0.4 - 1;
+                const double y = Px(h.centreY - l.StaffInterval / 2.0, tpp) - dot.height() / 2.0;
+                InkInto(picTAB, dot, QPoint(int(std::round(x)), int(std::round(y))));
+            }
+            for (int line : LedgerLines(h.note.line, h.note.half)) {
+                const double y = StaffLineY(l, line);
+                PutImg5HosokuLine(picTAB, h.e.Left, y, h.e.Left + headW, y, tpp);
             }
         }
+        PlaceSignColumns(signs, l.StaffInterval);
+        for (const auto& sg : signs) MarkArray(st.marks, sg.e.Image).push_back(sg.e);
         PutImgRhythmNote(picTAB, scene, c);
         PutImgSharp(picTAB, st.marks, c);
         PutImgFlat(picTAB, st.marks, c);

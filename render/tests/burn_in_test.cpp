@@ -328,6 +328,29 @@ TEST_F(BurnIn, StaffNotesHeadsAccidentalsAndLedgerLines) {
     auto dotRows = [&](int p) { return InkBox(dots.copy(headLeft(p) + headW - 1, 40, 8, 30)).translated(0, 40); };
     EXPECT_NEAR(dotRows(1).center().y(), 56, 1);   // D5 on line 1 (y 60): dot at 56
     EXPECT_NEAR(dotRows(2).center().y(), 56, 1);   // E5 in the space 52..60
+
+    // A chord with C♯ and D♯ a second apart (strings 3 and 2 in Am): the signs
+    // stand in two columns instead of on top of each other, and the D♯ head
+    // moves right of the C♯ head.
+    StaffCache am;
+    am.Ensure("Am", false, dan);
+    st.staff = am;
+    RowStyle minor = style;
+    minor.keyName = "Am";
+    SyosetsuData& chord = dan.Syosetsu[2];
+    chord.OnpuCnt = 1;
+    StoreNote(chord.Onpu[1], 2, 4, 2);   // D♯ (27)
+    StoreNote(chord.Onpu[1], 3, 6, 2);   // C♯ (25)
+    chord.Onpu[1].PosRect[2].Left = chord.Onpu[1].PosRect[3].Left = 2400;
+    QImage two = White(600, 200);
+    DrawStaffMeasure(two, st, scene, dan, l, 2, minor, c);
+    const int sharpW = c.Book().Get(Stamp::picSharp).width();
+    const int left = headLeft(1);
+    EXPECT_GT(InkIn(two, QRect(left - sharpW - 2, 40, sharpW, 40)), 20);
+    EXPECT_GT(InkIn(two, QRect(left - 2 * sharpW - 2, 40, sharpW, 40)), 20);
+    const QRect upper = InkBox(two.copy(0, 54, 600, 4)), lower = InkBox(two.copy(0, 65, 600, 3));
+    EXPECT_GE(upper.right() - lower.right(), headW / 2);
+    lwtest::WriteDebugPng("sign_columns", two);
 }
 
 TEST_F(BurnIn, RowStartEndsAfterClefAndKeySignature) {
