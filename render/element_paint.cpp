@@ -16,10 +16,9 @@
 namespace lw {
 namespace {
 
-// Texts repeat (fret numbers "0".."24", the same chord names), so each text
-// is drawn once per font into a small opaque picture and copied from then
-// on: a full row repaints in a fraction of a millisecond instead of laying
-// out a thousand texts.
+// Chord names and free texts are printed again on every redraw, so each
+// text is drawn once per font into a small opaque picture and copied from
+// then on. Texts are bold in every row font.
 struct TextImage {
     QImage ink;     // black text on white, RGB32
     double left;    // pixels from the picture's left to the text's origin
@@ -46,7 +45,8 @@ const TextImage& CachedText(const QString& text, const QFont& font) {
 
 // A fret number as it is printed: the digits on a white band as tall as
 // the digits and a pixel and a half above and below, which interrupts the
-// string line. Opaque, so it is copied as it is.
+// string line. Opaque, so it is copied as it is: a full row of a thousand
+// numbers repaints in a fraction of a millisecond.
 struct FretImage {
     QImage band;
     double top;     // from the text's top to the band's top, pixels
