@@ -3,10 +3,14 @@
 #include <algorithm>
 
 #include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollArea>
 
+#include "row_geometry.h"
 #include "row_picture.h"
 
 namespace lw {
@@ -14,6 +18,8 @@ namespace lw {
 DocumentWindow::DocumentWindow(Shell& shell, int rowId, QWidget* parent)
     : QWidget(parent), shell_(shell), rowId_(rowId) {
     setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setAcceptDrops(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -138,8 +144,20 @@ void DocumentWindow::PressAt(int button, double x, double y) {
     RowDoc* row = Row();
     if (!row || !row->Editor) return;
     shell_.ActivateProc(*row);
+    setFocus(Qt::MouseFocusReason);
     RowEditor& ed = *row->Editor;
     press_ = HitTest(x, y);
+    // Typing goes on where the row was clicked: the string under the point,
+    // and after the last note of its measure when no note was hit.
+    if (button == kLeftButton && shell_.g.EditMode == kModeNormal) {
+        const int k = GetLineNo(shell_.s, y);
+        if (k >= 1 && k <= shell_.s.MaxStringIx + 1) shell_.Entry.CursorString = k;
+        int m = 0;
+        if (press_.kind == HitKind::Frame && GetSyosetsuNo(shell_.s, x, m)) {
+            shell_.Entry.CursorM = m;
+            shell_.Entry.CursorP = shell_.s.DanBuf[row->Slot()].Syosetsu[m].OnpuCnt + 1;
+        }
+    }
     pressed_ = true;
     const double rx = x - press_.left, ry = y - press_.top;
     switch (press_.kind) {
@@ -244,6 +262,66 @@ void DocumentWindow::ReleaseAt(int button, double x, double y) {
         case HitKind::Frame: ed.FrameMouseUp(button, x, y); break;
     }
     update();  // the row may have been closed by the handler: nothing else touches it
+}
+
+bool DocumentWindow::KeyAt(int key, const QString& text, Qt::KeyboardModifiers mods) {
+    RowDoc* row = Row();
+    if (!row || (mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) return false;
+    NoteEntry& e = shell_.Entry;
+    static QElapsedTimer clock;
+    if (!clock.isValid()) clock.start();
+    if (key >= Qt::Key_0 && key <= Qt::Key_9) {
+        e.KeyDigit(key - Qt::Key_0, clock.elapsed());
+    } else {
+        switch (key) {
+            case Qt::Key_Up: e.KeyCommand(NoteEntry::kKeyUp); break;
+            case Qt::Key_Down: e.KeyCommand(NoteEntry::kKeyDown); break;
+            case Qt::Key_Left: e.KeyCommand(NoteEntry::kKeyLeft); break;
+            case Qt::Key_Right: e.KeyCommand(NoteEntry::kKeyRight); break;
+            case Qt::Key_Delete:
+            case Qt::Key_Backspace: e.KeyCommand(NoteEntry::kKeyDelete); break;
+            case Qt::Key_R: e.KeyCommand(NoteEntry::kKeyRest); break;
+            case Qt::Key_Plus: e.KeyCommand(NoteEntry::kKeyLonger); break;
+            case Qt::Key_Minus: e.KeyCommand(NoteEntry::kKeyShorter); break;
+            case Qt::Key_Period: e.KeyCommand(NoteEntry::kKeyDot); break;
+            default:
+                if (text == QStringLiteral("+")) {
+                    e.KeyCommand(NoteEntry::kKeyLonger);
+                    break;
+                }
+                return false;
+        }
+    }
+    if (RowDoc* r = Row()) shell_.RowChanged(*r);
+    update();
+    return true;
+}
+
+void DocumentWindow::keyPressEvent(QKeyEvent* e) {
+    if (!KeyAt(e->key(), e->text(), e->modifiers())) QWidget::keyPressEvent(e);
+}
+
+void DocumentWindow::dragEnterEvent(QDragEnterEvent* e) {
+    if (e->mimeData()->hasText()) e->acceptProposedAction();
+}
+
+void DocumentWindow::dragMoveEvent(QDragMoveEvent* e) {
+    if (e->mimeData()->hasText()) e->acceptProposedAction();
+}
+
+void DocumentWindow::dropEvent(QDropEvent* e) {
+    if (!e->mimeData()->hasText()) return;
+    e->acceptProposedAction();
+    DropNoteAt(Twips(e->position().x()), Twips(e->position().y()));
+}
+
+void DocumentWindow::DropNoteAt(double x, double y) {
+    RowDoc* row = Row();
+    if (!row || !row->Editor) return;
+    shell_.ActivateProc(*row);
+    row->Editor->FrameOleDragDrop(x, y);
+    if (RowDoc* r = Row()) shell_.RowChanged(*r);
+    update();
 }
 
 void DocumentWindow::leaveEvent(QEvent*) {

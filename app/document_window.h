@@ -28,6 +28,10 @@ protected:
     void mouseMoveEvent(QMouseEvent*) override;
     void mouseReleaseEvent(QMouseEvent*) override;
     void leaveEvent(QEvent*) override;
+    void keyPressEvent(QKeyEvent*) override;
+    void dragEnterEvent(QDragEnterEvent*) override;
+    void dragMoveEvent(QDragMoveEvent*) override;
+    void dropEvent(QDropEvent*) override;
 
 public:
     // What a point of the row window hits, front to back.
@@ -45,6 +49,10 @@ public:
     void PressAt(int button, double x, double y);
     void MoveAt(int buttons, double x, double y);
     void ReleaseAt(int button, double x, double y);
+    // Keyboard entry: true when the key was taken.
+    bool KeyAt(int key, const QString& text, Qt::KeyboardModifiers mods);
+    // The note-entry dialog's note dropped at (x, y) twips.
+    void DropNoteAt(double x, double y);
 
 private:
     double Twips(double px) const;

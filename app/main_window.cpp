@@ -39,6 +39,8 @@
 
 #include "document_window.h"
 #include "icons.h"
+#include "ko_set_flet.h"
+#include "row_geometry.h"
 #include "ko_key.h"
 #include "messages.h"
 #include "paths.h"
@@ -76,6 +78,7 @@ MainWindow::MainWindow(UiPort& ui, UserStore& store, QWidget* parent)
     const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
     shell_->s.TwipsPerPixelX = 1440 / dpi;
     shell_->s.TwipsPerPixelY = 1440 / (logicalDpiY() > 0 ? logicalDpiY() : 96);
+    shell_->Entry.Changed = [this] { NoteEntryChanged(); };
     BuildMenus();
     BuildToolBar();
     statusBar()->setObjectName("sbStatusBar");
@@ -159,6 +162,10 @@ void MainWindow::BuildMenus() {
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
     edit->setObjectName("mnuEdit");
+    add(edit, "mnuEditUndo", "元に戻す(&U)", [&sh] { sh.Undo(); })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    add(edit, "mnuEditRedo", "やり直し(&R)", [&sh] { sh.Redo(); })
+        ->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    edit->addSeparator();
     add(edit, "mnuEditCut", "切り取り(&T)", [this] { ShowMsg(ui_, kNotReady); });
     add(edit, "mnuEditCopy", "ｺﾋﾟｰ(&C)", [this] { ShowKoCopy(); });
     add(edit, "mnuEditPaste", "貼り付け(&P)", [this] { ShowMsg(ui_, kNotReady); });
@@ -282,6 +289,7 @@ void MainWindow::BuildWindowMenu() {
             }
     });
     add("mnuWindowProjectList", "ﾌﾟﾛｼﾞｪｸﾄ一覧(&P)", [this] { ShowProjectList(); });
+    add("menuWindowFlet", "フレット設定(&F)", [this] { shell_->menuWindowFlet(); });
     const auto list = mdi_->subWindowList();
     if (!list.isEmpty()) windowMenu_->addSeparator();
     int n = 0;
@@ -667,6 +675,121 @@ void MainWindow::ShowProjectList() {
 
 void MainWindow::CloseCompanions() {
     if (projectList_) projectList_->close();
+    if (koSetFlet_) koSetFlet_->hide();
+    if (ko3ren_) ko3ren_->hide();
+}
+
+void MainWindow::NoteEntryChanged() {
+    if (koSetFlet_ && koSetFlet_->isVisible()) koSetFlet_->Refresh();
+    if (ko3ren_ && ko3ren_->isVisible()) ko3ren_->Refresh();
+    if (RowDoc* r = shell_->ActiveRow())
+        if (RowSubWindow* sub = SubWindowOf(r->Id)) sub->Document()->update();
+}
+
+void MainWindow::ShowNoteEntry(bool show) {
+    if (!show) {
+        if (koSetFlet_) koSetFlet_->hide();
+        return;
+    }
+    if (!koSetFlet_) {
+        koSetFlet_ = new KoSetFlet(shell_->Entry, this);
+        // First shown below the active row window, at the frame's left.
+        int top = tbToolBar->geometry().top() + 2 * tbToolBar->height() + 12;
+        if (RowDoc* r = shell_->ActiveRow())
+            if (RowSubWindow* sub = SubWindowOf(r->Id)) top += sub->height();
+        const QPoint at = mapToGlobal(QPoint(2, top));
+        koSetFlet_->adjustSize();
+        QPoint p = at;
+        if (QScreen* sc = screen()) {
+            const QRect avail = sc->availableGeometry();
+            p.setX(std::clamp(p.x(), avail.left(), std::max(avail.left(), avail.right() - koSetFlet_->width())));
+            p.setY(std::clamp(p.y(), avail.top(), std::max(avail.top(), avail.bottom() - koSetFlet_->height())));
+        }
+        koSetFlet_->move(p);
+    }
+    koSetFlet_->Refresh();
+    if (!koSetFlet_->isVisible()) koSetFlet_->show();
+}
+
+void MainWindow::PlaceNoteEntry(int measure, int cellIndex, bool force) {
+    if (koSetFlet_) koSetFlet_->Refresh();
+    if (!koSetFlet_ || !koSetFlet_->isVisible() || (!shell_->s.MoveFletForm && !force)) return;
+    RowDoc* r = shell_->ActiveRow();
+    RowSubWindow* sub = r ? SubWindowOf(r->Id) : nullptr;
+    if (!sub) return;
+    // Below the row window, starting at the measure.
+    const DanLayoutData& lay = shell_->s.DanLayout[r->Slot()];
+    const int mx = lay.SyosetsuLeft[std::clamp(measure, 0, 8)] / Tpp();
+    QPoint at = sub->mapToGlobal(QPoint(mx, sub->height() + 4));
+    if (QScreen* sc = screen()) {
+        const QRect avail = sc->availableGeometry();
+        at.setX(std::clamp(at.x(), avail.left(), std::max(avail.left(), avail.right() - koSetFlet_->width())));
+        at.setY(std::clamp(at.y(), avail.top(), std::max(avail.top(), avail.bottom() - koSetFlet_->height())));
+    }
+    koSetFlet_->move(at);
+}
+
+void MainWindow::ShowTripletOptions(bool show) {
+    if (!show) {
+        if (ko3ren_) ko3ren_->hide();
+        return;
+    }
+    if (!ko3ren_) ko3ren_ = new Ko3renOption(shell_->Entry, koSetFlet_ ? static_cast<QWidget*>(koSetFlet_) : this);
+    ko3ren_->Refresh();
+    if (koSetFlet_) {
+        const QRect g = koSetFlet_->frameGeometry();
+        ko3ren_->move(g.left() + g.width() / 2, g.top() + g.height() / 2);
+    }
+    ko3ren_->show();
+    ko3ren_->raise();
+}
+
+int MainWindow::StringUnderMouse() const {
+    const Session& s = shell_->s;
+    const float x = shell_->g.MouseX, y = shell_->g.MouseY;
+    if (Area5ScopeCheck(s, x, y)) return 0;  // the staff mapping comes with the staff notation
+    const int k = GetLineNo(s, y);
+    return k >= 1 && k <= s.MaxStringIx + 1 ? k : 0;
+}
+
+void MainWindow::ExecPopup(QMenu& menu) {
+    if (PopupHook) {
+        PopupHook(menu);
+        return;
+    }
+    menu.exec(QCursor::pos());
+}
+
+void MainWindow::ShowNotePopup() {
+    if (!shell_->ActiveRow()) return;
+    NoteEntry& e = shell_->Entry;
+    const int string = StringUnderMouse();
+    QMenu menu(this);
+    menu.setObjectName("PopUp2");
+    QMenu* rhythm = menu.addMenu(QStringLiteral("リズム"));
+    rhythm->setObjectName("menuPupRhythm_Item");
+    const char* const rhythms[7] = {"全音符", "２分音符", "４分音符", "８分音符", "１６分音符", "３連符", "２拍３連符"};
+    for (int i = 0; i < 7; ++i)
+        rhythm->addAction(QString::fromUtf8(rhythms[i]), this, [&e, i] { e.PopupRhythm(i); });
+    QMenu* fret = menu.addMenu(QStringLiteral("フレット"));
+    fret->setObjectName("menuPupFlet_Item");
+    fret->addAction(QStringLiteral("開放"), this, [&e, string] { e.PopupFret(string, 0); });
+    for (int i = 1; i <= 23; ++i)
+        fret->addAction(QString::number(i - 1), this, [&e, string, i] { e.PopupFret(string, i); });
+    menu.addAction(QStringLiteral("半音上げる"), this, [&e, string] { e.SetBityoseiNote(string, '+'); });
+    menu.addAction(QStringLiteral("半音下げる"), this, [&e, string] { e.SetBityoseiNote(string, '-'); });
+    menu.addAction(QStringLiteral("♭⇔#"), this, [&e, string] { e.FlatSharpToggle(string); });
+    menu.addAction(QStringLiteral("付点"), this, [&e] { e.PopupToggle(2); });
+    menu.addAction(QStringLiteral("スラー"), this, [&e] { e.PopupToggle(0); });
+    menu.addAction(QStringLiteral("スラー(H on,P off)"), this, [&e] { e.PopupToggle(1); });
+    menu.addAction(QStringLiteral("符尾は↑⇔符尾は↓"), this, [&e] { e.PopupToggle(4); });
+    menu.addAction(QStringLiteral("符尾の連結"), this, [&e] { e.PopupToggle(3); });
+    menu.addAction(QStringLiteral("休符に変更する"), this, [&e] { e.ChgNote2Kyufu(); });
+    menu.addAction(QStringLiteral("クリアー"), this, [&e, string] { e.PopupFret(string, 0); });
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("音符コピー"), this, [&e] { e.NoteCopy(); });
+    menu.addAction(QStringLiteral("音符ペースト"), this, [&e] { e.NotePaste(); });
+    ExecPopup(menu);
 }
 
 void MainWindow::HideCompanions() {
@@ -750,7 +873,7 @@ void MainWindow::ShowFramePopup() {
             ->setObjectName(QStringLiteral("menuPupDeleteSyousetsu%1").arg(i));
     menu.addAction(QStringLiteral("最新の情報に更新(&R)"), this, [this] { shell_->mnuViewRefresh(); })
         ->setObjectName("menuPupRfresh");
-    menu.exec(QCursor::pos());
+    ExecPopup(menu);
 }
 
 void MainWindow::ShowRepMarkPopup(RowDoc& row, int markIndex) {
@@ -759,7 +882,7 @@ void MainWindow::ShowRepMarkPopup(RowDoc& row, int markIndex) {
     menu.addAction(QStringLiteral("削除(&D)"), this, [this, id, markIndex] {
         if (RowDoc* r = shell_->FindRow(id)) shell_->DeleteRepMark(*r, markIndex);
     });
-    menu.exec(QCursor::pos());
+    ExecPopup(menu);
 }
 
 void MainWindow::About() {

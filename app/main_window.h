@@ -7,6 +7,7 @@
 #include <QMap>
 #include <QPointer>
 #include <array>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -29,6 +30,8 @@ class QToolBar;
 namespace lw {
 
 class DocumentWindow;
+class KoSetFlet;
+class Ko3renOption;
 class ProjectListWindow;
 class RowSubWindow;
 
@@ -68,6 +71,13 @@ public:
     void HideCompanions() override;
     void ToolsReleased() override;
     void ReleaseKoComm() override;
+    void ShowNotePopup() override;
+    void ShowNoteEntry(bool show) override;
+    void PlaceNoteEntry(int measure, int cellIndex, bool force) override;
+    void ShowTripletOptions(bool show) override;
+    KoSetFlet* koSetFlet() const { return koSetFlet_; }
+    // The string under the last mouse-down point of the active row (0: none).
+    int StringUnderMouse() const;
 
     // The clsKoComm object the main window holds while a component dialog or
     // playback needs it; its events go to the shell. Null when the library
@@ -88,6 +98,10 @@ public:
     void BringRowToFront(int slot) override;
     void CopySyosetsu(int srcSlot, int srcMeasure, int dstSlot, int dstMeasure) override;
     int ActiveSlot() override { return shell_->ActiveRow() ? shell_->ActiveRow()->Slot() : -1; }
+
+    // Tests look at pop-up menus here instead of running them.
+    std::function<void(QMenu&)> PopupHook;
+    void ExecPopup(QMenu& menu);
 
     QTimer* Timer1 = nullptr;
     QScrollBar* VScroll1 = nullptr;
@@ -129,6 +143,9 @@ private:
     std::unique_ptr<clsKoComm> koComm_;
     std::vector<std::unique_ptr<clsKoComm>> released_;
     bool groundWarned_ = false;
+    KoSetFlet* koSetFlet_ = nullptr;
+    Ko3renOption* ko3ren_ = nullptr;
+    void NoteEntryChanged();
     bool updating_ = false;
 };
 

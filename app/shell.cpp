@@ -19,6 +19,10 @@ namespace fs = std::filesystem;
 
 namespace lw {
 
+namespace {
+constexpr size_t kUndoSteps = 200;  // per row
+}
+
 const std::array<const char*, 5> kPosRhythmCaptions = {
     "リズム譜は５線譜の下", "リズム譜はTAB譜の下", "TAB譜のみ、リズム譜はTAB譜の下",
     "TAB譜のみ、リズム譜はTAB譜の上", "TAB譜のみ、リズム譜なし"};
@@ -299,6 +303,8 @@ RowDoc* Shell::DoFileNew() {
     row->Editor->LoadKugiri();
     row->SavedImage = ImageOf(*row);
     row->Modified = false;
+    ResetHistory(*row);
+    if (!ProjectLoading) NoteEntryShow();
     if (view_) view_->RowContentChanged(*row);
     // The note-entry dialog and the repeat-mark palette open here once they exist.
     return row;
@@ -352,6 +358,25 @@ void Shell::DiscardRow(RowDoc& row) {
 }
 
 bool Shell::OpenTabIntoWindow(RowDoc& row, const std::string& path, bool noRedraw) {
+    const bool ok = LoadIntoRow(row, path, noRedraw, [this, &row, &path](const MeasureCountChanged& onCount) {
+        return LoadTab(s, row.Items, path, onCount);
+    });
+    row.SavedImage = ImageOf(row);
+    row.Modified = false;
+    ResetHistory(row);
+    if (view_) view_->RowContentChanged(row);
+    Notify();
+    return ok;
+}
+
+void Shell::ResetHistory(RowDoc& row) {
+    row.UndoImages.clear();
+    row.RedoImages.clear();
+    row.CurrentImage = ImageOf(row);
+}
+
+bool Shell::LoadIntoRow(RowDoc& row, const std::string& path, bool noRedraw,
+                        const std::function<LoadTabResult(const MeasureCountChanged&)>& load) {
     const int slot = row.Slot();
     s.CurDanIx = static_cast<int16_t>(slot);
     row.Editor->InVisibleLabPos();
@@ -366,7 +391,7 @@ bool Shell::OpenTabIntoWindow(RowDoc& row, const std::string& path, bool noRedra
         lblSyou = "小節数:" + std::to_string(s.CurSyosetsuCnt);
         ReadSettings(&row);
     };
-    LoadTabResult res = LoadTab(s, row.Items, path, countChanged);
+    LoadTabResult res = load(countChanged);
     if (!res.ok) {
         std::string msg = path + kMsgBreak + (res.error.empty() ? "読み込めませんでした。" : res.error);
         ShowMsg(ui_, msg, "16");
@@ -384,10 +409,6 @@ bool Shell::OpenTabIntoWindow(RowDoc& row, const std::string& path, bool noRedra
     row.Editor->LoadKugiri();
     if (!noRedraw) row.Editor->ReLayoutTAB("all");
     row.Editor->LoadChord();
-    row.SavedImage = ImageOf(row);
-    row.Modified = false;
-    if (view_) view_->RowContentChanged(row);
-    Notify();
     return res.ok;
 }
 
@@ -396,6 +417,12 @@ void Shell::ActivateProc(RowDoc& row) {
     if (row.Tag.empty()) {
         CloseRow(row);
         return;
+    }
+    if (active_ != &row) {
+        // The keyboard cursor starts at the beginning of another row.
+        Entry.CursorM = 0;
+        Entry.CursorP = 1;
+        Entry.UpdateEnabled = Entry.RestButtonsEnabled = false;
     }
     active_ = &row;
     zorder_.erase(std::remove(zorder_.begin(), zorder_.end(), row.Id), zorder_.end());
@@ -443,7 +470,15 @@ void Shell::RowEdited() {
     RowDoc& row = *active_;
     s.CurDanIx = static_cast<int16_t>(row.Slot());
     const bool was = row.Modified;
-    row.Modified = ImageOf(row) != row.SavedImage;
+    const std::string image = ImageOf(row);
+    if (image != row.CurrentImage) {
+        // One undo step per change; a new change ends what could be redone.
+        row.UndoImages.push_back(std::move(row.CurrentImage));
+        if (row.UndoImages.size() > kUndoSteps) row.UndoImages.erase(row.UndoImages.begin());
+        row.RedoImages.clear();
+        row.CurrentImage = image;
+    }
+    row.Modified = image != row.SavedImage;
     // A copy is kept exactly while the row holds what no file does.
     if (row.Modified)
         SaveRecoveryTabFile();
@@ -453,6 +488,137 @@ void Shell::RowEdited() {
         RowChanged(row);
         Notify();
     }
+}
+
+bool Shell::Undo() { return RestoreImage(true); }
+bool Shell::Redo() { return RestoreImage(false); }
+
+bool Shell::RestoreImage(bool undo) {
+    if (!active_ || active_->Closing) return false;
+    RowDoc& row = *active_;
+    auto& from = undo ? row.UndoImages : row.RedoImages;
+    auto& to = undo ? row.RedoImages : row.UndoImages;
+    if (from.empty()) return false;
+    std::string image = std::move(from.back());
+    from.pop_back();
+    to.push_back(row.CurrentImage);
+    // The row is read back whole, as into a new window: nothing of what it
+    // holds now may stay behind.
+    ResetRow(s.DanBuf[row.Slot()]);
+    LoadIntoRow(row, row.Caption, false, [this, &row, &image](const MeasureCountChanged& onCount) {
+        return LoadTabFromBytes(s, row.Items, image, row.Caption, onCount);
+    });
+    row.CurrentImage = ImageOf(row);
+    // Undone or redone, the row is changed (or back as saved) and its copy follows.
+    const bool was = row.Modified;
+    row.Modified = row.CurrentImage != row.SavedImage;
+    if (row.Modified)
+        SaveRecoveryTabFile();
+    else
+        DeleteRecoveryFileOf(row);
+    Entry.UpdateEnabled = Entry.RestButtonsEnabled = false;
+    Entry.SetCursor(Entry.CursorM, Entry.CursorP, Entry.CursorString);
+    if (was != row.Modified) Notify();
+    RowChanged(row);
+    return true;
+}
+
+void Shell::menuWindowFlet() {
+    if (OpenRowCount() > 0) NoteEntryShow();
+}
+
+void Shell::NoteEntryShow() {
+    if (view_ && !g.KeepNoteEntryHidden) view_->ShowNoteEntry(true);
+}
+
+void Shell::SetNowData(int measure, int position) {
+    Entry.SetNowData(measure, position);
+    // A click on a position puts the keyboard cursor there too.
+    Entry.CursorM = measure;
+    Entry.CursorP = position;
+}
+
+void Shell::SetNowData_kyf(int measure, int position) {
+    Entry.SetNowData_kyf(measure, position);
+    Entry.CursorM = measure;
+    Entry.CursorP = position;
+}
+
+void Shell::MoveKoSetForm(int measure, int cellIndex, double, double, int mode) {
+    MoveKoSetForm(measure, cellIndex, mode != 0);
+}
+
+void Shell::MoveKoSetForm(int measure, int cellIndex, bool force) {
+    if (view_) view_->PlaceNoteEntry(measure, cellIndex, force);
+}
+
+void Shell::SetUpdateTag(const std::string& tag) { Entry.UpdateTag = tag; }
+
+void Shell::SetUpdateEnabled(bool enabled) {
+    Entry.UpdateEnabled = enabled;
+    if (enabled) Entry.Live = true;
+    if (Entry.Changed) Entry.Changed();
+}
+
+void Shell::SetRestButtons(const std::string& tag, bool enabled) {
+    Entry.UpdateTag = tag;
+    Entry.RestButtonsEnabled = enabled;
+    if (Entry.Changed) Entry.Changed();
+}
+
+void Shell::SetBefore(const std::string& x, const std::string& y) {
+    g.Entry.BeforeX = x;
+    g.Entry.BeforeY = y;
+}
+
+void Shell::SelectTab(int tab) {
+    Entry.Tab = tab;
+    if (Entry.Changed) Entry.Changed();
+}
+
+void Shell::ClearFlet() {
+    // A click on an empty place clears the fret choice only; the rhythm and
+    // the check boxes stay for the note that follows.
+    Entry.ClearFlet2();
+    if (Entry.Changed) Entry.Changed();
+}
+
+void Shell::SetFletPosNo(int string, int item) {
+    Entry.SetFletPosNo(string, item);
+    Entry.SetNoteData();
+    if (Entry.Changed) Entry.Changed();
+}
+
+void Shell::SelectStringFret(int string, int fret) {
+    Entry.ClearFlet2();
+    Entry.SetFletPosNo(string, fret + 1);
+    Entry.SetNoteData();
+    if (Entry.Changed) Entry.Changed();
+}
+
+void Shell::FinishDropEntry() {
+    Entry.UpdateEnabled = false;
+    if (Entry.Changed) Entry.Changed();
+}
+
+void Shell::ShowNotePopup() {
+    if (view_) view_->ShowNotePopup();
+}
+
+RowEditor* Shell::ActiveEditor() {
+    if (!active_ || active_->Closing) return nullptr;
+    s.CurDanIx = static_cast<int16_t>(active_->Slot());
+    return active_->Editor.get();
+}
+
+void Shell::Show3renOption(bool show) {
+    if (view_) view_->ShowTripletOptions(show);
+}
+
+void Shell::AsistoTransparent() {
+    if (!active_) return;
+    active_->Scene.labAsisto.BackStyle = 0;
+    RowChanged(*active_);
 }
 
 void Shell::DeleteRepMark(RowDoc& row, int markIndex) {

@@ -13,10 +13,12 @@
 #include <vector>
 
 #include "ko_comm.h"
+#include "note_entry.h"
 #include "row_editor.h"
 #include "row_port.h"
 #include "row_scene.h"
 #include "session.h"
+#include "tab_file.h"
 #include "ui_port.h"
 
 namespace lw {
@@ -58,6 +60,10 @@ struct RowDoc {
     // what it holds differs.
     std::string SavedImage;
     bool Modified = false;
+    // Undo and redo: the row as it was before each change (newest last)
+    // and what undoing took back; CurrentImage is the row now.
+    std::vector<std::string> UndoImages, RedoImages;
+    std::string CurrentImage;
 
     int Slot() const;
     int RowNumber() const;      // number in the caption
@@ -99,6 +105,12 @@ public:
     // Pop-up menus of a row window, at the mouse pointer.
     virtual void ShowFramePopup() {}
     virtual void ShowRepMarkPopup(RowDoc& row, int markIndex) {}
+    virtual void ShowNotePopup() {}
+    // The note-entry dialog: shown or hidden, placed beside a measure, and
+    // its triplet options window.
+    virtual void ShowNoteEntry(bool show) {}
+    virtual void PlaceNoteEntry(int measure, int cellIndex, bool force) {}
+    virtual void ShowTripletOptions(bool show) {}
 };
 
 // Row-dependent menu items (ChgMenuEnable).
@@ -122,7 +134,7 @@ inline constexpr const char* kRecoveryTitle = "リカバリー";
 std::string VersionCaption();
 std::string VersionDigits();
 
-class Shell : public RowPort, public KoCommEvents {
+class Shell : public RowPort, public KoCommEvents, public NoteEntryHost {
 public:
     Shell(UiPort& ui, UserStore& store);
     ~Shell() override;
@@ -131,6 +143,7 @@ public:
 
     Session s;
     EditorGlobals g;
+    NoteEntry Entry{s, g, *this};   // the note-entry dialog's state and commands
     bool AskSave = true;
     std::string CurProject;
     bool ProjectLoading = false;
@@ -183,6 +196,12 @@ public:
     // The one path every change to the active row takes: the row is marked
     // changed (or unchanged again) and its recovery copy follows it.
     void RowEdited();
+    // "元に戻す(&U)" / "やり直し": the active row as before its last change, or
+    // again as after it. False when there is nothing to undo or redo.
+    bool Undo();
+    bool Redo();
+    // "フレット設定(&F)": the note-entry dialog, when a row is open.
+    void menuWindowFlet();
     // "保存(&S)" and "TABﾌｧｲﾙに保存する(&T)".
     bool FileSave();
     bool FileSaveTab();
@@ -251,6 +270,31 @@ public:
     // ---- RowPort for the row editors ----
     void WriteRecovery() override { RowEdited(); }
     void RowModified() override { RowEdited(); }
+    void NoteEntryShow() override;
+    void NoteEntryHide() override {}
+    void SetNowData(int measure, int position) override;
+    void SetNowData_kyf(int measure, int position) override;
+    void MoveKoSetForm(int measure, int cellIndex, double, double, int mode) override;
+    void SetUpdateTag(const std::string& tag) override;
+    void SetUpdateEnabled(bool enabled) override;
+    bool IsUpdateEnabled() const override { return Entry.UpdateEnabled; }
+    void SetRestButtons(const std::string& tag, bool enabled) override;
+    void SetBefore(const std::string& x, const std::string& y) override;
+    void SelectTab(int tab) override;
+    void ClearFlet() override;
+    void SetFletPosNo(int string, int item) override;
+    void SelectStringFret(int string, int fret) override;
+    void UpdateProc() override { Entry.UpdateProc(); }
+    void FinishDropEntry() override;
+    void ShowNotePopup() override;
+
+    // ---- NoteEntryHost ----
+    RowEditor* ActiveEditor() override;
+    void NoteRowEdited() override { RowEdited(); }
+    void NoteUndo() override { Undo(); }
+    void Show3renOption(bool show) override;
+    void MoveKoSetForm(int measure, int cellIndex, bool force) override;
+    void AsistoTransparent() override;
     void BringRowToFront(int slot) override;
     void ShowFramePopup() override;
     void ShowRepMarkPopup(int markIndex) override;
@@ -262,6 +306,13 @@ private:
     std::string ImageOf(RowDoc& row);
     // Closes a row without any question (a file that failed to load).
     void DiscardRow(RowDoc& row);
+    // Loads a row from what load() reads into it; the file's measure count
+    // and bar positions win over the current ones.
+    bool LoadIntoRow(RowDoc& row, const std::string& name, bool noRedraw,
+                     const std::function<LoadTabResult(const MeasureCountChanged&)>& load);
+    // Starts the row's history at what it holds now.
+    void ResetHistory(RowDoc& row);
+    bool RestoreImage(bool undo);
     void AfterMeasureCountChange();
     void ResetAllSlots();
     void InitRecoveryCounter();

@@ -720,6 +720,30 @@ void RowEditor::MarkerMouseMove(double x, double y) {
     PlaceCrossHair(x, y);
 }
 
+void RowEditor::ShowKeyCursor(int m, int p, int string) {
+    if (m < 0 || m >= kMaxMeasures) return;
+    const auto& ms = Dan().Syosetsu[m];
+    double x;
+    if (p >= 1 && p <= ms.OnpuCnt && p <= GetLabInxLast(m) && scene_.labInx[m][p].Visible) {
+        x = scene_.labInx[m][p].Left;
+    } else {
+        s_.CurDanIx = static_cast<int16_t>(slot_);
+        x = GetNoteX(s_, m, std::clamp(p, 1, kMaxPositions + 1));
+    }
+    ShowAsisto(x, true);
+    const auto& lay = Lay();
+    auto& mk = scene_.labFletEdit;
+    const double y = lay.TabTop + (string - 1) * static_cast<double>(lay.StringInterval);
+    mk.Top = y - mk.Height / 2;
+    mk.Left = x + cellWidth_ / 2 - mk.Width / 2;
+    mk.Visible = string >= 1 && string <= s_.MaxStringIx + 1;
+    mk.Z = scene_.BringToFront();
+    // The pop-up menu's string commands work where the cursor is.
+    g_.MouseX = static_cast<float>(x + cellWidth_ / 2);
+    g_.MouseY = static_cast<float>(y);
+    g_.CurSyosetsuIx = static_cast<int16_t>(m);
+}
+
 void RowEditor::MarkerMouseUp(int button) {
     if (button != kRightButton) return;
     port_.ShowNotePopup();

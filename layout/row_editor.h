@@ -115,6 +115,9 @@ public:
     void CellMouseMove(int measure, int index);
     void CellMouseUp(int measure, int index, int button);
     void MarkerMouseMove(double x, double y);  // labFletEdit, labAsisto
+    // The keyboard cursor: the column of position p of measure m highlighted
+    // (after the last note for OnpuCnt + 1) and the marker on the string.
+    void ShowKeyCursor(int m, int p, int string);
     void MarkerMouseUp(int button);
     // Ledger-line guide events: x, y relative to the guide.
     void HosokuMouseDown(int button, double x, double y);

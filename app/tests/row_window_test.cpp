@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QMenu>
+#include <QPushButton>
 #include <QLabel>
 #include <QMdiArea>
 #include <QScrollBar>
@@ -14,6 +18,7 @@
 #include "main_window.h"
 #include "shell.h"
 #include "tab_file.h"
+#include "ko_set_flet.h"
 
 namespace fs = std::filesystem;
 using namespace lw;
@@ -28,6 +33,7 @@ protected:
         work = std::make_unique<WorkFolder>();
         mw = std::make_unique<MainWindow>(ui, store);
         mw->LoadMainForm();
+        mw->PopupHook = [this](QMenu& m) { menus.push_back(m.objectName().toStdString()); };
         mw->show();
         sh().InitStartValues();
         example = work->File("kirakira1.tab");
@@ -79,6 +85,7 @@ protected:
     std::string example;
     RowDoc* row = nullptr;
     DocumentWindow* doc = nullptr;
+    std::vector<std::string> menus;  // pop-up menus opened
 };
 
 TEST_F(RowWindowTest, ClickingAFretNumberHighlightsItsColumn) {
@@ -256,6 +263,7 @@ TEST_F(RowWindowTest, TheStringMarkerStaysUnderThePointerAndOpensTheNotePopup) {
     doc->PressAt(kRightButton, x + 15, y);
     doc->ReleaseAt(kRightButton, x + 15, y);
     EXPECT_EQ(row->Editor->PopupOpen(), -1) << "the note pop-up, not the frame's";
+    EXPECT_EQ(menus, std::vector<std::string>{"PopUp2"});
     // the column highlight around it takes the right button as well
     const double hx = row->Scene.labAsisto.Left + 5, hy = Lay().TabTop + 4 * Lay().StringInterval;
     EXPECT_EQ(doc->HitTest(hx, hy).kind, DocumentWindow::HitKind::Marker);
@@ -349,6 +357,110 @@ TEST_F(RowWindowTest, TheStatusBarNamesTheActiveRowsFile) {
     EXPECT_EQ(mw->SubWindowOf(row->Id)->windowTitle(), QString::fromStdString(row->Caption));
     sh().DoFileNew();
     EXPECT_TRUE(mw->labFilePath->text().contains(QStringLiteral("未保存")));
+}
+
+// ------------------------------------------------------------ note entry and undo
+
+TEST_F(RowWindowTest, UndoAndRedoWalkBackAndForthOverEveryKindOfChange) {
+    std::vector<std::string> images{SerializeTab(sh().s, row->Items)};
+    auto snap = [&] {
+        images.push_back(SerializeTab(sh().s, row->Items));
+        EXPECT_EQ(row->UndoImages.size(), images.size() - 1) << "one undo step per change";
+        EXPECT_EQ(row->CurrentImage, images.back());
+    };
+    mw->mnuEditDeleteSyosetsu[1]->trigger();
+    snap();
+    ASSERT_TRUE(row->Editor->MoveKugiri(0, Lay().SyosetsuLeft[1] + 450));
+    snap();
+    mw->VScroll1->setValue(3);  // six measures
+    snap();
+    mw->mnuSeteiMeter[5]->trigger();
+    snap();
+    const double x = Lay().SyosetsuLeft[5] + 400;  // the empty sixth measure
+    Click(x, Lay().TabTop + Lay().StringInterval);  // string 2
+    ASSERT_TRUE(doc->KeyAt(Qt::Key_7, "7", Qt::NoModifier));
+    snap();
+    Tool("Text", true);
+    Click(x + 600, 150);
+    snap();
+    const size_t steps = images.size() - 1;
+    for (size_t n = 1; n <= steps; ++n) ASSERT_NE(images[n], images[n - 1]) << "step " << n << " changed nothing";
+    for (size_t n = 1; n <= steps; ++n) {
+        ASSERT_TRUE(sh().Undo()) << n;
+        EXPECT_EQ(SerializeTab(sh().s, row->Items), images[steps - n]) << "after " << n << " undos";
+    }
+    EXPECT_FALSE(sh().Undo()) << "nothing more to undo";
+    EXPECT_FALSE(row->Modified) << "back as the file holds it";
+    for (size_t n = 1; n <= steps; ++n) {
+        ASSERT_TRUE(sh().Redo()) << n;
+        EXPECT_EQ(SerializeTab(sh().s, row->Items), images[n]) << "after " << n << " redos";
+    }
+    EXPECT_TRUE(row->Modified);
+    // a new change after an undo ends the redo
+    sh().Undo();
+    mw->mnuEditDeleteSyosetsu[0]->trigger();
+    EXPECT_FALSE(sh().Redo());
+    // the menu and its keys
+    EXPECT_EQ(mw->action("mnuEditUndo")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    EXPECT_TRUE(mw->action("mnuEditRedo")->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_Y)));
+}
+
+TEST_F(RowWindowTest, AMelodyTypedWithTheKeyboardAlone) {
+    mw->VScroll1->setValue(4);  // a fifth, empty measure
+    const int m = 4;
+    const double x = Lay().SyosetsuLeft[m] + 400;
+    Click(x, Lay().TabTop);  // string 1 of the empty measure
+    auto key = [&](int k, const char* text = "") { ASSERT_TRUE(doc->KeyAt(k, text, Qt::NoModifier)); };
+    key(Qt::Key_3, "3");
+    key(Qt::Key_Right);
+    key(Qt::Key_Minus, "-");  // eighths from here
+    key(Qt::Key_Down);
+    key(Qt::Key_0, "0");
+    key(Qt::Key_Right);
+    key(Qt::Key_R, "r");
+    ASSERT_EQ(Measure(m).OnpuCnt, 3);
+    EXPECT_EQ(Measure(m).Onpu[1].Flet[1], 3);
+    EXPECT_EQ(Measure(m).Onpu[1].NoteLengthID[1], 2);
+    EXPECT_EQ(Measure(m).Onpu[2].FletUse[2], 255);
+    EXPECT_EQ(Measure(m).Onpu[2].NoteLengthID[2], 3);
+    EXPECT_TRUE(Measure(m).Onpu[3].IsRest());
+    EXPECT_EQ(Measure(m).Onpu[3].NoteLengthID[1], 24);
+    // the fret numbers are in the window and the row is changed
+    int labels = 0;
+    for (size_t i = 1; i < row->Scene.labPos.size(); ++i)
+        if (row->Scene.labPos[i].Visible && row->Scene.labPos[i].Left > Lay().SyosetsuLeft[m]) ++labels;
+    EXPECT_EQ(labels, 2);
+    EXPECT_TRUE(row->Modified);
+    EXPECT_FALSE(doc->KeyAt(Qt::Key_Z, "z", Qt::ControlModifier)) << "shortcuts are the menu's";
+}
+
+TEST_F(RowWindowTest, TheNoteEntryDialogShowsAndEditsTheClickedPosition) {
+    mw->action("menuWindowFlet")->trigger();
+    KoSetFlet* dlg = mw->koSetFlet();
+    ASSERT_NE(dlg, nullptr);
+    ASSERT_TRUE(dlg->isVisible());
+    // the first note of measure 2
+    ASSERT_GT(Measure(1).OnpuCnt, 0);
+    const OnpuData first = Measure(1).Onpu[1];
+    int k = 1;
+    while (k <= 6 && first.FletUse[k] != 255) ++k;
+    ASSERT_LE(k, 6);
+    const SceneLabel& cell = row->Scene.labInx[1][1];
+    Click(cell.Left + 20, Lay().TabTop + (k - 1) * Lay().StringInterval);
+    EXPECT_TRUE(dlg->windowTitle().contains(QStringLiteral("2小節目")));
+    ASSERT_NE(dlg->optFlet[k]->checkedButton(), nullptr);
+    EXPECT_EQ(sh().Entry.GetPosNo(k), first.Flet[k] + 1);
+    EXPECT_TRUE(dlg->cmdUpdate->isEnabled());
+    // choosing another fret in the dialog changes the note at once
+    dlg->optFlet[k]->button(8)->click();  // fret 7 with the window at 0..15
+    EXPECT_EQ(Measure(1).Onpu[1].Flet[k], 7);
+    EXPECT_TRUE(row->Modified);
+    // "３連符" opens the triplet options
+    dlg->optLen->button(5)->click();
+    auto* tri = mw->findChild<Ko3renOption*>("Ko3renOption");
+    ASSERT_NE(tri, nullptr);
+    EXPECT_TRUE(tri->isVisible());
+    EXPECT_EQ(Measure(1).Onpu[1].NoteLengthID[k], 7);
 }
 
 }  // namespace

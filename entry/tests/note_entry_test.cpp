@@ -1,0 +1,288 @@
+// The note-entry dialog's logic over a row with known geometry: building the
+// current note, writing, inserting and deleting positions, the pop-up
+// commands and keyboard entry.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "../../layout/tests/layout_test_support.h"
+#include "fretcalc_client.h"
+#include "note_entry.h"
+
+using namespace lw;
+using namespace lw::test;
+
+namespace {
+
+struct Host : NoteEntryHost {
+    RowEditor* ed = nullptr;
+    int edits = 0, undos = 0;
+    RowEditor* ActiveEditor() override { return ed; }
+    void NoteRowEdited() override { ++edits; }
+    void NoteUndo() override { ++undos; }
+};
+
+// A four-measure six-string row in 4/4 and the dialog over it.
+struct Entry : RowFixture {
+    Host host;
+    std::unique_ptr<NoteEntry> e;
+    explicit Entry(int maxStringIx = 5) : RowFixture(maxStringIx) {
+        host.ed = ed.get();
+        e = std::make_unique<NoteEntry>(s, g, host);
+    }
+    SyosetsuData& M(int m) { return s.CurDan().Syosetsu[m]; }
+    void Select(int m, int p) {
+        e->SelectPosition(m, p, false);
+        e->SetNowData(m, p);
+        e->Live = true;
+    }
+};
+
+TEST(NoteEntryBuild, CurOnpuFollowsTheControls) {
+    Entry f;
+    f.e->FletPosClick(1, 1);          // fret 0 on string 1 (window starts at 1)
+    f.e->SetFletPosNo(3, 6);          // fret 5 on string 3
+    f.e->LenClick(3);                 // eighth
+    f.e->CheckClick(2, true);         // dot
+    f.e->CheckClick(3, true);         // beam
+    f.e->EffectClick(3, 2);           // pull-off on string 3 sets the slur too
+    f.e->SetNoteData();
+    const OnpuData& c = f.e->CurOnpu();
+    EXPECT_EQ(c.FletUse[1], 255);
+    EXPECT_EQ(c.Flet[1], 0);
+    EXPECT_EQ(c.FletUse[2], 0);
+    EXPECT_EQ(c.Flet[3], 5);
+    EXPECT_EQ(c.NoteLengthID[3], 3);
+    EXPECT_EQ(c.NoteTick[3], 18) << "a dotted eighth";
+    EXPECT_EQ(c.LoadMark, 255);
+    EXPECT_TRUE(GetBit(c.NoteAttr, kAttrDot));
+    EXPECT_TRUE(GetBit(c.NoteAttr, kAttrBeam));
+    EXPECT_TRUE(GetBit(c.NoteAttr, kAttrSlur));
+    EXPECT_TRUE(GetBit(c.Effect[3], kEffectPull));
+    // a dotted triplet quarter doubles
+    f.e->SetRyhthm(7);
+    f.e->SetNoteData();
+    EXPECT_EQ(f.e->CurOnpu().NoteTick[1], 16);
+    // the rest tab builds rests of the chosen kind
+    const int tags[] = {0, 1, 2, 3, 4}, ids[] = {23, 24, 25, 22, 21}, ticks[] = {24, 12, 6, 48, 96};
+    for (int i = 0; i < 5; ++i) {
+        f.e->KyufuClick(tags[i]);
+        f.e->SetNoteData_kyf();
+        EXPECT_TRUE(f.e->CurOnpu().IsRest());
+        EXPECT_EQ(f.e->CurOnpu().NoteLengthID[1], ids[i]);
+        EXPECT_EQ(f.e->CurOnpu().NoteTick[1], ticks[i]);
+        EXPECT_EQ(f.e->CurOnpu().FletUse[2], 0);
+        EXPECT_FALSE(GetBit(f.e->CurOnpu().NoteAttr, kAttrDot));
+    }
+}
+
+TEST(NoteEntryBuild, TheFretWindowFollowsTheFrets) {
+    Entry f;
+    EXPECT_EQ(f.e->FretOfItem(1), 0);
+    EXPECT_EQ(f.e->FretOfItem(16), 15);
+    Append(f.s, 0, Note(1, 3, 2));
+    f.M(0).Onpu[1].FletUse[4] = 255;
+    f.M(0).Onpu[1].Flet[4] = 20;
+    f.e->SetNowData(0, 1);
+    EXPECT_EQ(f.e->HScroll1, 6) << "frets 3 and 20 move the window to start 6";
+    EXPECT_EQ(f.e->GetPosNo(1), 4) << "a fret outside the window is kept";
+    EXPECT_EQ(f.e->FletItemOf(1), -1);
+    EXPECT_EQ(f.e->GetPosNo(4), 21);
+    EXPECT_EQ(f.e->FletItemOf(4), 16);
+    // a fret outside the window moves it; the other strings keep their frets
+    f.e->SetFletPosNo(2, 1);  // open string
+    EXPECT_EQ(f.e->GetPosNo(2), 1);
+    EXPECT_EQ(f.e->GetPosNo(1), 4);
+    // moving the window by hand clears the choice
+    f.e->HScrollChange(3);
+    for (int k = 1; k <= 6; ++k) EXPECT_EQ(f.e->GetPosNo(k), 0);
+}
+
+TEST(NoteEntryWrite, UpdatingDeletingAndTies) {
+    Entry f;
+    for (int i = 0; i < 3; ++i) Append(f.s, 0, Note(1, i, 2));
+    f.Select(0, 2);
+    f.e->FletPosClick(2, 8);  // fret 7 on string 2 joins the chord at once
+    EXPECT_EQ(f.M(0).Onpu[2].FletUse[2], 255);
+    EXPECT_EQ(f.M(0).Onpu[2].Flet[2], 7);
+    EXPECT_TRUE(f.e->UpdateEnabled) << "the position stays selected";
+    EXPECT_GE(f.host.edits, 1);
+    // a tie keeps a position whose strings are all silent
+    f.e->CheckClick(0, true);
+    f.e->ClearFlet2();
+    f.e->UpdateProc();
+    EXPECT_EQ(f.M(0).OnpuCnt, 3);
+    EXPECT_EQ(f.M(0).Onpu[2].NoteLengthID[1], 2);
+    // "クリア" removes the selected position and renumbers the rest
+    f.Select(0, 2);
+    f.e->CmdClear();
+    ASSERT_EQ(f.M(0).OnpuCnt, 2);
+    EXPECT_EQ(f.M(0).Onpu[2].Flet[1], 2);
+    EXPECT_EQ(f.M(0).Onpu[2].PosNo, 2);
+}
+
+TEST(NoteEntryWrite, TripletNeighboursFollowTheMiddleNote) {
+    Entry f;
+    for (int i = 0; i < 3; ++i) Append(f.s, 0, Note(1, i, 3));
+    f.M(0).Onpu[2].SanrenIx = 2;
+    f.Select(0, 2);
+    f.e->LenClick(5);  // "３連符": quarter-note group
+    f.e->TypeClick(1);
+    for (int p = 1; p <= 3; ++p) {
+        EXPECT_EQ(f.M(0).Onpu[p].NoteLengthID[1], 7) << p;
+        EXPECT_EQ(f.M(0).Onpu[p].NoteTick[1], 8) << p;
+        EXPECT_EQ(f.M(0).Onpu[p].SanrenOpt, 1) << p;
+    }
+}
+
+TEST(NoteEntryWrite, AddAndInsertBeforeAndAfter) {
+    Entry f;
+    f.e->CmdAdd();
+    EXPECT_EQ(f.M(0).OnpuCnt, 0) << "nothing chosen: the row is only laid out again";
+    f.e->SetFletPosNo(1, 1);
+    f.e->CmdAdd();
+    f.e->SetFletPosNo(1, 3);
+    f.e->CmdAdd();
+    ASSERT_EQ(f.M(0).OnpuCnt, 2);
+    f.Select(0, 2);
+    f.e->SetFletPosNo(1, 2);
+    f.e->CmdInsert(0);  // before position 2
+    f.Select(0, 1);
+    f.e->SetFletPosNo(1, 10);
+    f.e->CmdInsert(1);  // after position 1
+    ASSERT_EQ(f.M(0).OnpuCnt, 4);
+    const int frets[] = {0, 9, 1, 2};
+    for (int p = 1; p <= 4; ++p) {
+        EXPECT_EQ(f.M(0).Onpu[p].Flet[1], frets[p - 1]) << p;
+        EXPECT_EQ(f.M(0).Onpu[p].PosNo, p);
+    }
+}
+
+TEST(NotePopup, SemitonesSpellingRestsAndTheClipboard) {
+    Entry f;
+    Append(f.s, 0, Note(1, 22, 2));
+    Append(f.s, 0, Note(2, 0, 2));
+    Append(f.s, 0, Note(1, 5, 7));
+    f.Select(0, 1);
+    f.e->SetBityoseiNote(1, '+');
+    EXPECT_EQ(f.M(0).Onpu[1].Flet[1], 22) << "22 is the highest";
+    f.e->SetBityoseiNote(1, '-');
+    EXPECT_EQ(f.M(0).Onpu[1].Flet[1], 21);
+    f.Select(0, 2);
+    f.e->SetBityoseiNote(2, '-');
+    EXPECT_EQ(f.M(0).Onpu[2].Flet[2], 0) << "0 is the lowest";
+    // "♭⇔#" twice returns to the start
+    OnpuData& n = f.M(0).Onpu[2];
+    n.Accidental[2] = 0x20;  // b5
+    n.StaffPos[2] = 7;
+    f.e->FlatSharpToggle(2);
+    EXPECT_EQ(n.Accidental[2], 0x40 | 0x80);
+    EXPECT_EQ(n.StaffPos[2], 8);
+    f.e->FlatSharpToggle(2);
+    EXPECT_EQ(n.Accidental[2], 0x20);
+    EXPECT_EQ(n.StaffPos[2], 7);
+    // change to rest: a quarter becomes a quarter rest, a triplet stays
+    f.Select(0, 2);
+    f.e->ChgNote2Kyufu();
+    EXPECT_TRUE(f.M(0).Onpu[2].IsRest());
+    EXPECT_EQ(f.M(0).Onpu[2].NoteLengthID[1], 23);
+    f.Select(0, 3);
+    f.e->ChgNote2Kyufu();
+    EXPECT_FALSE(f.M(0).Onpu[3].IsRest());
+    // paste with an empty clipboard adds a position where nothing sounds;
+    // copy then paste adds the copied note
+    f.scene.labFletEdit.Left = 400;
+    f.scene.labFletEdit.Top = 600;
+    f.e->NotePaste();
+    ASSERT_EQ(f.M(0).OnpuCnt, 4);
+    for (int k = 1; k <= 6; ++k) EXPECT_EQ(f.M(0).Onpu[4].FletUse[k], 0);
+    f.Select(0, 1);
+    f.e->NoteCopy();
+    f.e->NotePaste();
+    ASSERT_EQ(f.M(0).OnpuCnt, 5);
+    EXPECT_EQ(f.M(0).Onpu[5].Flet[1], 21);
+}
+
+TEST(NotePopup, AFretOnAnEmptyPlaceStartsANewPosition) {
+    Entry f;
+    f.g.MouseX = 700;
+    f.g.MouseY = 600 + 2 * 120;
+    f.ed->FrameMouseDown(kLeftButton, 700, 600 + 2 * 120);  // string 3 marked
+    ASSERT_EQ(f.g.NewNoteFlag, 1);
+    f.e->PopupFret(3, 6);  // fret 5
+    ASSERT_EQ(f.M(0).OnpuCnt, 1);
+    EXPECT_EQ(f.M(0).Onpu[1].Flet[3], 5);
+    EXPECT_EQ(f.g.NewNoteFlag, 0);
+    // the next string's fret goes into the same position
+    f.e->PopupFret(2, 4);
+    ASSERT_EQ(f.M(0).OnpuCnt, 1);
+    EXPECT_EQ(f.M(0).Onpu[1].Flet[2], 3);
+    EXPECT_EQ(f.M(0).Onpu[1].Flet[3], 5);
+}
+
+TEST(NoteEntryChord, AShapeFillsTheFourStrings) {
+    Entry f(3);
+    int32_t root = 0;
+    std::string type;
+    SplitChordName("C", root, type);
+    std::array<int32_t, 4> frets{};
+    ASSERT_TRUE(GetChordFrets(root, type, 0, frets));
+    f.e->CheckClick(0, true);
+    f.e->SetNoteData();
+    ASSERT_TRUE(f.e->SetNoteChordData("C", 0));
+    f.e->SetNowData2();
+    for (int k = 1; k <= 4; ++k) EXPECT_EQ(f.e->GetPosNo(k), frets[k - 1] + 1) << k;
+    EXPECT_FALSE(f.e->chkSlar);
+    EXPECT_FALSE(f.e->SetNoteChordData("Cxyz", 0)) << "a type without a shape changes nothing";
+}
+
+TEST(KeyboardEntry, DigitsArrowsRestsAndRhythm) {
+    Entry f;
+    f.e->SetCursor(0, 1, 1);
+    long long t = 0;
+    auto type = [&](const char* keys) {
+        for (const char* c = keys; *c; ++c) {
+            t += *c == ' ' ? 2000 : 100;  // a blank is a pause
+            if (*c >= '0' && *c <= '9') f.e->KeyDigit(*c - '0', t);
+        }
+    };
+    type("3");
+    f.e->KeyCommand(NoteEntry::kKeyRight);
+    type("12");  // one note at fret 12
+    f.e->KeyCommand(NoteEntry::kKeyRight);
+    type("1 ");
+    f.e->KeyCommand(NoteEntry::kKeyDown);
+    type("5");   // the same position, string 2
+    ASSERT_EQ(f.M(0).OnpuCnt, 3);
+    EXPECT_EQ(f.M(0).Onpu[1].Flet[1], 3);
+    EXPECT_EQ(f.M(0).Onpu[2].Flet[1], 12);
+    EXPECT_EQ(f.M(0).Onpu[3].Flet[1], 1);
+    EXPECT_EQ(f.M(0).Onpu[3].FletUse[2], 255);
+    EXPECT_EQ(f.M(0).Onpu[3].Flet[2], 5);
+    // shorter, dotted; a rest after it; delete a string
+    f.e->KeyCommand(NoteEntry::kKeyShorter);
+    EXPECT_EQ(f.M(0).Onpu[3].NoteLengthID[2], 3);
+    f.e->KeyCommand(NoteEntry::kKeyDot);
+    EXPECT_EQ(f.M(0).Onpu[3].NoteTick[2], 18);
+    f.e->KeyCommand(NoteEntry::kKeyRight);
+    f.e->KeyCommand(NoteEntry::kKeyRest);
+    ASSERT_EQ(f.M(0).OnpuCnt, 4);
+    EXPECT_TRUE(f.M(0).Onpu[4].IsRest());
+    f.e->KeyCommand(NoteEntry::kKeyLeft);
+    f.e->KeyCommand(NoteEntry::kKeyLeft);
+    f.e->KeyCommand(NoteEntry::kKeyDelete);  // string 2 of position 3
+    EXPECT_EQ(f.M(0).Onpu[3].FletUse[2], 0);
+    EXPECT_EQ(f.M(0).Onpu[3].FletUse[1], 255);
+    // across the bar line and back
+    f.e->SetCursor(0, 4, 1);
+    f.e->KeyCommand(NoteEntry::kKeyRight);
+    f.e->KeyCommand(NoteEntry::kKeyRight);
+    EXPECT_EQ(f.e->CursorM, 1);
+    EXPECT_EQ(f.e->CursorP, 1);
+    f.e->KeyCommand(NoteEntry::kKeyLeft);
+    EXPECT_EQ(f.e->CursorM, 0);
+    EXPECT_EQ(f.e->CursorP, 4);
+    EXPECT_TRUE(f.scene.labAsisto.BackStyle == 1 && f.scene.labFletEdit.Visible) << "the cursor is shown";
+}
+
+}  // namespace
