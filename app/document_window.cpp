@@ -139,6 +139,12 @@ void DocumentWindow::PressAt(int button, double x, double y) {
     if (!row || !row->Editor) return;
     shell_.ActivateProc(*row);
     RowEditor& ed = *row->Editor;
+    if (shell_.g.EditMode == kModeRowArea) {
+        // Picking the row area: every press is a point on the row, whatever
+        // label lies under the pointer.
+        ed.FrameMouseDown(button, x, y);
+        return;
+    }
     press_ = HitTest(x, y);
     pressed_ = true;
     const double rx = x - press_.left, ry = y - press_.top;
