@@ -1,10 +1,13 @@
 // The editor's side of the KoComm commands: the playback file and the
-// object's settings, the row-area picking tool.
+// object's settings, the row-area picking tool, and headless --play.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
+#include <sstream>
 
 #include "app_test_support.h"
+#include "play_command.h"
 #include "tab_file.h"
 
 using namespace lw;
@@ -96,4 +99,37 @@ TEST_F(KoCommCommandTest, RowAreaPickingHandsClicksToTheObject) {
     sh().RowAreaPick(101.5, 900);
     EXPECT_EQ(obj.set, (std::vector<std::string>{"FormatType=1", "SyosetsuSu=4", "X=100", "TabAreaPos=1440.25", "X=102",
                                                  "TabAreaPos2=900"}));
+}
+
+TEST_F(KoCommCommandTest, HeadlessPlayReadsRowsAndProjectsIntoAWav) {
+    const fs::path examples = fs::path(LUTEWISE_SOURCE_DIR) / "data" / "examples";
+    fs::copy(examples, work->path / "examples");
+    struct Case {
+        std::vector<std::string> args;
+        int rc;
+        const char* err;   // part of the message
+        const char* wav;   // written on success
+        long musicMs;      // its length before the release tail
+    } cases[] = {
+        // Four rows of four 4/4 measures at tempo 100.
+        {{"examples/example.tbp", "--wav", "out.wav"}, 0, "", "out.wav", 4 * 4 * 2400},
+        {{"examples/ode1.tab", "examples/ode2.tab", "--wav", "two.wav", "--tempo", "120", "--base", "48"}, 0, "",
+         "two.wav", 2 * 4 * 2000},
+        {{"examples/ode1.tab", "--wav", "bad.wav", "--tempo", "abc"}, 1, "1～999", nullptr, 0},
+        {{"examples/none.tab", "--wav", "bad.wav"}, 1, "none.tab", nullptr, 0},
+        {{"examples/ode1.tab", "--wav", "bad.wav", "--instrument", "0"}, 1, "--instrument", nullptr, 0},
+        {{"examples/ode1.tab"}, 1, "usage", nullptr, 0},
+    };
+    for (const Case& c : cases) {
+        std::ostringstream out, err;
+        EXPECT_EQ(RunPlay(c.args, out, err, KOCOMM_LIBRARY), c.rc) << err.str();
+        EXPECT_NE(err.str().find(c.err), std::string::npos) << err.str();
+        if (!c.wav) continue;
+        EXPECT_EQ(out.str(), std::string(c.wav) + "\n");
+        const auto frames = static_cast<long>((fs::file_size(work->path / c.wav) - 44) / 4);
+        EXPECT_GE(frames, c.musicMs * 441 / 10) << c.wav;
+        EXPECT_LT(frames, (c.musicMs + 4100) * 441 / 10) << c.wav;
+    }
+    EXPECT_FALSE(fs::exists(work->path / "bad.wav"));
+    EXPECT_FALSE(fs::exists(work->File(kPlayFileName))) << "the interchange file stays private";
 }
