@@ -21,6 +21,12 @@ namespace {
 constexpr int kSampleRate = 44100;
 constexpr const char* kClientName = "Lutewise";
 
+// Without these device nodes the ALSA sequencer and sound cards cannot be
+// opened; asking the libraries anyway only fills stderr with their noise.
+constexpr const char* kSequencerNode = "/dev/snd/seq";
+constexpr const char* kSoundFolder = "/dev/snd";
+bool Exists(const char* path) { return access(path, F_OK) == 0; }
+
 bool IsReadableFile(const std::string& path) {
     struct stat st {};
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), R_OK) == 0;
@@ -121,6 +127,10 @@ public:
         std::string why;
         for (const std::string& d : drivers) {
             if (d == "file") break;
+            if (d == "alsa" && !Exists(kSoundFolder)) {
+                why += (why.empty() ? "" : " / ") + std::string("alsa: ") + kSoundFolder + " がありません";
+                continue;
+            }
             fluid_settings_setstr(synth_.settings, "audio.driver", d.c_str());
             driver_ = new_fluid_audio_driver(synth_.settings, synth_.synth);
             if (driver_) {
@@ -160,6 +170,11 @@ private:
 class SequencerOutput final : public MidiOutput {
 public:
     bool Open(int port, int& rc, std::string& reason) {
+        if (!Exists(kSequencerNode)) {
+            rc = kMidiError;
+            reason = std::string("ALSA シーケンサ（") + kSequencerNode + "）がありません。";
+            return false;
+        }
         try {
             out_ = std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, kClientName);
             if (port < 0 || static_cast<unsigned>(port) >= out_->getPortCount()) {
@@ -226,6 +241,10 @@ std::string SoundFontPath() {
 
 MidiPortList ListMidiOutPorts() {
     MidiPortList list;
+    if (!Exists(kSequencerNode)) {
+        list.error = std::string("ALSA シーケンサ（") + kSequencerNode + "）がないため、MIDI 出力ポートはありません。";
+        return list;
+    }
     try {
         RtMidiOut out(RtMidi::LINUX_ALSA, kClientName);
         const unsigned n = out.getPortCount();
