@@ -142,7 +142,7 @@ public:
             int16_t ix = i;
             if (CallingObject) CallingObject->Put_ActiveteDocumentEvent(ix);
         }, parent);
-        QtPlayClock clock;
+        SteadyPlayClock clock = MakeWindowClock();
         std::string error;
         if (!LoadPlayFile(JoinPath(CurrentFolder(), kPlayFileName), Shared().LineCnt, clock, form.Player().Rows, error))
             ShowMsg(ui, error, "16");

@@ -19,6 +19,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <chrono>
 #include <cmath>
 
 #include "messages.h"
@@ -27,7 +28,6 @@ namespace lw {
 
 namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
-constexpr auto kLate = std::chrono::milliseconds(100);
 }  // namespace
 
 const std::array<GmItem, 25> kGmItems = {{
@@ -43,26 +43,17 @@ const std::array<GmItem, 25> kGmItems = {{
 
 // ------------------------------------------------------------- clock
 
-void QtPlayClock::BeginRow() {
-    deadline_ = std::chrono::steady_clock::now();
-    anchored_ = true;
-}
-
-void QtPlayClock::Wait(int ms) {
+SteadyPlayClock MakeWindowClock() {
     using namespace std::chrono;
-    const auto now = steady_clock::now();
-    // A wait far behind its time (a message box, a slow repaint) starts
-    // afresh rather than rushing the notes after it.
-    if (!anchored_ || now - deadline_ > kLate) deadline_ = now;
-    anchored_ = true;
-    deadline_ += milliseconds(std::max(ms, 0));
-    for (;;) {
-        const auto left = duration_cast<milliseconds>(deadline_ - steady_clock::now()).count();
-        if (left <= 0) break;
-        QEventLoop loop;
-        QTimer::singleShot(static_cast<int>(left), Qt::PreciseTimer, &loop, &QEventLoop::quit);
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    }
+    return SteadyPlayClock(
+        [] { return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count(); },
+        [](SteadyPlayClock::Ms until) {
+            const auto left = until - duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+            if (left <= 0) return;
+            QEventLoop loop;
+            QTimer::singleShot(static_cast<int>(left), Qt::PreciseTimer, &loop, &QEventLoop::quit);
+            loop.exec(QEventLoop::ExcludeUserInputEvents);
+        });
 }
 
 std::string FallbackWavPath() {
@@ -74,7 +65,8 @@ std::string FallbackWavPath() {
 // ------------------------------------------------------------- window
 
 KoMIDI::KoMIDI(UiPort& ui, std::function<void(int16_t)> activate, QWidget* parent)
-    : QDialog(parent), ui_(ui), activate_(std::move(activate)), player_(*this, clock_, *this) {
+    : QDialog(parent), ui_(ui), activate_(std::move(activate)), clock_(MakeWindowClock()),
+      player_(*this, clock_, *this) {
     setObjectName("KoMIDI");
     setWindowTitle(QStringLiteral("Midi Player"));
     auto* lay = new QVBoxLayout(this);

@@ -4,7 +4,6 @@
 
 #include <QDialog>
 #include <array>
-#include <chrono>
 #include <functional>
 #include <map>
 #include <string>
@@ -23,18 +22,9 @@ class QScrollBar;
 
 namespace lw {
 
-// Waits on the steady clock while the windows keep painting. Waits add up
-// from the start of a row, so time spent between them is made good and no
-// drift builds up; user input waits for the next DoEvents.
-class QtPlayClock : public PlayClock {
-public:
-    void BeginRow() override;
-    void Wait(int ms) override;
-
-private:
-    std::chrono::steady_clock::time_point deadline_{};
-    bool anchored_ = false;
-};
+// The steady clock of the Midi Player: it sleeps in an event loop that
+// keeps the windows painting; user input waits for the next DoEvents.
+SteadyPlayClock MakeWindowClock();
 
 // General MIDI numbers and captions of the instrument menu.
 struct GmItem {
@@ -88,7 +78,7 @@ private:
 
     UiPort& ui_;
     std::function<void(int16_t)> activate_;
-    QtPlayClock clock_;
+    SteadyPlayClock clock_;
     MidiPlayer player_;
     std::unique_ptr<MidiOutput> output_;
     int16_t deviceIndex_ = -1;

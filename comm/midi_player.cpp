@@ -129,6 +129,19 @@ TuningOffsets TuningOf(int gakki, const std::array<std::array<int16_t, 4>, 7>& t
     }
 }
 
+void SteadyPlayClock::BeginRow() {
+    deadline_ = now_();
+    anchored_ = true;
+}
+
+void SteadyPlayClock::Wait(int ms) {
+    const Ms now = now_();
+    if (!anchored_ || now - deadline_ > kLateMs) deadline_ = now;
+    anchored_ = true;
+    deadline_ += std::max(ms, 0);
+    while (now_() < deadline_) sleepUntil_(deadline_);
+}
+
 int KeyOf(int open, int fret) {
     int n = open + fret;
     if (n > 36) n -= 12;

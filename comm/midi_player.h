@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "dan_data.h"
@@ -34,6 +35,29 @@ public:
     // A row starts: waits are measured from here on.
     virtual void BeginRow() {}
     virtual void Wait(int ms) = 0;
+};
+
+// Waits measured on a steady clock. The deadlines of a row add up from its
+// start, so the time spent between waits (messages, repaints) is made good
+// and no drift builds up over a row; a wait that finds itself far behind
+// (a message box stood open) starts afresh instead of rushing the notes
+// after it. The clock and the sleeping are passed in: the window sleeps
+// in an event loop that keeps painting, the tests use a fake time.
+class SteadyPlayClock : public PlayClock {
+public:
+    using Ms = long long;  // milliseconds on the steady clock
+    SteadyPlayClock(std::function<Ms()> now, std::function<void(Ms untilMs)> sleepUntil)
+        : now_(std::move(now)), sleepUntil_(std::move(sleepUntil)) {}
+    void BeginRow() override;
+    void Wait(int ms) override;
+
+    static constexpr Ms kLateMs = 100;
+
+private:
+    std::function<Ms()> now_;
+    std::function<void(Ms)> sleepUntil_;
+    Ms deadline_ = 0;
+    bool anchored_ = false;
 };
 
 // What the player asks of its window.

@@ -301,3 +301,37 @@ TEST(PlayFile, TestedFiveTimesWithFourPauses) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SteadyPlayClock, WaitsAddUpFromTheRowStartSoNoDriftBuildsUp) {
+    long long now = 1000;
+    std::vector<long long> sleptUntil;
+    lw::SteadyPlayClock clock([&] { return now; },
+                              [&](long long until) {
+                                  sleptUntil.push_back(until);
+                                  now = until + 3;  // timers wake a little late
+                              });
+    clock.BeginRow();
+    for (int i = 0; i < 3; ++i) {
+        now += 5;  // messages and repaints between the waits
+        clock.Wait(600);
+    }
+    EXPECT_EQ(sleptUntil, (std::vector<long long>{1600, 2200, 2800}));
+
+    // A wait far behind its time (a message box stood open) starts afresh.
+    now += 2000;
+    const long long resumed = now;
+    clock.Wait(450);
+    EXPECT_EQ(sleptUntil.back(), resumed + 450);
+    // A wait already behind by less than that is shortened to catch up.
+    now += 60;
+    clock.Wait(200);
+    EXPECT_EQ(sleptUntil.back(), resumed + 650);
+    // Zero-length waits do not sleep.
+    const size_t before = sleptUntil.size();
+    clock.Wait(0);
+    EXPECT_EQ(sleptUntil.size(), before);
+}
+
+}  // namespace
