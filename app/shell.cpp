@@ -1009,12 +1009,14 @@ void Shell::ClearRecovery() {
 
 bool Shell::PreparePlayback(clsKoComm& obj) {
     if (!active_ || OpenRowCount() == 0) return false;
-    // Writing the file walks every slot; the active row stays the active slot.
-    const int16_t active = s.CurDanIx;
+    // Written from a copy: the file walks every slot, and the slot of a row
+    // closed since the numbers were given holds that row's notes still;
+    // it plays as an empty row.
+    auto rows = std::make_unique<Session>(s);
+    for (int i = 0; i < kSlotCount; ++i)
+        if (!RowOfSlot(i)) ResetRow(rows->DanBuf[i]);
     std::string err;
-    const bool written = WritePlayFile(s, CurrentFolder(), &err);
-    s.CurDanIx = active;
-    if (!written) {
+    if (!WritePlayFile(*rows, CurrentFolder(), &err)) {
         ShowMsg(ui_, std::string(kPlayFileName) + " を書き込めません。" + kMsgBreak + err, "16");
         return false;
     }

@@ -78,11 +78,20 @@ TEST_F(KoCommCommandTest, PlaybackWritesEveryRowAndKeepsTheActiveRow) {
     ASSERT_TRUE(sh().PreparePlayback(obj));
     EXPECT_EQ(sh().s.CurDanIx, 1) << "the active row stays the active slot";
     EXPECT_EQ(obj.set, (std::vector<std::string>{"SyosetsuSu=4", "DocumentCount=3", "Gakki=0", "LineCnt=5", "MeterID=1"}));
-    const std::string file = ReadBytes(work->File(kPlayFileName));
-    for (int slot = 0; slot < 3; ++slot)
-        EXPECT_NE(file.find("0," + std::to_string(slot) + ",1,1,0,0,0,0,0,0,255," + std::to_string(slot + 5) + ","),
-                  std::string::npos)
-            << file;
+    auto recordOf = [](int slot) {
+        return "0," + std::to_string(slot) + ",1,1,0,0,0,0,0,0,255," + std::to_string(slot + 5) + ",";
+    };
+    std::string file = ReadBytes(work->File(kPlayFileName));
+    for (int slot = 0; slot < 3; ++slot) EXPECT_NE(file.find(recordOf(slot)), std::string::npos) << file;
+
+    // A row closed since: its slot still holds its notes, which do not play.
+    ui.answers = {kIdNo};
+    ASSERT_TRUE(sh().CloseRow(*sh().RowOfSlot(1)));
+    ASSERT_TRUE(sh().PreparePlayback(obj));
+    file = ReadBytes(work->File(kPlayFileName));
+    EXPECT_NE(file.find(recordOf(0)), std::string::npos);
+    EXPECT_EQ(file.find("\n0,1,"), std::string::npos) << file;
+    EXPECT_NE(file.find(recordOf(2)), std::string::npos);
 }
 
 TEST_F(KoCommCommandTest, RowAreaPickingHandsClicksToTheObject) {
