@@ -241,10 +241,7 @@ void KoMIDI::BaseNoteCommand() {
     const QString answer = QInputDialog::getText(this, QStringLiteral("Base note"),
                                                  QStringLiteral("Enter the new base note for the keyboard (0 - 111)"),
                                                  QLineEdit::Normal, QString::number(player_.BaseNote), &ok);
-    if (!ok) return;
-    bool numeric = false;
-    const double v = answer.trimmed().toDouble(&numeric);
-    if (numeric && v >= 0 && v < 112) player_.BaseNote = static_cast<int16_t>(RoundHalfEven(v));
+    if (ok) ParseBaseNote(answer.toStdString(), player_.BaseNote);
 }
 
 void KoMIDI::PlayClick() {

@@ -176,6 +176,15 @@ int ParseTempo(const std::string& text) {
     return v >= 1 && v <= 999 ? v : -1;
 }
 
+bool ParseBaseNote(const std::string& text, int16_t& baseNote) {
+    double v = 0;
+    size_t b = text.find_first_not_of(" \t"), e = text.find_last_not_of(" \t");
+    if (b == std::string::npos || !ParseNumber(text.substr(b, e - b + 1), v)) return false;
+    if (!(v >= 0 && v < 112)) return false;
+    baseNote = static_cast<int16_t>(RoundHalfEven(v));
+    return true;
+}
+
 int BeatTimeOf(int tempo) { return static_cast<int>(RoundHalfEven(60.0 / tempo * 1000.0)); }
 
 void MidiPlayer::SetInstrument(int gmNumber) {

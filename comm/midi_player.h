@@ -115,6 +115,10 @@ double GetPlayTime(int nLen, bool nFuten, int beatMs, int meterId);
 
 // A tempo text: a whole number 1..999 (blanks around it allowed). -1 otherwise.
 int ParseTempo(const std::string& text);
+// The answer to "Base note": a number v with 0 <= v < 112, rounded half
+// to even. False for anything else (the base note then stays).
+bool ParseBaseNote(const std::string& text, int16_t& baseNote);
+
 // Beat time of a tempo: the integer nearest to 60 / tempo * 1000.
 int BeatTimeOf(int tempo);
 

@@ -63,12 +63,12 @@ struct WorkDir {
     }
 };
 
-QApplication& App() {
+void App() {
+    if (QApplication::instance()) return;
     static int argc = 1;
     static char name[] = "comm_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
+    new QApplication(argc, argv);
 }
 
 }  // namespace
