@@ -180,8 +180,17 @@ KoMIDI::KoMIDI(UiPort& ui, std::function<void(int16_t)> activate, QWidget* paren
     lay->addWidget(labOutput);
 }
 
+namespace {
+// Before an output closes: nothing may keep sounding on a port that stays
+// with the system.
+void SilenceAll(MidiOutput& out) {
+    for (int ch = 0; ch < 16; ++ch) out.ShortMsg(PackShortMsg(0xB0 + ch, 123, 0));
+}
+}  // namespace
+
 KoMIDI::~KoMIDI() {
     // Unloading closes the output.
+    if (output_) SilenceAll(*output_);
     output_.reset();
 }
 
@@ -213,6 +222,7 @@ void KoMIDI::FormLoad() {
 void KoMIDI::ChooseDevice(int item) {
     for (int i = 0; i < 11; ++i) device[i]->setChecked(i == item);
     deviceIndex_ = static_cast<int16_t>(item - 1);
+    if (output_) SilenceAll(*output_);
     output_.reset();
     int rc = 0;
     std::string reason;
