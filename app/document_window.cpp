@@ -146,6 +146,12 @@ void DocumentWindow::PressAt(int button, double x, double y) {
     shell_.ActivateProc(*row);
     setFocus(Qt::MouseFocusReason);
     RowEditor& ed = *row->Editor;
+    if (shell_.g.EditMode == kModeRowArea) {
+        // Picking the row area: every press is a point on the row, whatever
+        // label lies under the pointer.
+        ed.FrameMouseDown(button, x, y);
+        return;
+    }
     press_ = HitTest(x, y);
     // Typing goes on where the row was clicked: the string under the point,
     // and after the last note of its measure when no note was hit.

@@ -1,9 +1,13 @@
 // lutewise [FILE.tab|PROJECT.tbp ...]
 // lutewise --convert IN.tab OUT.tab
+// lutewise --play INPUT... --wav OUT.wav [--tempo N] [--instrument GM] [--base N]
 #include <cstring>
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include "convert.h"
+#include "play_command.h"
 #include "startup.h"
 
 int main(int argc, char** argv) {
@@ -14,5 +18,7 @@ int main(int argc, char** argv) {
         }
         return lw::RunConvert(argv[2], argv[3], std::cerr);
     }
+    if (argc >= 2 && std::strcmp(argv[1], "--play") == 0)
+        return lw::RunPlay(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
     return lw::RunEditor(argc, argv);
 }

@@ -55,6 +55,22 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 const char* const kNotReady = "ただいま製作中につきしばらくお待ちください。m（_ _）m";
 }  // namespace
 
+// Events of the clsKoComm objects go to the shell; after the row-area
+// dialog's OK every row is laid out again on the new geometry.
+class MainWindow::KoCommRelay : public KoCommEvents {
+public:
+    explicit KoCommRelay(Shell& shell) : shell_(shell) {}
+    void ActiveteDocument(int16_t& Index) override { shell_.ActiveteDocument(Index); }
+    void KoTabAreaOK() override {
+        shell_.KoTabAreaOK();
+        shell_.RelayoutRows();
+    }
+    void KoTabAreaRefresh() override { shell_.KoTabAreaRefresh(); }
+
+private:
+    Shell& shell_;
+};
+
 MainWindow::MainWindow(UiPort& ui, UserStore& store, QWidget* parent)
     : QMainWindow(parent), ui_(ui), store_(store), shell_(std::make_unique<Shell>(ui, store)) {
     setObjectName("frmMain");
@@ -81,6 +97,8 @@ MainWindow::MainWindow(UiPort& ui, UserStore& store, QWidget* parent)
     shell_->Entry.Changed = [this] { NoteEntryChanged(); };
     BuildMenus();
     BuildToolBar();
+    koCommEvents_ = std::make_unique<KoCommRelay>(*shell_);
+    shell_->RowAreaObject = [this] { return koComm_.get(); };
     statusBar()->setObjectName("sbStatusBar");
     statusBar()->showMessage(QString());
     // Which file the active row holds.
@@ -200,6 +218,8 @@ void MainWindow::BuildMenus() {
         ->setShortcut(QKeySequence::Refresh);
     add(view, "mnuViewReDraw", "リズム譜を書きなおす", [&sh] { sh.mnuViewReDraw(); });
     view->addSeparator();
+    add(view, "mnuViewMidi", "MIDIで再生(&M)", [this] { mnuMidi(); });
+    view->addSeparator();
     add(view, "mnuViewOptions", "ｵﾌﾟｼｮﾝ(&O)...", [this] { ShowMsg(ui_, kNotReady); });
 
     QMenu* setei = menuBar()->addMenu(QStringLiteral("設定(&S)"));
@@ -225,6 +245,8 @@ void MainWindow::BuildMenus() {
         connect(a, &QAction::triggered, this, [this, i] { shell_->SetPosRhythm(i + 1); });
         mnuSeteiPosRhythm[i] = a;
     }
+    setei->addSeparator();
+    add(setei, "mnuSeteiTabArea", "TAB領域設定(&A)...", [this] { mnuTabArea(); });
 
     windowMenu_ = menuBar()->addMenu(QStringLiteral("ｳｨﾝﾄﾞｳ(&W)"));
     windowMenu_->setObjectName("mnuWindow");
@@ -341,6 +363,11 @@ void MainWindow::BuildToolBar() {
         const int mode = t.mode;
         connect(a, &QAction::toggled, this, [this, mode, a](bool on) { ToolButton(mode, on, a); });
     }
+    tbToolBar->addSeparator();
+    QAction* midi = tbToolBar->addAction(style()->standardIcon(QStyle::SP_MediaPlay), QStringLiteral("MIDIで再生"));
+    midi->setObjectName("tbMidi");
+    midi->setData(QStringLiteral("Midi"));
+    connect(midi, &QAction::triggered, this, [this] { mnuMidi(); });
     // The text formatting buttons do nothing; they come last so that a
     // narrow window hides them before the tools.
     tbToolBar->addSeparator();
@@ -807,9 +834,38 @@ void MainWindow::ToolsReleased() {
 clsKoComm* MainWindow::KoCommObject() {
     if (!koComm_ && koCommCreate_) {
         koComm_.reset(koCommCreate_());
-        if (koComm_) koComm_->SetEventSink(shell_.get());
+        if (koComm_) koComm_->SetEventSink(koCommEvents_.get());
     }
     return koComm_.get();
+}
+
+bool MainWindow::KoCommAvailable() {
+    if (koCommCreate_) return true;
+    ShowMsg(ui_, "KoComm ライブラリを読み込めなかったため、この機能は使用できません。", "16");
+    return false;
+}
+
+void MainWindow::mnuMidi() {
+    if (!shell_->ActiveRow() || !KoCommAvailable()) return;
+    // A fresh object for this run. It is kept apart from the one an open
+    // row-area dialog still needs, and released when the player closes.
+    std::unique_ptr<clsKoComm> obj(koCommCreate_());
+    if (!obj) return;
+    obj->SetEventSink(koCommEvents_.get());
+    if (shell_->PreparePlayback(*obj)) obj->Show_KoMIDI();
+    obj->SetEventSink(nullptr);
+}
+
+void MainWindow::mnuTabArea() {
+    if (!shell_->ActiveRow() || !KoCommAvailable()) return;
+    ReleaseKoComm();  // a new object replaces the old one
+    clsKoComm* obj = KoCommObject();
+    if (!obj) return;
+    if (!shell_->PrepareTabArea(*obj)) {
+        ReleaseKoComm();
+        return;
+    }
+    obj->Show_KoTabArea(static_cast<uintptr_t>(winId()));
 }
 
 void MainWindow::ReleaseKoComm() {

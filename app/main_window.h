@@ -85,6 +85,9 @@ public:
     void SetKoCommFactory(KoCommCreateFn create) { koCommCreate_ = create; }
     clsKoComm* KoCommObject();
     bool HasKoCommObject() const { return koComm_ != nullptr; }
+    // "MIDIで再生(&M)" and "TAB領域設定(&A)...": the KoComm commands.
+    void mnuMidi();
+    void mnuTabArea();
 
     // "ｺﾋﾟｰ(&C)": the measure-copy window, when a row is open.
     void ShowKoCopy();
@@ -140,6 +143,9 @@ private:
     QMenu* windowMenu_ = nullptr;
     QActionGroup* toolGroup_ = nullptr;
     KoCommCreateFn koCommCreate_ = nullptr;
+    class KoCommRelay;
+    std::unique_ptr<KoCommEvents> koCommEvents_;
+    bool KoCommAvailable();
     std::unique_ptr<clsKoComm> koComm_;
     std::vector<std::unique_ptr<clsKoComm>> released_;
     bool groundWarned_ = false;

@@ -1171,4 +1171,67 @@ void Shell::ClearRecovery() {
     for (auto& f : files) fs::remove(f, ec);
 }
 
+// ---------------------------------------------------------------- KoComm commands
+
+bool Shell::PreparePlayback(clsKoComm& obj) {
+    if (!active_ || OpenRowCount() == 0) return false;
+    // Written from a copy: the file walks every slot, and the slot of a row
+    // closed since the numbers were given holds that row's notes still;
+    // it plays as an empty row.
+    auto rows = std::make_unique<Session>(s);
+    for (int i = 0; i < kSlotCount; ++i)
+        if (!RowOfSlot(i)) ResetRow(rows->DanBuf[i]);
+    std::string err;
+    if (!WritePlayFile(*rows, CurrentFolder(), &err)) {
+        ShowMsg(ui_, std::string(kPlayFileName) + " を書き込めません。" + kMsgBreak + err, "16");
+        return false;
+    }
+    obj.let_p_SyosetsuSu(s.CurSyosetsuCnt);
+    obj.let_p_DocumentCount(s.DocCount);
+    obj.let_p_Gakki(s.GakkiCode);
+    obj.let_p_LineCnt(s.MaxStringIx);
+    obj.let_p_MeterID(s.MeterID);
+    return true;
+}
+
+bool Shell::PrepareTabArea(clsKoComm& obj) {
+    if (!active_ || OpenRowCount() == 0) return false;
+    if (active_->Editor) active_->Editor->SetEditMode(kModeRowArea);
+    g.EditMode = kModeRowArea;
+    if (view_) view_->ToolsReleased();
+    obj.let_p_FormatType(s.PosRhythm);
+    obj.let_p_SyosetsuSu(s.CurSyosetsuCnt);
+    return true;
+}
+
+void Shell::RowAreaPick(double x, double y) {
+    clsKoComm* obj = RowAreaObject ? RowAreaObject() : nullptr;
+    if (!obj || g.EditMode != kModeRowArea) return;
+    const int16_t flag = obj->get_p_OnMouseFlag();
+    obj->let_p_X(static_cast<int32_t>(RoundHalfEven(x)));
+    if (flag == 1) obj->let_p_TabAreaPos(y);
+    else obj->let_p_TabAreaPos2(y);
+}
+
+void Shell::RelayoutRows() {
+    RowDoc* keep = active_;
+    std::vector<int> ids;
+    for (auto& r : rows_)
+        if (!r->Closing && r->Editor) ids.push_back(r->Id);
+    for (int id : ids) {
+        RowDoc* r = FindRow(id);
+        if (!r || r->Closing) continue;
+        ActivateProc(*r);
+        // As the refresh command, without showing the note-entry dialog.
+        r->Editor->ReLayoutTAB("all");
+        r->Editor->LoadKugiri();
+        r->Editor->LoadChord();
+        RowChanged(*r);
+    }
+    if (keep && FindRow(keep->Id) == keep && !keep->Closing) {
+        if (view_) view_->BringRowToFront(*keep);
+        ActivateProc(*keep);
+    }
+}
+
 }  // namespace lw

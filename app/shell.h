@@ -299,6 +299,22 @@ public:
     void ShowFramePopup() override;
     void ShowRepMarkPopup(int markIndex) override;
 
+    // ---- KoComm commands: MIDI playback and the row-area dialog ----
+    // "MIDIで再生(&M)": with a row open, writes "Interface.tab" of every row
+    // into the current folder and gives obj the active row's settings for
+    // Show_KoMIDI. False (shown) when no row is open or the file fails.
+    bool PreparePlayback(clsKoComm& obj);
+    // "TAB領域設定(&A)...": with a row open, the row-area picking tool
+    // (EditMode 1) and the object's settings for Show_KoTabArea.
+    bool PrepareTabArea(clsKoComm& obj);
+    // The object of the open row-area dialog, which receives the clicks of
+    // the picking tool (null: none).
+    std::function<clsKoComm*()> RowAreaObject;
+    void RowAreaPick(double x, double y) override;
+    // After the row-area dialog's OK: every open row laid out anew on the
+    // new geometry; the active row stays active.
+    void RelayoutRows();
+
 private:
     void Notify();
     void DeleteRecoveryFileOf(const RowDoc& row);

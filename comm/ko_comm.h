@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 namespace lw {
 
@@ -38,6 +39,9 @@ public:
     virtual void let_p_TabAreaPos2(double v) = 0;
     virtual void let_p_FormatType(int16_t v) = 0;
     virtual void let_p_LineCnt(int16_t v) = 0;
+    // Time signature of the active row (MeterID): compound meters count
+    // dotted quarters in playback.
+    virtual void let_p_MeterID(int16_t v) {}
     virtual std::optional<double> get_p_SyosetsuSu() const = 0;
     virtual std::optional<double> get_p_TabAreaPos() const = 0;
 
@@ -48,6 +52,30 @@ public:
     virtual void Put_ActiveteDocumentEvent(int16_t& Index) = 0;
     virtual void Put_KoTabAreaOKEvent() = 0;
     virtual void Put_KoTabAreaRefreshEvent() = 0;
+
+    // The members below have bodies so that stand-ins need not write them.
+
+    // Reads "Interface.tab" of the current folder and shows the Midi Player
+    // modally; returns when it is closed.
+    virtual void Show_KoMIDI() {}
+    // Shows the row-area dialog modeless as a child of the window whose
+    // native id is hWndNewParent (0: no parent).
+    virtual void Show_KoTabArea(uintptr_t hWndNewParent) {}
+
+    // Headless playback: plays playFile (the interchange format) with the
+    // Midi Player's engine and settings into the built-in synthesizer,
+    // rendering wavPath faster than real time. tempo is the text the
+    // window's tempo box would hold. False with the reason; no file then.
+    struct PlayOptions {
+        std::string tempo = "100";
+        int instrument = 1;   // General MIDI number 1..128
+        int baseNote = 60;    // 0..111
+    };
+    virtual bool Play_ToWav(const std::string& playFile, const std::string& wavPath, const PlayOptions& options,
+                            std::string& error) {
+        error = "この KoComm は再生できません。";
+        return false;
+    }
 };
 
 }  // namespace lw

@@ -468,12 +468,12 @@ TEST_F(ShellTest, MenuCaptionsAreThoseOfTheProgram) {
                                      "小節の内容を削除する...", "移調(&M)", "ﾌﾟﾛｼﾞｪｸﾄに追加する(&A)",
                                      "ﾌﾟﾛｼﾞｪｸﾄから削除する(&D)", "ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙを編集する。(&P)"}));
     EXPECT_EQ(items(2), (QStringList{"ﾂｰﾙ ﾊﾞｰ(&T)", "ｽﾃｰﾀｽ ﾊﾞｰ(&B)", "最新の情報に更新(&R)", "リズム譜を書きなおす",
-                                     "ｵﾌﾟｼｮﾝ(&O)..."}));
+                                     "MIDIで再生(&M)", "ｵﾌﾟｼｮﾝ(&O)..."}));
     QStringList keys;
     for (auto* a : mw->tbToolBar->actions())
         if (!a->isSeparator()) keys << a->data().toString();
     EXPECT_EQ(keys, (QStringList{"New", "Open", "Save", "Print", "Cut", "Copy", "Paste", "Text", "Pointer", "note",
-                                 "Erase", "Kugiri", "Bold", "Italic", "Underline", "Left", "Center", "Right"}));
+                                 "Erase", "Kugiri", "Midi", "Bold", "Italic", "Underline", "Left", "Center", "Right"}));
     EXPECT_EQ(mw->windowTitle(), "Lutewise");
     EXPECT_EQ(mw->VScroll1->minimum(), 1);
     EXPECT_EQ(mw->VScroll1->maximum(), 8);
