@@ -80,7 +80,15 @@ QWidget* KoSetFlet::BuildNoteTab() {
             if (!refreshing_) e_.EffectClick(string, id);
         });
     }
-    // Fret numbers above the columns; they follow the fret window.
+    // Fret numbers above the columns; they follow the fret window. The first
+    // column silences the string; the playing effects stand apart.
+    auto* silent = new QLabel(QStringLiteral("×"));
+    silent->setToolTip(QStringLiteral("鳴らさない"));
+    silent->setAlignment(Qt::AlignCenter);
+    grid->addWidget(silent, 0, 1);
+    grid->setColumnMinimumWidth(NoteEntry::kFretItems + 1, 12);
+    auto* effects = new QLabel(QStringLiteral("なし　奏法"));
+    grid->addWidget(effects, 0, NoteEntry::kFretItems + 2, 1, 4);
     for (int i = 1; i < NoteEntry::kFretItems; ++i) {
         auto* cap = new QLabel;
         cap->setObjectName(QStringLiteral("labFletCaption%1").arg(i));
