@@ -32,6 +32,8 @@ namespace lw {
 class DocumentWindow;
 class KoSetFlet;
 class Ko3renOption;
+class KoChord;
+class KoPiano;
 class ProjectListWindow;
 class RowSubWindow;
 
@@ -151,6 +153,8 @@ private:
     bool groundWarned_ = false;
     KoSetFlet* koSetFlet_ = nullptr;
     Ko3renOption* ko3ren_ = nullptr;
+    KoChord* koChord_ = nullptr;
+    KoPiano* koPiano_ = nullptr;
     void NoteEntryChanged();
     bool updating_ = false;
 };

@@ -182,9 +182,12 @@ QWidget* KoSetFlet::BuildChordTab() {
     cmdChord->setToolTip(QStringLiteral("ローコードからハイコードまで順次検索します。"));
     cmdPiano = new QPushButton(QStringLiteral("Piano"));
     cmdPiano->setObjectName("cmdPiano");
-    // The chord and piano windows are not offered yet.
-    cmdChord->setEnabled(false);
-    cmdPiano->setEnabled(false);
+    connect(cmdChord, &QPushButton::clicked, this, [this] {
+        if (OpenChord) OpenChord();
+    });
+    connect(cmdPiano, &QPushButton::clicked, this, [this] {
+        if (OpenPiano) OpenPiano();
+    });
     h->addWidget(cmdChord);
     h->addWidget(cmdPiano);
     h->addStretch();
@@ -266,7 +269,7 @@ void KoSetFlet::ShowStrings(int strings) {
         labPos[k - 1]->setVisible(on);
     }
     // Chord shapes exist for four-string instruments.
-    cmdChord->setEnabled(false);
+    cmdChord->setEnabled(strings == 4);
 }
 
 void KoSetFlet::Refresh() {
