@@ -457,7 +457,16 @@ TEST_F(RowWindowTest, TheNoteEntryDialogShowsAndEditsTheClickedPosition) {
     dlg->optFlet[k]->button(8)->click();  // fret 7 with the window at 0..15
     EXPECT_EQ(Measure(1).Onpu[1].Flet[k], 7);
     EXPECT_TRUE(row->Modified);
+    // the window's note dropped on the row goes into the measure under the drop
+    sh().Entry.ClearFlet2();
+    sh().Entry.SetFletPosNo(2, 4);  // fret 3 on string 2
+    sh().Entry.SetNoteData();
+    mw->VScroll1->setValue(4);  // an empty fifth measure
+    doc->DropNoteAt(Lay().SyosetsuLeft[4] + 500, Lay().TabTop);
+    ASSERT_EQ(Measure(4).OnpuCnt, 1);
+    EXPECT_EQ(Measure(4).Onpu[1].Flet[2], 3);
     // "３連符" opens the triplet options
+    Click(cell.Left + 20, Lay().TabTop + (k - 1) * Lay().StringInterval);
     dlg->optLen->button(5)->click();
     auto* tri = mw->findChild<Ko3renOption*>("Ko3renOption");
     ASSERT_NE(tri, nullptr);
