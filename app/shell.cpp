@@ -12,6 +12,7 @@
 #include "messages.h"
 #include "paths.h"
 #include "row_restyle.h"
+#include "score.h"
 #include "stamps.h"
 #include "safe_file.h"
 #include "settings.h"
@@ -815,6 +816,62 @@ void Shell::HanelAll() {
         r->Editor->ReLayoutTAB("all");
         RowChanged(*r);
     }
+}
+
+std::vector<RowDoc*> Shell::RowsInOrder() const {
+    // 1段目, 2段目, ... 10段目.
+    std::vector<RowDoc*> rows;
+    for (auto& r : rows_)
+        if (!r->Closing && r->RowNumber() >= 1 && r->RowNumber() <= 10) rows.push_back(r.get());
+    std::stable_sort(rows.begin(), rows.end(), [](RowDoc* a, RowDoc* b) { return a->RowNumber() < b->RowNumber(); });
+    return rows;
+}
+
+QImage Shell::PrintPicture(RowDoc& row, int scale) {
+    if (row.Closing || !row.Editor || row.Render.ground.isNull()) return {};
+    scale = std::clamp(scale, 1, 8);
+    RowDoc* keep = active_;
+    ActivateProc(row);
+    row.Editor->ReLayoutTAB("all");
+    const int slot = row.Slot();
+    RowScene scene = row.Scene;
+    RowItems items = row.Items;
+    DanData dan = s.DanBuf[slot];
+    Repaint(row);
+    RowStyle style = RowStyleOf(s, slot, DrawNote);
+    // Twips stay; a pixel gets `scale` times smaller, texts as many times larger.
+    style.tpp = std::max(1, style.tpp / scale);
+    const int k = (s.TwipsPerPixelX > 0 ? s.TwipsPerPixelX : 15) / style.tpp;
+    style.fonts.fletPointSize *= k;
+    style.fonts.chordPointSize *= k;
+    for (TextItem& t : items.Texts) t.FontSize *= k;
+    RowRenderState st;
+    const QImage& g = row.Render.ground;
+    SetGround(st, g.scaled(g.width() * k, g.height() * k, Qt::IgnoreAspectRatio, Qt::FastTransformation), style,
+              s.DanLayout[slot]);
+    QImage pic = st.ground;
+    lw::PutRhythm(pic, st, scene, items, dan, s.DanLayout[slot], style, "all", 0, nullptr);
+    if (keep && keep != &row && FindRow(keep->Id) == keep && !keep->Closing) ActivateProc(*keep);
+    return pic;
+}
+
+bool Shell::CreateGakufu(const std::string& mode, bool allPages) {
+    if (view_) view_->SetBusy(true, "各段をビットマップに反映中");
+    HanelAll();
+    if (view_) view_->SetBusy(true, "各段を統合して楽譜を作成中");
+    std::vector<const QImage*> pictures;
+    for (RowDoc* r : RowsInOrder()) pictures.push_back(&r->Picture);
+    const GakufuResult res = ComposeGakufu(pictures, s.PosRhythm, mode, allPages);
+    GakufuPages = res.pages;
+    GakufuRowCount = res.rowCount;
+    if (view_) {
+        view_->ShowNoteEntry(false);
+        view_->ShowGakufu();
+        view_->SetBusy(false, "");
+    }
+    if (res.overflow && !allPages)
+        ShowMsg(ui_, "@0026" + std::string(kMsgBreak) + kMsgBreak + "@0027", "64");
+    return res.rowCount > 0;
 }
 
 void Shell::ResetEditMode() {

@@ -105,6 +105,8 @@ public:
     // Hides the note-entry, repeat-mark and project-list windows (before the
     // score is composed).
     virtual void HideCompanions() {}
+    // The score window (frmGakufu) shows GakufuPages[0].
+    virtual void ShowGakufu() {}
     // The tool bar's tool buttons are released (EditMode went back to 0).
     virtual void ToolsReleased() {}
     // Drops the clsKoComm object the main window holds. It may be called from
@@ -225,6 +227,19 @@ public:
     void mnuViewReDraw();
     // Before the score is composed: companions hidden, every row laid out anew.
     void HanelAll();
+    // "楽譜作成(&G)" (mode "0": whole rows) and the staff-only command (mode
+    // "1": the upper half of each row): every row burnt in anew and the rows
+    // stacked in row order into the score picture (picGakufu). More rows
+    // than one picture holds are told with "@0026"/"@0027" unless allPages,
+    // which puts them on further pictures (GakufuPages). False without rows.
+    bool CreateGakufu(const std::string& mode, bool allPages = false);
+    std::vector<QImage> GakufuPages;   // picGakufu is the first
+    int GakufuRowCount = 0;
+    // The row drawn anew `scale` times finer than on the screen (glyphs and
+    // texts rendered at that size, for printing); the window keeps its picture.
+    QImage PrintPicture(RowDoc& row, int scale);
+    // The open rows in the order of their numbers.
+    std::vector<RowDoc*> RowsInOrder() const;
     // The spinner moved by the user. Hiding measures that hold notes is asked
     // first; No leaves the count as it was.
     void VScroll1Change(int value);

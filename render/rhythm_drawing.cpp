@@ -394,18 +394,24 @@ bool DrawRhythmRow(QImage& picTAB, const SyosetsuData& ms, const DanLayoutData& 
         if (!IsNote(pos)) continue;
         const int k = GetBit(pos.NoteAttr, kAttrTie) ? 1 : FirstSoundedString(pos);
         const bool dotted = GetBit(pos.NoteAttr, kAttrDot);
-        // A beamed dotted note keeps its beam: a plain stem and the dot.
-        Stamp s = beamed[p] ? Stamp::pic4up_2 : CopyPictureRhythm(g.stem[p], pos.NoteAttr);
-        if (g.stem[p] == 0 && !beamed[p]) s = dotted ? Stamp::pic8Up_futen : Stamp::pic0Up_2;
+        // A dotted note is the glyph of its own value with the dot beside it:
+        // a dotted quarter must not look like a dotted eighth, and a beamed
+        // dotted note keeps its beam.
+        uint8_t plain = pos.NoteAttr;
+        SetBit(plain, kAttrDot, false);
+        Stamp s = beamed[p] ? Stamp::pic4up_2 : CopyPictureRhythm(g.stem[p], plain);
+        if (g.stem[p] == 0 && !beamed[p]) s = Stamp::pic0Up_2;
         if (s == Stamp::None) continue;
         const QImage& img = book.Get(s);
         const PosRectData& cell = pos.PosRect[k];
         const double left = Px(cell.Left + cell.Width / 2.0, tpp) - headW / 2 - (rc.drawNote ? Px(60, tpp) : 0);
         const double top = Px(topTw, tpp);
         InkInto(picTAB, img, QPoint(int(std::lround(left)), int(std::lround(top))));
-        if (beamed[p] && dotted) {
+        if (dotted) {
+            // Right of the head, or of the flag that hangs beside it.
+            const double x = s == Stamp::pic4up_2 || s == Stamp::pic0Up_2 ? left + headW : left + img.width();
             const QImage& dot = book.Dot();
-            InkInto(picTAB, dot, QPoint(int(std::lround(left + headW + book.SpacePx() * 0.3)),
+            InkInto(picTAB, dot, QPoint(int(std::lround(x + book.SpacePx() * 0.2)),
                                         int(std::lround(top + img.height() - book.SpacePx() - 1))));
         }
         ng.placed = true;
