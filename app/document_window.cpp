@@ -12,6 +12,7 @@
 
 #include "row_geometry.h"
 #include "row_picture.h"
+#include "stamps.h"
 
 namespace lw {
 
@@ -23,9 +24,8 @@ DocumentWindow::DocumentWindow(Shell& shell, int rowId, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void DocumentWindow::SetPicture(const QImage& ground) {
-    picTAB = ground.convertToFormat(QImage::Format_RGB32);
-    setFixedSize(picTAB.size());
+void DocumentWindow::SetPicture(const QImage& picture) {
+    setFixedSize(picture.size());
     update();
 }
 
@@ -36,8 +36,8 @@ double DocumentWindow::Twips(double px) const {
 void DocumentWindow::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), Qt::white);
-    if (!picTAB.isNull()) p.drawImage(0, 0, picTAB);
     if (RowDoc* row = Row()) {
+        if (!row->Picture.isNull()) p.drawImage(0, 0, row->Picture);
         // A row whose last bar line was moved in ends there: the ground's
         // lines beyond it are covered.
         const DanLayoutData& lay = shell_.s.DanLayout[row->Slot()];
@@ -52,7 +52,8 @@ void DocumentWindow::paintEvent(QPaintEvent*) {
         SceneFonts fonts;
         if (shell_.s.FletFontSize > 0) fonts.fletPointSize = shell_.s.FletFontSize;
         if (shell_.s.ChordFontSize > 0) fonts.chordPointSize = shell_.s.ChordFontSize;
-        PaintScene(p, row->Scene, row->Items, fonts, shell_.s.TwipsPerPixelX > 0 ? shell_.s.TwipsPerPixelX : 15);
+        const int tpp = shell_.s.TwipsPerPixelX > 0 ? shell_.s.TwipsPerPixelX : 15;
+        PaintScene(p, row->Scene, row->Items, fonts, tpp, &StampBook::ForLayout(lay, tpp));
     }
     if (!dragRect_.isNull()) {
         const double k = Twips(1);

@@ -15,12 +15,10 @@ class DocumentWindow : public QWidget {
 public:
     DocumentWindow(Shell& shell, int rowId, QWidget* parent = nullptr);
 
-    QImage picTAB;
-    QImage picSave;
     int RowId() const { return rowId_; }
     RowDoc* Row() const { return shell_.FindRow(rowId_); }
-    // picTAB's pixel size is the widget's size.
-    void SetPicture(const QImage& ground);
+    // The row picture's pixel size is the widget's size.
+    void SetPicture(const QImage& picture);
 
 protected:
     void paintEvent(QPaintEvent*) override;

@@ -1,6 +1,7 @@
 // lutewise [FILE.tab|PROJECT.tbp ...]
 // lutewise --convert IN.tab OUT.tab
 // lutewise --play INPUT... --wav OUT.wav [--tempo N] [--instrument GM] [--base N]
+// lutewise --export-score OUT.bmp|OUT.png|OUT.pdf INPUT...
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -8,6 +9,7 @@
 
 #include "convert.h"
 #include "play_command.h"
+#include "score_command.h"
 #include "startup.h"
 
 int main(int argc, char** argv) {
@@ -20,5 +22,7 @@ int main(int argc, char** argv) {
     }
     if (argc >= 2 && std::strcmp(argv[1], "--play") == 0)
         return lw::RunPlay(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
+    if (argc >= 2 && std::strcmp(argv[1], "--export-score") == 0)
+        return lw::RunExportScore(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
     return lw::RunEditor(argc, argv);
 }

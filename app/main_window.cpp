@@ -218,6 +218,9 @@ void MainWindow::BuildMenus() {
     add(view, "mnuViewRefresh", "最新の情報に更新(&R)", [&sh] { sh.mnuViewRefresh(); })
         ->setShortcut(QKeySequence::Refresh);
     add(view, "mnuViewReDraw", "リズム譜を書きなおす", [&sh] { sh.mnuViewReDraw(); });
+    QAction* dn = add(view, "mnuViewDrawNote", "音符を描画する", [] {});
+    dn->setCheckable(true);
+    connect(dn, &QAction::triggered, this, [&sh](bool on) { sh.SetDrawNote(on); });
     view->addSeparator();
     add(view, "mnuViewMidi", "MIDIで再生(&M)", [this] { mnuMidi(); });
     view->addSeparator();
@@ -528,26 +531,14 @@ bool MainWindow::CreateRowWindow(RowDoc& row, int leftTwips, int topTwips) {
 void MainWindow::PrepareRowPicture(RowDoc& row, bool sizeWindow) {
     RowSubWindow* sub = SubWindowOf(row.Id);
     if (!sub) return;
-    Session& s = shell_->s;
-    const std::string name = GroundFileName(s.PosRhythm, shell_->DrawNote);
-    std::string err;
-    QImage img = LoadGround(CurrentFolder(), name, &err);
-    if (!err.empty() && !groundWarned_) {
+    if (!row.GroundError.empty() && !groundWarned_) {
         groundWarned_ = true;
+        const std::string name = GroundFileName(shell_->s.PosRhythm, shell_->DrawNote);
         ShowMsg(ui_, "@0021" + std::string(kMsgBreak) + JoinPath(CurrentFolder(), name), "16");
     }
-    if (s.MaxStringIx == 3 || s.MaxStringIx == 4) {
-        DoEvents();
-        BlankUnusedLines(img, s.DanLayout[row.Slot()], s.MaxStringIx, Tpp());
-        DoEvents();
-    }
-    DocumentWindow* doc = sub->Document();
-    doc->SetPicture(img);
-    // The cross-hair and the note columns span the whole picture.
-    row.Scene.WindowWidth = img.width() * Tpp();
-    row.Scene.WindowHeight = img.height() * Tpp();
-    doc->picSave = MakePicSave(doc->picTAB);
+    sub->Document()->SetPicture(row.Picture);
     sub->setProperty("sizeFromPicture", sizeWindow);
+    if (sizeWindow && sub->isVisible() && !sub->isMaximized()) SizeToRow(sub);
 }
 
 void MainWindow::SizeToRow(RowSubWindow* sub) {
@@ -791,7 +782,11 @@ void MainWindow::ShowTripletOptions(bool show) {
 int MainWindow::StringUnderMouse() const {
     const Session& s = shell_->s;
     const float x = shell_->g.MouseX, y = shell_->g.MouseY;
-    if (Area5ScopeCheck(s, x, y)) return 0;  // the staff mapping comes with the staff notation
+    if (Area5ScopeCheck(s, x, y)) {
+        // On the staff: the string the pitch under the pointer is played on.
+        int string = 0, fret = 0;
+        return shell_->StaffPointToStringFret(x, y, string, fret) ? string : 0;
+    }
     const int k = GetLineNo(s, y);
     return k >= 1 && k <= s.MaxStringIx + 1 ? k : 0;
 }

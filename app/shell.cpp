@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -10,6 +11,9 @@
 
 #include "messages.h"
 #include "paths.h"
+#include "row_restyle.h"
+#include "score.h"
+#include "stamps.h"
 #include "safe_file.h"
 #include "settings.h"
 #include "tab_file.h"
@@ -289,6 +293,8 @@ RowDoc* Shell::LoadNewDoc() {
     ReadSettings(&r);
     s.KeyName[slot] = "C";
     r.Editor = std::make_unique<RowEditor>(s, g, r.Scene, r.Items, ui_, *this, slot);
+    PrepareRowGround(r);
+    lw::PutKeySignature(r.Scene, s, slot, DrawNote);
     if (view_) {
         view_->PrepareRowPicture(r, r.Moved);
         view_->ShowRowWindow(r);
@@ -305,7 +311,7 @@ RowDoc* Shell::DoFileNew() {
     row->Modified = false;
     ResetHistory(*row);
     if (!ProjectLoading) NoteEntryShow();
-    if (view_) view_->RowContentChanged(*row);
+    Repaint(*row);
     // The note-entry dialog and the repeat-mark palette open here once they exist.
     return row;
 }
@@ -364,7 +370,7 @@ bool Shell::OpenTabIntoWindow(RowDoc& row, const std::string& path, bool noRedra
     row.SavedImage = ImageOf(row);
     row.Modified = false;
     ResetHistory(row);
-    if (view_) view_->RowContentChanged(row);
+    Repaint(row);
     Notify();
     return ok;
 }
@@ -407,8 +413,10 @@ bool Shell::LoadIntoRow(RowDoc& row, const std::string& path, bool noRedraw,
     row.Editor->UnLoadRepten();
     row.Editor->UnLoadKugiliLine();
     row.Editor->LoadKugiri();
+    UpdateRowStart(row);
     if (!noRedraw) row.Editor->ReLayoutTAB("all");
     row.Editor->LoadChord();
+    lw::PutKeySignature(row.Scene, s, slot, DrawNote);
     return res.ok;
 }
 
@@ -484,10 +492,9 @@ void Shell::RowEdited() {
         SaveRecoveryTabFile();
     else
         DeleteRecoveryFileOf(row);
-    if (was != row.Modified) {
-        RowChanged(row);
-        Notify();
-    }
+    // Fret numbers burnt in before the change must not stay behind.
+    Repaint(row);
+    if (was != row.Modified) Notify();
 }
 
 bool Shell::Undo() { return RestoreImage(true); }
@@ -630,7 +637,7 @@ void Shell::DeleteRepMark(RowDoc& row, int markIndex) {
 }
 
 void Shell::RowChanged(RowDoc& row) {
-    if (view_) view_->RowContentChanged(row);
+    Repaint(row);
 }
 
 void Shell::ShowFramePopup() {
@@ -784,6 +791,8 @@ void Shell::ChgMenuEnable(bool state) {
 
 void Shell::mnuViewRefresh() {
     if (!active_ || active_->Closing) return;
+    // The key may have changed: its signature and the room it takes.
+    PutKeySignature();
     active_->Editor->Refresh();
     RowChanged(*active_);
 }
@@ -807,6 +816,62 @@ void Shell::HanelAll() {
         r->Editor->ReLayoutTAB("all");
         RowChanged(*r);
     }
+}
+
+std::vector<RowDoc*> Shell::RowsInOrder() const {
+    // 1段目, 2段目, ... 10段目.
+    std::vector<RowDoc*> rows;
+    for (auto& r : rows_)
+        if (!r->Closing && r->RowNumber() >= 1 && r->RowNumber() <= 10) rows.push_back(r.get());
+    std::stable_sort(rows.begin(), rows.end(), [](RowDoc* a, RowDoc* b) { return a->RowNumber() < b->RowNumber(); });
+    return rows;
+}
+
+QImage Shell::PrintPicture(RowDoc& row, int scale) {
+    if (row.Closing || !row.Editor || row.Render.ground.isNull()) return {};
+    scale = std::clamp(scale, 1, 8);
+    RowDoc* keep = active_;
+    ActivateProc(row);
+    row.Editor->ReLayoutTAB("all");
+    const int slot = row.Slot();
+    RowScene scene = row.Scene;
+    RowItems items = row.Items;
+    DanData dan = s.DanBuf[slot];
+    Repaint(row);
+    RowStyle style = RowStyleOf(s, slot, DrawNote);
+    // Twips stay; a pixel gets `scale` times smaller, texts as many times larger.
+    style.tpp = std::max(1, style.tpp / scale);
+    const int k = (s.TwipsPerPixelX > 0 ? s.TwipsPerPixelX : 15) / style.tpp;
+    style.fonts.fletPointSize *= k;
+    style.fonts.chordPointSize *= k;
+    for (TextItem& t : items.Texts) t.FontSize *= k;
+    RowRenderState st;
+    const QImage& g = row.Render.ground;
+    SetGround(st, g.scaled(g.width() * k, g.height() * k, Qt::IgnoreAspectRatio, Qt::FastTransformation), style,
+              s.DanLayout[slot]);
+    QImage pic = st.ground;
+    lw::PutRhythm(pic, st, scene, items, dan, s.DanLayout[slot], style, "all", 0, nullptr);
+    if (keep && keep != &row && FindRow(keep->Id) == keep && !keep->Closing) ActivateProc(*keep);
+    return pic;
+}
+
+bool Shell::CreateGakufu(const std::string& mode, bool allPages) {
+    if (view_) view_->SetBusy(true, "各段をビットマップに反映中");
+    HanelAll();
+    if (view_) view_->SetBusy(true, "各段を統合して楽譜を作成中");
+    std::vector<const QImage*> pictures;
+    for (RowDoc* r : RowsInOrder()) pictures.push_back(&r->Picture);
+    const GakufuResult res = ComposeGakufu(pictures, s.PosRhythm, mode, allPages);
+    GakufuPages = res.pages;
+    GakufuRowCount = res.rowCount;
+    if (view_) {
+        view_->ShowNoteEntry(false);
+        view_->ShowGakufu();
+        view_->SetBusy(false, "");
+    }
+    if (res.overflow && !allPages)
+        ShowMsg(ui_, "@0026" + std::string(kMsgBreak) + kMsgBreak + "@0027", "64");
+    return res.rowCount > 0;
 }
 
 void Shell::ResetEditMode() {
@@ -938,8 +1003,133 @@ void Shell::SetmenuMeter(int code) {
 void Shell::SetPosRhythm(int style) {
     if (style < 1 || style > 5) return;
     s.PosRhythm = static_cast<int16_t>(style);
-    ReadSettings(active_);
+    RestyleRows();
+}
+
+void Shell::SetDrawNote(bool on) {
+    DrawNote = on;
+    RestyleRows();
+}
+
+void Shell::RestyleRows() {
+    // Each row reads the geometry of the new style as the active row (the
+    // settings give the active slot its own measures), gets the ground of
+    // the style, is laid out anew and burnt in; its window follows the new
+    // picture size.
+    RowDoc* keep = active_;
+    g.DrawNote = DrawNote;
+    std::vector<int> ids;
+    for (auto& r : rows_)
+        if (!r->Closing && r->Editor) ids.push_back(r->Id);
+    for (int id : ids) {
+        RowDoc* r = FindRow(id);
+        if (!r || r->Closing) continue;
+        active_ = r;
+        s.CurDanIx = static_cast<int16_t>(r->Slot());
+        ReadSettings(r);
+        g.DrawNote = DrawNote;
+        UpdateRowStart(*r);
+        RestyleRow(r->Picture, r->Render, *r->Editor, s, DrawNote, GroundFolder(), &ui_, &r->GroundError);
+        if (view_) {
+            view_->PrepareRowPicture(*r, true);
+            view_->RowContentChanged(*r);
+        }
+    }
+    if (keep && FindRow(keep->Id) == keep && !keep->Closing) {
+        active_ = keep;
+        s.CurDanIx = static_cast<int16_t>(keep->Slot());
+    } else if (ids.empty()) {
+        ReadSettings(nullptr);
+    }
     Notify();
+}
+
+// ---------------------------------------------------------------- row pictures
+
+std::string Shell::GroundFolder() const { return ProgramFolder.empty() ? CurrentFolder() : ProgramFolder; }
+
+void Shell::UpdateRowStart(RowDoc& row) {
+    const int slot = row.Slot();
+    DanLayoutData& l = s.DanLayout[slot];
+    const RowStyle style = RowStyleOf(s, slot, DrawNote);
+    const double right = RowStartRight(l, StampBook::ForLayout(l, style.tpp), style.keyName, style.bassClef,
+                                       lw::StaffShown(style.posRhythm, DrawNote), style.tpp);
+    // Fret numbers (and the heads over them) stand left of their column
+    // when notes are drawn.
+    const double need = std::ceil(right - l.SyosetsuLeft[0]) + (DrawNote ? 60 : 0);
+    l.RowStartInset = static_cast<int16_t>(std::clamp(need, 0.0, 3000.0));
+}
+
+void Shell::PrepareRowGround(RowDoc& row) {
+    UpdateRowStart(row);
+    const int slot = row.Slot();
+    g.DrawNote = DrawNote;
+    PrepareGround(row.Render, GroundFolder(), RowStyleOf(s, slot, DrawNote), s.DanLayout[slot], &row.GroundError);
+    row.Picture = row.Render.ground;
+    // The cross-hair and the note columns span the whole picture.
+    const int tpp = s.TwipsPerPixelX > 0 ? s.TwipsPerPixelX : 15;
+    row.Scene.WindowWidth = row.Picture.width() * tpp;
+    row.Scene.WindowHeight = row.Picture.height() * tpp;
+}
+
+bool Shell::RenderRow(RowDoc& row, const std::string& what) {
+    if (row.Closing || row.Render.ground.isNull()) return true;
+    const int slot = row.Slot();
+    return lw::PutRhythm(row.Picture, row.Render, row.Scene, row.Items, s.DanBuf[slot], s.DanLayout[slot],
+                         RowStyleOf(s, slot, DrawNote), what, g.CurSyosetsuIx, &ui_);
+}
+
+void Shell::Repaint(RowDoc& row) {
+    RenderRow(row, "all");
+    if (view_) view_->RowContentChanged(row);
+}
+
+RowDoc* Shell::EditingRow() const {
+    if (RowDoc* r = RowOfSlot(s.CurDanIx)) return r;
+    return active_;
+}
+
+bool Shell::PutRhythm(const std::string& what) {
+    RowDoc* r = EditingRow();
+    if (!r) return true;
+    const bool ok = RenderRow(*r, what);
+    if (view_) view_->RowContentChanged(*r);
+    return ok;
+}
+
+bool Shell::RedrawRow() { return PutRhythm("all"); }
+
+void Shell::PutKeySignature() {
+    if (RowDoc* r = EditingRow()) {
+        lw::PutKeySignature(r->Scene, s, r->Slot(), DrawNote);
+        UpdateRowStart(*r);
+    }
+}
+
+void Shell::ClearAccidentalMemory() {
+    if (RowDoc* r = EditingRow()) r->Render.memory.Clear();
+}
+
+bool Shell::StaffPointToStringFret(double, double y, int& string, int& fret) {
+    RowDoc* r = EditingRow();
+    if (!r || !StaffShown()) return false;
+    return lw::StaffPointToStringFret(s, r->Slot(), r->Render, y, string, fret);
+}
+
+bool Shell::StaffShown() const { return lw::StaffShown(s.PosRhythm, DrawNote); }
+
+int Shell::StaffLine(int string, int fret) {
+    RowDoc* r = EditingRow();
+    if (!r || string < 1 || string > 6) return 0;
+    const int slot = r->Slot();
+    const RowStyle style = RowStyleOf(s, slot, DrawNote);
+    RowRenderState& st = r->Render;
+    st.staff.Ensure(style.keyName, style.bassClef, s.DanBuf[slot]);
+    OpenStringValues(style.gakkiCode, style.tuning, st.open);
+    // A scratch position and memory: asking must not change the row.
+    OnpuData pos{};
+    AccidentalMemory memory;
+    return lw::StaffPosition(st.staff, memory, s.DanLayout[slot], pos, string, fret, st.open).line;
 }
 
 // ---------------------------------------------------------------- projects

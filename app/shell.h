@@ -13,7 +13,10 @@
 #include <vector>
 
 #include "ko_comm.h"
+#include <QImage>
+
 #include "note_entry.h"
+#include "row_drawing.h"
 #include "row_editor.h"
 #include "row_port.h"
 #include "row_scene.h"
@@ -51,6 +54,11 @@ struct RowDoc {
     int RecoverySeq = 0;        // labRecoverySeq
     RowItems Items;
     RowScene Scene;
+    // The row picture (picTAB) and what its redraws keep: the clean ground
+    // of the layout style, the staff cache and the accidental memory.
+    QImage Picture;
+    RowRenderState Render;
+    std::string GroundError;    // why the ground picture could not be read
     std::unique_ptr<RowEditor> Editor;
     bool Closing = false;       // a close is under way
     bool Moved = true;          // false when the window refused to be moved
@@ -97,6 +105,8 @@ public:
     // Hides the note-entry, repeat-mark and project-list windows (before the
     // score is composed).
     virtual void HideCompanions() {}
+    // The score window (frmGakufu) shows GakufuPages[0].
+    virtual void ShowGakufu() {}
     // The tool bar's tool buttons are released (EditMode went back to 0).
     virtual void ToolsReleased() {}
     // Drops the clsKoComm object the main window holds. It may be called from
@@ -217,6 +227,19 @@ public:
     void mnuViewReDraw();
     // Before the score is composed: companions hidden, every row laid out anew.
     void HanelAll();
+    // "楽譜作成(&G)" (mode "0": whole rows) and the staff-only command (mode
+    // "1": the upper half of each row): every row burnt in anew and the rows
+    // stacked in row order into the score picture (picGakufu). More rows
+    // than one picture holds are told with "@0026"/"@0027" unless allPages,
+    // which puts them on further pictures (GakufuPages). False without rows.
+    bool CreateGakufu(const std::string& mode, bool allPages = false);
+    std::vector<QImage> GakufuPages;   // picGakufu is the first
+    int GakufuRowCount = 0;
+    // The row drawn anew `scale` times finer than on the screen (glyphs and
+    // texts rendered at that size, for printing); the window keeps its picture.
+    QImage PrintPicture(RowDoc& row, int scale);
+    // The open rows in the order of their numbers.
+    std::vector<RowDoc*> RowsInOrder() const;
     // The spinner moved by the user. Hiding measures that hold notes is asked
     // first; No leaves the count as it was.
     void VScroll1Change(int value);
@@ -224,6 +247,14 @@ public:
     // The time-signature menu: a change of the active row.
     void MeterMenu(int code);
     void SetPosRhythm(int style);
+    // "音符を描画する": notes on the five-line staff in every open row.
+    void SetDrawNote(bool on);
+    // The ground of the row's layout style into its picture (GroundError
+    // says why it is white when the file could not be read).
+    void PrepareRowGround(RowDoc& row);
+    // Burns the whole row into its picture anew ("all") or the measure being
+    // edited ("0"); false after a failure (shown).
+    bool RenderRow(RowDoc& row, const std::string& what = "all");
 
     // Commands of "新規作成(&N)" and "開く(&O)": the set-up wizard's OK.
     void CmdNew();
@@ -287,6 +318,11 @@ public:
     void UpdateProc() override { Entry.UpdateProc(); }
     void FinishDropEntry() override;
     void ShowNotePopup() override;
+    bool StaffPointToStringFret(double x, double y, int& string, int& fret) override;
+    bool PutRhythm(const std::string& what) override;
+    bool RedrawRow() override;
+    void PutKeySignature() override;
+    void ClearAccidentalMemory() override;
 
     // ---- NoteEntryHost ----
     RowEditor* ActiveEditor() override;
@@ -298,6 +334,8 @@ public:
     void BringRowToFront(int slot) override;
     void ShowFramePopup() override;
     void ShowRepMarkPopup(int markIndex) override;
+    bool StaffShown() const override;
+    int StaffLine(int string, int fret) override;
 
     // ---- KoComm commands: MIDI playback and the row-area dialog ----
     // "MIDIで再生(&M)": with a row open, writes "Interface.tab" of every row
@@ -326,6 +364,17 @@ private:
     // and bar positions win over the current ones.
     bool LoadIntoRow(RowDoc& row, const std::string& name, bool noRedraw,
                      const std::function<LoadTabResult(const MeasureCountChanged&)>& load);
+    // The room the row start (clef, "TAB", key signature) takes before the
+    // first note of the row.
+    void UpdateRowStart(RowDoc& row);
+    // Every open row in the current layout style and note drawing.
+    void RestyleRows();
+    // Where the ground pictures are read: the program folder.
+    std::string GroundFolder() const;
+    // The row whose editor is working: the one of the active slot.
+    RowDoc* EditingRow() const;
+    // Burns the row anew and has the view show it.
+    void Repaint(RowDoc& row);
     // Starts the row's history at what it holds now.
     void ResetHistory(RowDoc& row);
     bool RestoreImage(bool undo);

@@ -169,12 +169,13 @@ void RowEditor::LayoutPositions() {
         // The x of each position is the running sum of the advances before
         // it, added in the same order as GetNoteXExact does (left + sum + inset)
         // so that both round a tie the same way.
-        const double available = Lay().SyosetsuWidth[m] - kNoteAreaInset;
+        const double inset = NoteAreaInset(Lay(), m);
+        const double available = Lay().SyosetsuWidth[m] - inset;
         const double left = Lay().SyosetsuLeft[m % std::max(cnt, 1)];
         double sum = 0;
         for (int p = 1; p <= n; ++p) {
             OnpuData& pos = ms.Onpu[p];
-            double x = left + sum + kNoteAreaInset;
+            double x = left + sum + inset;
             double adv = 0;
             for (int st = 1; st <= strings && st < kStringSlots; ++st)
                 if (pos.FletUse[st] == kSounding)

@@ -46,7 +46,8 @@ double GetNoteXExact(const Session& s, int m, int count) {
     const auto& lay = s.CurLayout();
     const auto& dan = s.CurDan();
     if (m < 0 || m >= kMeasureSlots) return 0;
-    const double available = lay.SyosetsuWidth[m] - kNoteAreaInset;
+    const double inset = NoteAreaInset(lay, m);
+    const double available = lay.SyosetsuWidth[m] - inset;
     double sum = 0;
     const int last = std::min(count - 1, kMaxPositions);
     for (int p = 1; p <= last; ++p) {
@@ -59,7 +60,7 @@ double GetNoteXExact(const Session& s, int m, int count) {
         sum += best;
     }
     const int cnt = s.CurSyosetsuCnt > 0 ? s.CurSyosetsuCnt : 1;
-    return lay.SyosetsuLeft[m % cnt] + sum + kNoteAreaInset;
+    return lay.SyosetsuLeft[m % cnt] + sum + inset;
 }
 
 int GetNoteX(const Session& s, int m, int count) {
@@ -146,10 +147,11 @@ double ChordNameWidth(const std::string& name, double labelWidth) {
 // apart, its last column inside the measure and its two chord names apart.
 bool MeasureFits(const Session& s, int m, double width, double cellWidth, double chordLabelWidth) {
     const auto& ms = s.CurDan().Syosetsu[m];
-    const double available = width - kNoteAreaInset;
+    const double inset = NoteAreaInset(s.CurLayout(), m);
+    const double available = width - inset;
     if (available < cellWidth) return false;
     const int n = std::clamp<int>(ms.OnpuCnt, 0, kMaxPositions);
-    double x = kNoteAreaInset, lastX = 0;
+    double x = inset, lastX = 0;
     for (int p = 1; p <= n; ++p) {
         lastX = x;
         const OnpuData& pos = ms.Onpu[p];
@@ -174,7 +176,7 @@ bool MeasureFits(const Session& s, int m, double width, double cellWidth, double
 
 double MinSyosetsuWidth(const Session& s, int m, double cellWidth, double chordLabelWidth) {
     if (m < 0 || m >= kMaxMeasures) return 0;
-    double lo = kNoteAreaInset + cellWidth, hi = 32767;
+    double lo = NoteAreaInset(s.CurLayout(), m) + cellWidth, hi = 32767;
     if (MeasureFits(s, m, lo, cellWidth, chordLabelWidth)) return lo;
     if (!MeasureFits(s, m, hi, cellWidth, chordLabelWidth)) return hi;
     while (hi - lo > 1) {

@@ -12,6 +12,12 @@ namespace lw {
 inline constexpr double kStaffAreaMargin = 277.5;   // 555 / 2 twips above the first string
 inline constexpr double kNoteAreaInset = 300;       // twips kept free at a measure's left
 
+// Twips kept free at the left of measure m: the usual inset, or in the first
+// measure the room the row start needs.
+inline double NoteAreaInset(const DanLayoutData& lay, int m) {
+    return m == 0 && lay.RowStartInset > kNoteAreaInset ? double(lay.RowStartInset) : kNoteAreaInset;
+}
+
 // True when v can be stored as a 16-bit coordinate.
 bool FitsI16(double v);
 

@@ -92,6 +92,10 @@ struct DanLayoutData {
     std::array<int16_t, kMeasureSlots> SyosetsuLeft{};
     std::array<int16_t, kMeasureSlots> SyosetsuHeight{};
     std::array<int16_t, kMeasureSlots> SyosetsuWidth{};
+    // Space kept free before the first note of measure 0, where the row
+    // start (clef, "TAB", key signature) stands; below the usual inset of a
+    // measure it has no effect. Set by the row's drawing, not stored.
+    int16_t RowStartInset = 0;
 };
 
 // Ticks of a rhythm id; a whole note is 96. Dotted triplets double, others x1.5

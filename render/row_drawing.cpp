@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "element_paint.h"
+#include "messages.h"
 #include "row_picture.h"
 #include "stamps.h"
 
@@ -69,6 +70,7 @@ RowStyle RowStyleOf(const Session& s, int slot, bool drawNote) {
     if (s.FletFontSize > 0) r.fonts.fletPointSize = s.FletFontSize;
     if (s.ChordFontSize > 0) r.fonts.chordPointSize = s.ChordFontSize;
     r.tpp = s.TwipsPerPixelX > 0 ? s.TwipsPerPixelX : 15;
+    r.meterId = s.MeterID;
     return r;
 }
 
@@ -131,7 +133,11 @@ void DrawStaffMeasure(QImage& picTAB, RowRenderState& st, RowScene& scene, DanDa
         StaffNote note;
         double centreY;   // the note's line or space (twips)
         bool dotAbove;
+        int string;
     };
+    MeasureGeom& geom = st.geom[m];
+    for (auto& g : geom) g = NoteGeom{};
+    const double stemW = std::max(1.0, std::round(space * 0.13));
     for (int p = 1; p <= n; ++p) {
         OnpuData& pos = ms.Onpu[p];
         if (pos.IsRest()) continue;
@@ -147,6 +153,7 @@ void DrawStaffMeasure(QImage& picTAB, RowRenderState& st, RowScene& scene, DanDa
             h.note = StaffPosition(st.staff, st.memory, l, pos, k, pos.Flet[k], st.open);
             // A dotted note on a line carries its dot in the space above.
             h.dotAbove = dotted && h.note.half;
+            h.string = k;
             h.e.Image = HeadStampOf(pos.NoteLengthID[k], dotted && !h.dotAbove);
             const QImage& img = book.Get(h.e.Image);
             h.e.Width = img.width() * double(tpp);
@@ -193,6 +200,34 @@ void DrawStaffMeasure(QImage& picTAB, RowRenderState& st, RowScene& scene, DanDa
                 PutImg5HosokuLine(picTAB, h.e.Left, y, h.e.Left + headW, y, tpp);
             }
         }
+        if (!heads.empty()) {
+            // Where the stem, the beam and the arcs of this note start.
+            NoteGeom& g = geom[p];
+            g.placed = true;
+            g.down = GetBit(pos.NoteAttr, kAttrStemDown);
+            double left = 1e9;
+            g.top = 1e9;
+            g.bottom = -1e9;
+            const double headPx = book.Get(Stamp::pic4note).width();
+            const double halfH = space / 2.0;
+            for (const Head& h : heads) {
+                left = std::min(left, Px(h.e.Left, tpp));
+                const double cy = Px(h.centreY, tpp);
+                g.top = std::min(g.top, cy);
+                g.bottom = std::max(g.bottom, cy);
+            }
+            g.left = std::round(left);
+            g.right = g.left + headPx;
+            g.stemW = stemW;
+            g.stemX = g.down ? g.left + 1 : g.right - 1 - stemW;
+            for (const Head& h : heads) {
+                const double l0 = std::round(Px(h.e.Left, tpp)), cy = Px(h.centreY, tpp);
+                g.hasString[h.string] = true;
+                g.strPrimary[h.string] = QPointF(l0 + headPx / 2, g.down ? cy - halfH : cy + halfH);
+            }
+            g.primary = QPointF(g.left + headPx / 2, g.down ? g.top - halfH : g.bottom + halfH);
+            g.alternate = QPointF(g.left + 10, g.down ? g.bottom + halfH : g.top - halfH);
+        }
         PlaceSignColumns(signs, l.StaffInterval);
         for (const auto& sg : signs) MarkArray(st.marks, sg.e.Image).push_back(sg.e);
         PutImgRhythmNote(picTAB, scene, c);
@@ -215,14 +250,35 @@ bool PutRhythm(QImage& picTAB, RowRenderState& st, RowScene& scene, const RowIte
         EraseMeasureStrip(picTAB, st.picSave, l.SyosetsuLeft[currentMeasure], l.SyosetsuLeft[currentMeasure + 1], c.tpp);
     }
     if (!PutImgInitForm(picTAB, scene, l, style.Start(), c)) return false;
-    if (style.drawNote) {
-        if (all) {
-            for (int m = 0; m < count; ++m) DrawStaffMeasure(picTAB, st, scene, dan, l, m, style, c);
-        } else {
-            DrawStaffMeasure(picTAB, st, scene, dan, l, std::clamp(currentMeasure, 0, count - 1), style, c);
-        }
+    if (all) {
+        for (int m = 0; m < count; ++m)
+            if (!RedrawDan(picTAB, st, scene, dan, l, m, style, c)) return false;
+    } else if (!RedrawDan(picTAB, st, scene, dan, l, std::clamp(currentMeasure, 0, count - 1), style, c)) {
+        return false;
     }
     return PutTAB(picTAB, scene, items, dan, c);
+}
+
+bool RedrawDan(QImage& picTAB, RowRenderState& st, RowScene& scene, DanData& dan, const DanLayoutData& l, int m,
+               const RowStyle& style, const BurnContext& c) {
+    if (m < 0 || m >= kMaxMeasures) return true;
+    st.memory.Clear();
+    RhythmContext rc;
+    rc.meterId = style.meterId;
+    rc.posRhythm = style.posRhythm;
+    rc.drawNote = style.drawNote;
+    rc.maxStringIx = style.maxStringIx;
+    const MeasureGeom* prev = m > 0 ? &st.geom[m - 1] : nullptr;
+    const SyosetsuData* prevMs = m > 0 ? &dan.Syosetsu[m - 1] : nullptr;
+    bool ok = true;
+    if (style.drawNote) {
+        DrawStaffMeasure(picTAB, st, scene, dan, l, m, style, c);
+        ok = DrawStaffRhythm(picTAB, dan.Syosetsu[m], l, st.geom[m], prev, prevMs, rc, c);
+    } else if (style.posRhythm != 5) {
+        ok = DrawRhythmRow(picTAB, dan.Syosetsu[m], l, st.geom[m], prev, prevMs, rc, c);
+    }
+    if (!ok && c.messages) ShowMsg(*c.messages, kLeadError, "16");
+    return ok;
 }
 
 }  // namespace lw

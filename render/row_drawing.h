@@ -7,6 +7,7 @@
 #include <string>
 
 #include "burn_in.h"
+#include "rhythm_drawing.h"
 #include "staff_notation.h"
 
 namespace lw {
@@ -22,6 +23,7 @@ struct RowStyle {
     std::string keyName = "C";
     SceneFonts fonts;
     int tpp = 15;
+    int meterId = 22;
     RowStartStyle Start() const { return {posRhythm, drawNote, bassClef, maxStringIx}; }
 };
 
@@ -36,6 +38,9 @@ struct RowRenderState {
     AccidentalMemory memory;
     OpenValues open{28, 23, 19, 14, 9, 4};
     StaffMarks marks;
+    // Where each measure's notes, stems and beams were drawn, for the arcs
+    // that start in the measure before.
+    std::array<MeasureGeom, kMeasureSlots> geom{};
 };
 
 // Loads the ground picture of the style from `folder` ("TABn1.bmp" ...),
@@ -51,6 +56,12 @@ void SetGround(RowRenderState& st, const QImage& ground, const RowStyle& style, 
 // unsounded positions are skipped.
 void DrawStaffMeasure(QImage& picTAB, RowRenderState& st, RowScene& scene, DanData& dan, const DanLayoutData& l,
                       int m, const RowStyle& style, const BurnContext& c);
+
+// The rhythm of measure m (RedrawDan): the staff pass (heads, stems,
+// beams, marks, arcs) with "音符を描画する", otherwise the rhythm-row pass
+// unless the style shows no rhythm.
+bool RedrawDan(QImage& picTAB, RowRenderState& st, RowScene& scene, DanData& dan, const DanLayoutData& l, int m,
+               const RowStyle& style, const BurnContext& c);
 
 // The rhythm redraw of a row window. what = "all": start from the clean
 // ground; otherwise erase the strip of currentMeasure. Then the row start,

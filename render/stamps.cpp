@@ -175,6 +175,16 @@ StampBook::StampBook(int space, int stringPx) : space_(std::max(3, space)), stri
     auto set = [this](Stamp s, QImage img) { images_[static_cast<int>(s)] = std::move(img); };
 
     dot_ = GlyphStamp(f, kDot);
+    for (int n = 0; n < 2; ++n) {
+        for (int d = 0; d < 2; ++d) {
+            const QPainterPath flag = Outline(f, d == 0 ? (n == 0 ? kFlagU3 : kFlagU4) : (n == 0 ? kFlagD3 : kFlagD4));
+            const QRectF b = flag.boundingRect();
+            QImage img = Blank(b.width() + 1, b.height() + 1);
+            // Up flags hang from their top, down flags rise from their bottom.
+            Fill(img, flag, QPointF(-b.left(), -b.top()));
+            flags_[n][d] = img;
+        }
+    }
     set(Stamp::pic2note, HeadStamp(f, kHead1, space, false));
     set(Stamp::pic4note, HeadStamp(f, kHead2, space, false));
     set(Stamp::pic2note_futen, HeadStamp(f, kHead1, space, true));

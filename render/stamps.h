@@ -29,6 +29,9 @@ public:
     // The augmentation dot alone (a pixel of margin round it), for a dotted
     // note on a line, whose dot goes to the space above.
     const QImage& Dot() const { return dot_; }
+    // A flag alone (1 = eighth, 2 = sixteenth), its stem-side edge at x 0
+    // and its attachment at y 0 (up) or at the bottom row (down).
+    const QImage& Flag(int count, bool up) const { return flags_[count >= 2 ? 1 : 0][up ? 0 : 1]; }
     bool HasMusicFont() const { return musicFont_; }
     int SpacePx() const { return space_; }
     int StringPx() const { return string_; }
@@ -43,6 +46,7 @@ public:
 private:
     QImage images_[64];
     QImage dot_;
+    QImage flags_[2][2];
     bool musicFont_ = false;
     int space_ = 8;
     int string_ = 13;

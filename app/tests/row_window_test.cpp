@@ -28,6 +28,10 @@ using namespace lwtest;
 
 namespace {
 
+// A fret number the layout placed; the row picture holds it once burnt in,
+// and the label itself is hidden then.
+bool Placed(const SceneLabel& l) { return !l.Caption.empty(); }
+
 class RowWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -94,7 +98,7 @@ TEST_F(RowWindowTest, ClickingAFretNumberHighlightsItsColumn) {
     // The third position of measure 1: its fret label and its column cell.
     const SceneLabel* label = nullptr;
     for (size_t i = 1; i < row->Scene.labPos.size() && !label; ++i)
-        if (row->Scene.labPos[i].Visible && row->Scene.labPos[i].Left > Lay().SyosetsuLeft[1]) label = &row->Scene.labPos[i];
+        if (Placed(row->Scene.labPos[i]) && row->Scene.labPos[i].Left > Lay().SyosetsuLeft[1]) label = &row->Scene.labPos[i];
     ASSERT_NE(label, nullptr);
     const double x = label->Left + label->Width / 2, y = label->Top + label->Height / 2;
     const auto hit = doc->HitTest(x, y);
@@ -213,7 +217,7 @@ TEST_F(RowWindowTest, CopyingAMeasureFillsTheDestination) {
     int inside = 0;
     for (size_t i = 1; i < row->Scene.labPos.size(); ++i) {
         const SceneLabel& l = row->Scene.labPos[i];
-        if (l.Visible && l.Left >= Lay().SyosetsuLeft[3] && l.Left < Lay().SyosetsuLeft[4]) ++inside;
+        if (Placed(l) && l.Left >= Lay().SyosetsuLeft[3] && l.Left < Lay().SyosetsuLeft[4]) ++inside;
     }
     EXPECT_GT(inside, 0);
 }
@@ -430,7 +434,7 @@ TEST_F(RowWindowTest, AMelodyTypedWithTheKeyboardAlone) {
     // the fret numbers are in the window and the row is changed
     int labels = 0;
     for (size_t i = 1; i < row->Scene.labPos.size(); ++i)
-        if (row->Scene.labPos[i].Visible && row->Scene.labPos[i].Left > Lay().SyosetsuLeft[m]) ++labels;
+        if (Placed(row->Scene.labPos[i]) && row->Scene.labPos[i].Left > Lay().SyosetsuLeft[m]) ++labels;
     EXPECT_EQ(labels, 2);
     EXPECT_TRUE(row->Modified);
     EXPECT_FALSE(doc->KeyAt(Qt::Key_Z, "z", Qt::ControlModifier)) << "shortcuts are the menu's";
@@ -502,4 +506,66 @@ TEST_F(RowWindowTest, ChordShapesStepThroughHandPositionsAndThePianoFingersItsKe
     EXPECT_LE(PianoKeysOfNote(sh().s, e.CurOnpu()).size(), 3u);
 }
 
+// Dark pixels of the row picture inside a rectangle given in twips.
+int Ink(const QImage& img, double left, double top, double right, double bottom) {
+    int n = 0;
+    for (int y = std::max(0, int(top / 15)); y < std::min(img.height(), int(bottom / 15)); ++y)
+        for (int x = std::max(0, int(left / 15)); x < std::min(img.width(), int(right / 15)); ++x)
+            n += qGray(img.pixel(x, y)) < 128 ? 1 : 0;
+    return n;
+}
+
+TEST_F(RowWindowTest, TheRowPictureCarriesTheNotesTheStaffAndTheKeySignature) {
+    const QImage& pic = row->Picture;
+    ASSERT_FALSE(pic.isNull());
+    EXPECT_EQ(doc->size(), pic.size()) << "the window shows the whole picture";
+    const double tabTop = Lay().TabTop, tabBottom = tabTop + 5.0 * Lay().StringInterval;
+    auto measureInk = [&](const QImage& img, int m) {
+        return Ink(img, Lay().SyosetsuLeft[m] + 60, tabTop - 100, Lay().SyosetsuLeft[m + 1] - 60, tabBottom + 100);
+    };
+    // The first note stands right of the clef and the key signature.
+    EXPECT_GT(Lay().RowStartInset, 300);
+    EXPECT_GE(row->Scene.labInx[0][1].Left, Lay().SyosetsuLeft[0] + Lay().RowStartInset - 1);
+    // The fret numbers are burnt into the picture.
+    EXPECT_GT(measureInk(pic, 1), measureInk(row->Render.ground, 1));
+
+    // Notes on the staff: the staff ground, heads on it, and the staff
+    // services of the note entry answer.
+    mw->action("mnuViewDrawNote")->trigger();
+    ASSERT_TRUE(sh().DrawNote);
+    ASSERT_TRUE(sh().StaffShown());
+    ASSERT_GT(Lay().StaffInterval, 0);
+    const double staffTop = Lay().StaffTop, staffBottom = staffTop + 4.0 * Lay().StaffInterval;
+    const double l1 = Lay().SyosetsuLeft[1] + 60, r1 = Lay().SyosetsuLeft[2] - 60;
+    EXPECT_GT(Ink(row->Picture, l1, staffTop - 200, r1, staffBottom + 200),
+              Ink(row->Render.ground, l1, staffTop - 200, r1, staffBottom + 200) + 40)
+        << "note heads on the staff";
+    EXPECT_EQ(doc->size(), row->Picture.size());
+    EXPECT_LT(sh().StaffLine(1, 0), sh().StaffLine(6, 0)) << "the highest string is the highest note";
+    EXPECT_EQ(sh().StaffLine(1, 0), 0) << "the open first string is written in the top space";
+    sh().g.MouseX = float(l1);
+    sh().g.MouseY = float(staffTop + 2 * Lay().StaffInterval);
+    EXPECT_GE(mw->StringUnderMouse(), 1) << "the string the pitch under the pointer is played on";
+
+    // Key signature: three sharps of A major in the row start.
+    sh().s.KeyName[row->Slot()] = "A";
+    sh().PutKeySignature();
+    int signs = 0;
+    for (size_t i = 1; i < row->Scene.picKey.size(); ++i) signs += row->Scene.picKey[i].Visible ? 1 : 0;
+    EXPECT_EQ(signs, 3);
+    const int keyInset = Lay().RowStartInset;
+    sh().mnuViewRefresh();
+    EXPECT_GE(row->Scene.labInx[0][1].Left, Lay().SyosetsuLeft[0] + keyInset - 1) << "room for the signs";
+
+    // No stale fret numbers: an emptied measure shows only the ground.
+    sh().DeleteSyosetsuCmd(1);
+    ASSERT_EQ(Measure(1).OnpuCnt, 0);
+    EXPECT_EQ(measureInk(row->Picture, 1), measureInk(row->Render.ground, 1));
+
+    mw->action("mnuViewDrawNote")->trigger();
+    EXPECT_FALSE(sh().DrawNote);
+    EXPECT_EQ(doc->size(), row->Picture.size());
+}
+
 }  // namespace
+

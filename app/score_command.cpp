@@ -1,0 +1,139 @@
+#include "score_command.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QGuiApplication>
+#include <QImage>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+#include "paths.h"
+#include "row_picture.h"
+#include "safe_file.h"
+#include "score_print.h"
+#include "shell.h"
+
+namespace lw {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kUsage = "usage: lutewise --export-score OUT.bmp|OUT.png|OUT.pdf INPUT.tab|INPUT.tbp ...\n";
+
+// Every message the editor would show is a reason to stop.
+class CollectingUi : public UiPort {
+public:
+    int MessageBox(const std::string& text, int, const std::string&) override {
+        std::string t = text;
+        for (size_t k = 0; (k = t.find("\n\r", k)) != std::string::npos;) t.replace(k, 2, "\n");
+        shown.push_back(t);
+        return kIdOk;
+    }
+    std::string OpenFileName(const std::string&, const std::string&) override { return {}; }
+    std::string SaveFileName(const std::string&, const std::string&) override { return {}; }
+    std::vector<std::string> shown;
+};
+
+std::string Lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// NAME-k.EXT beside NAME.EXT.
+std::string PagePath(const std::string& out, int k) {
+    const fs::path p(out);
+    return (p.parent_path() / (p.stem().string() + "-" + std::to_string(k) + p.extension().string())).string();
+}
+
+}  // namespace
+
+int RunExportScore(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.size() < 2) {
+        err << kUsage;
+        return 1;
+    }
+    const std::string target = args[0];
+    const std::string ext = Lower(fs::path(target).extension().string());
+    if (ext != ".bmp" && ext != ".png" && ext != ".pdf") {
+        err << "「" << target << "」: 書き出せるのは .bmp, .png, .pdf です。\n" << kUsage;
+        return 1;
+    }
+    std::error_code ec;
+    const std::string ini = JoinPath(CurrentFolder(), "Lutewise.ini");
+    if (!fs::is_regular_file(ini, ec)) {
+        err << "「" << ini << "」が見つかりません。Lutewise.ini のあるフォルダーで実行してください。\n";
+        return 1;
+    }
+    if (!QGuiApplication::instance()) {
+        if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        static int argc = 1;
+        static char name[] = "lutewise";
+        static char* argv[] = {name, nullptr};
+        new QGuiApplication(argc, argv);
+        InstallFontSubstitutions();
+    }
+
+    // The rows as the editor opens them.
+    CollectingUi ui;
+    MemoryUserStore store;
+    Shell shell(ui, store);
+    shell.ProgramFolder = CurrentFolder();
+    shell.MainLoad();
+    shell.InitStartValues();
+    auto failed = [&](const std::string& what) {
+        err << what << '\n';
+        for (const std::string& m : ui.shown) err << m << '\n';
+        return 1;
+    };
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& in = args[i];
+        const std::string e = Lower(fs::path(in).extension().string());
+        if (!fs::is_regular_file(in, ec)) return failed("「" + in + "」を読み込めません。");
+        if (e == ".tab") {
+            std::string why;
+            if (!shell.TabReadable(in, why)) return failed("「" + in + "」を読み込めません: " + why);
+            shell.DoFileOpen(in);
+        } else if (e == ".tbp") {
+            shell.DoFileProjectOpen(in, false);
+        } else {
+            return failed("「" + in + "」は .tab でも .tbp でもありません。");
+        }
+        if (!ui.shown.empty()) return failed("「" + in + "」を開けませんでした。");
+    }
+    for (auto& r : shell.Rows())
+        if (!r->GroundError.empty()) return failed(r->GroundError);
+    if (!shell.CreateGakufu("0", true) || !ui.shown.empty()) return failed("楽譜にする段がありません。");
+
+    // Everything is encoded before the first file is written.
+    std::vector<std::pair<std::string, QByteArray>> files;
+    if (ext == ".pdf") {
+        QByteArray pdf;
+        std::string why;
+        if (!PrintScoreToPdf(shell, pdf, &why)) return failed("PDF を作れません: " + why);
+        files.emplace_back(target, pdf);
+    } else {
+        const int pages = static_cast<int>(shell.GakufuPages.size());
+        for (int k = 0; k < pages; ++k) {
+            QByteArray bytes;
+            QBuffer buf(&bytes);
+            buf.open(QIODevice::WriteOnly);
+            if (!shell.GakufuPages[k].save(&buf, ext == ".bmp" ? "BMP" : "PNG")) return failed("画像を作れません。");
+            files.emplace_back(pages == 1 ? target : PagePath(target, k + 1), bytes);
+        }
+    }
+    std::vector<std::string> written;
+    for (const auto& [path, bytes] : files) {
+        std::string why;
+        if (!WriteFileReplacing(path, std::string_view(bytes.constData(), bytes.size()), &why)) {
+            for (const std::string& w : written) fs::remove(w, ec);
+            err << "「" << path << "」に書き込めません: " << why << '\n';
+            return 1;
+        }
+        written.push_back(path);
+    }
+    for (const std::string& w : written) out << w << '\n';
+    return 0;
+}
+
+}  // namespace lw

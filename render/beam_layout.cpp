@@ -1,0 +1,264 @@
+#include "beam_layout.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace lw {
+namespace {
+
+int Count(const SyosetsuData& ms) { return std::clamp<int>(ms.OnpuCnt, 0, kMaxPositions); }
+
+// Rhythm value and duration of a position: those of its first sounded
+// string, or of string 1 when none sounds.
+int ValueOf(const OnpuData& pos) {
+    const int c = FirstSoundedString(pos);
+    return pos.NoteLengthID[c > 0 ? c : 1];
+}
+
+int TicksOf(const OnpuData& pos) { return TickOf(ValueOf(pos), pos.NoteAttr); }
+
+bool Bit(const OnpuData& pos, int i) { return GetBit(pos.NoteAttr, i); }
+
+void ResetRange(const SyosetsuData& ms, BeamGroups& g, int from, int to) {
+    for (int p = from; p < to && p <= kMaxPositions; ++p) {
+        g.main[p] = g.second[p] = g.stubA[p] = g.stubB[p] = 0;
+        g.stem[p] = static_cast<int16_t>(ValueOf(ms.Onpu[p]));
+    }
+}
+
+// The next position after p that starts a beat (n + 1 when none does).
+int NextBeatStart(const SyosetsuData& ms, int p) {
+    const int n = Count(ms);
+    int q = p + 1;
+    while (q <= n && !Bit(ms.Onpu[q], kAttrBeatStart)) ++q;
+    return q;
+}
+
+}  // namespace
+
+int BeatLength(int meterId) { return IsCompoundMeter(meterId) ? 36 : 24; }
+
+bool IsCompoundMeter(int meterId) { return meterId == 1 || meterId == 11 || meterId == 21; }
+
+int FirstSoundedString(const OnpuData& pos) {
+    for (int k = 1; k < kStringSlots; ++k)
+        if (pos.FletUse[k] == kSounding) return k;
+    return 0;
+}
+
+void PrepareMeasure(SyosetsuData& ms, int meterId) {
+    const int n = Count(ms);
+    const int beat = BeatLength(meterId);
+    for (int p = 1; p <= kMaxPositions; ++p) SetBit(ms.Onpu[p].NoteAttr, kAttrTripletMid, false);
+    int total = 0, count = 0, group = 0;
+    SetBit(ms.Onpu[1].NoteAttr, kAttrBeatStart, true);
+    for (int p = 1; p <= n; ++p) {
+        const int d = TicksOf(ms.Onpu[p]);
+        count += d;
+        total += d;
+        ms.Onpu[p].BeatGroupNo = static_cast<uint8_t>(std::min(group, 128));
+        ms.Onpu[p].SanrenIx = 0;
+        if (p < kMaxPositions) SetBit(ms.Onpu[p + 1].NoteAttr, kAttrBeatStart, false);
+        if (total % beat == 0) {
+            if (p < kMaxPositions) SetBit(ms.Onpu[p + 1].NoteAttr, kAttrBeatStart, true);
+            count = 0;
+            ++group;
+        } else if (count >= beat) {
+            // A note across the beat starts a new group but no beat.
+            ++group;
+            count -= beat;
+        }
+    }
+    int last = 0;
+    for (int p = 1; p <= n; ++p) {
+        OnpuData& pos = ms.Onpu[p];
+        if (FirstSoundedString(pos) == 0) continue;
+        const int v = ValueOf(pos);
+        if (v != 7 && v != 8) {
+            last = v;
+            continue;
+        }
+        int ix;
+        if (v != last) {
+            ix = 1;
+            last = v;
+        } else if (p > 1 && Bit(ms.Onpu[p - 1], kAttrBeatStart)) {
+            ix = 2;
+            last = v;
+        } else {
+            ix = 3;
+            last = 99;  // the next equal value starts a new triplet
+        }
+        pos.SanrenIx = static_cast<uint8_t>(ix);
+        SetBit(pos.NoteAttr, kAttrBeatStart, ix == 1);
+        SetBit(pos.NoteAttr, kAttrTripletMid, ix == 2);
+    }
+}
+
+BeamGroups GroupMeasure(const SyosetsuData& ms, int meterId) {
+    BeamGroups g;
+    const int n = Count(ms);
+    const int beat = BeatLength(meterId);
+    for (int p = 1; p <= n; ++p) g.stem[p] = static_cast<int16_t>(ValueOf(ms.Onpu[p]));
+    // Notes per beat group.
+    int entry = -1, prevGroup = -1;
+    for (int p = 1; p <= n; ++p) {
+        const OnpuData& pos = ms.Onpu[p];
+        if (FirstSoundedString(pos) == 0) continue;
+        if (entry < 0 || pos.BeatGroupNo != prevGroup) entry = std::min(entry + 1, 128);
+        prevGroup = pos.BeatGroupNo;
+        if (ValueOf(pos) < 20) ++g.noteCount[entry];
+    }
+    auto countOf = [&](const OnpuData& pos) { return g.noteCount[std::min<int>(pos.BeatGroupNo, 128)]; };
+    // Main beams and stem values.
+    int run = 0;
+    bool joining = false;
+    for (int p = 1; p <= n; ++p) {
+        const OnpuData& pos = ms.Onpu[p];
+        if (FirstSoundedString(pos) == 0) continue;
+        if (Bit(pos, kAttrBeatStart)) {
+            run = 0;
+            joining = countOf(pos) > 1;
+        }
+        run += TicksOf(pos);
+        if (run > beat) {
+            // The note overruns the beat: nothing joins it.
+            joining = false;
+            if (p > 1) {
+                g.main[p - 1] = 0;
+                g.stem[p - 1] = static_cast<int16_t>(ValueOf(ms.Onpu[p - 1]));
+            }
+        }
+        if (joining) {
+            g.main[p] = -1;
+            const bool intoNextBeat = p < n && Bit(ms.Onpu[p + 1], kAttrBeatStart);
+            if (p == n || (intoNextBeat && !Bit(pos, kAttrBeam))) g.main[p] = 0;
+        }
+        g.stem[p] = static_cast<int16_t>(g.main[p] == -1 || joining ? 2 : ValueOf(pos));
+    }
+    // Second beams between neighbouring sixteenths of a joined beat.
+    joining = false;
+    for (int p = 1; p <= n; ++p) {
+        const OnpuData& pos = ms.Onpu[p];
+        if (FirstSoundedString(pos) == 0) continue;
+        if (Bit(pos, kAttrBeatStart)) joining = countOf(pos) > 1;
+        if (p == n) continue;
+        if (joining && ValueOf(pos) == 4 && ValueOf(ms.Onpu[p + 1]) == 4) g.second[p] = -1;
+        if (Bit(ms.Onpu[p + 1], kAttrBeatStart) && !Bit(pos, kAttrBeam)) g.second[p] = 0;
+    }
+    // Stubs and triplets.
+    for (int p = 1; p <= n; ++p) {
+        const OnpuData& pos = ms.Onpu[p];
+        if (FirstSoundedString(pos) == 0) continue;
+        const int v = ValueOf(pos);
+        if (p > 1) {
+            const OnpuData& q = ms.Onpu[p - 1];
+            const int qv = ValueOf(q);
+            if (Bit(pos, kAttrDot) && v == 3 && qv == 4) g.stubA[p - 1] = -1;
+            if (Bit(q, kAttrDot) && qv == 3 && v == 4) g.stubB[p - 1] = -1;
+        }
+        if (v == 7) {
+            const int ix = std::clamp<int>(pos.SanrenIx, 1, 3);
+            switch (pos.SanrenOpt) {
+                case 0:  // "タタタ": the three notes beamed together
+                    g.stem[p] = 2;
+                    g.main[p] = p == n || pos.SanrenIx == 3 ? 0 : -1;
+                    break;
+                case 1: {  // "タータ"
+                    static const int16_t stems[3] = {2, 0, 3};
+                    g.main[p] = 0;
+                    g.stem[p] = stems[ix - 1];
+                    break;
+                }
+                case 2: {  // "タター"
+                    static const int16_t stems[3] = {3, 0, 2};
+                    g.main[p] = 0;
+                    g.stem[p] = stems[ix - 1];
+                    break;
+                }
+                default: break;  // "標準"
+            }
+        } else if (v == 8) {
+            g.stem[p] = 2;
+            g.main[p] = 0;
+        }
+    }
+    DissolveGroups(ms, meterId, g);
+    return g;
+}
+
+void DissolveGroups(const SyosetsuData& ms, int meterId, BeamGroups& g) {
+    const int n = Count(ms);
+    auto scan = [&](auto&& wrong) {
+        for (int p = 1; p <= n;) {
+            const int next = NextBeatStart(ms, p);
+            if (Bit(ms.Onpu[p], kAttrBeatStart) && g.main[p] == -1 && wrong(p, next)) ResetRange(ms, g, p, next);
+            p = next;
+        }
+    };
+    // Stems that point different ways cannot share a beam.
+    scan([&](int from, int to) {
+        const bool down = Bit(ms.Onpu[from], kAttrStemDown);
+        for (int p = from; p < to; ++p)
+            if (FirstSoundedString(ms.Onpu[p]) > 0 && Bit(ms.Onpu[p], kAttrStemDown) != down) return true;
+        return false;
+    });
+    if (!IsCompoundMeter(meterId)) return;
+    // In compound meters a quarter breaks the beat's beam.
+    scan([&](int from, int to) {
+        for (int p = from; p < to; ++p)
+            if (FirstSoundedString(ms.Onpu[p]) > 0 && ValueOf(ms.Onpu[p]) == 2) return true;
+        return false;
+    });
+}
+
+std::vector<BeamRun> MainRuns(const SyosetsuData& ms, const BeamGroups& g) {
+    std::vector<BeamRun> runs;
+    const int n = Count(ms);
+    for (int a = 1; a <= n;) {
+        if (g.main[a] != -1) {
+            ++a;
+            continue;
+        }
+        int b = a + 1;
+        while (b <= n && g.main[b] == -1) ++b;
+        runs.push_back({a, std::min(b, n)});
+        a = b + 1;
+    }
+    return runs;
+}
+
+BeamRun SecondRun(const BeamGroups& g, const BeamRun& r) {
+    int h = r.first;
+    while (h <= r.last && g.second[h] != -1) ++h;
+    if (h > r.last) return {};
+    int c = h;
+    while (c <= r.last && g.second[c] == -1) ++c;
+    return {h, std::min(c, r.last)};
+}
+
+double BeamSlope(const std::vector<StemEnd>& ends) {
+    size_t n = 0;
+    while (n < ends.size() && (n == 0 || ends[n].x != 0)) ++n;
+    if (n < 2 || ends[1].x == ends[0].x) return 0;
+    const double s1 = (ends[1].y - ends[0].y) / (ends[1].x - ends[0].x);
+    double r = s1, total = s1;
+    for (size_t k = 2; k < n; ++k) {
+        const double dx = ends[k].x - ends[k - 1].x;
+        const double s = dx != 0 ? (ends[k].y - ends[k - 1].y) / dx : 0;
+        r = (s + r) / 2;
+        total += r;
+    }
+    return total / double(n - 1);
+}
+
+double BeamShift(const std::vector<StemEnd>& ends, double slope) {
+    if (ends.empty()) return 0;
+    size_t low = 0;
+    for (size_t k = 1; k < ends.size(); ++k)
+        if (ends[k].y > ends[low].y) low = k;
+    if (ends[0].y >= ends[low].y) return 0;
+    return (ends[0].y - ends[low].y) + std::nearbyint(slope * (ends[low].x - ends[0].x));
+}
+
+}  // namespace lw

@@ -1,0 +1,216 @@
+// Rhythm notation: glyph choice, the arc rule, and whole measures of
+// beamed, flagged and triplet notes with rests and ties, in the rhythm row
+// and on the staff, compared with pictures a person has looked at.
+#include <gtest/gtest.h>
+
+#include <QPainter>
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+
+#include "render_test_support.h"
+#include "rhythm_drawing.h"
+#include "row_drawing.h"
+#include "row_editor.h"
+#include "settings.h"
+#include "stamps.h"
+
+using namespace lw;
+
+namespace {
+
+struct QuietUi : UiPort {
+    std::vector<std::string> shown;
+    int MessageBox(const std::string& text, int, const std::string&) override {
+        shown.push_back(text);
+        return kIdOk;
+    }
+    std::string OpenFileName(const std::string&, const std::string&) override { return {}; }
+    std::string SaveFileName(const std::string&, const std::string&) override { return {}; }
+};
+
+std::string DataDir() { return std::string(LUTEWISE_SOURCE_DIR) + "/data"; }
+
+// A note: rhythm id, string and fret, and attribute letters
+// (t tie, s slur, . dot, b beam on, d stems down, h/p/l hammer, pull, slide
+// on its string, 0..3 triplet pattern).
+struct N {
+    int id;
+    int string = 1, fret = 0;
+    const char* attrs = "";
+};
+
+// A row of four measures built from notes, laid out and drawn.
+struct BuiltRow {
+    Session s;
+    EditorGlobals g;
+    RowScene scene;
+    RowItems items;
+    QuietUi ui;
+    RowPort port;
+    RowRenderState st;
+    QImage picTAB;
+    RowStyle style;
+    std::unique_ptr<RowEditor> ed;
+
+    BuiltRow(const std::vector<std::vector<N>>& measures, int posRhythm, bool drawNote, int meter = 22) {
+        s.PosRhythm = static_cast<int16_t>(posRhythm);
+        s.CurSyosetsuCnt = static_cast<int16_t>(measures.size());
+        s.MeterID = static_cast<int16_t>(meter);
+        EXPECT_TRUE(ReadIniSettings(s, ui, DataDir() + "/Lutewise.ini"));
+        DanData& dan = s.DanBuf[0];
+        dan.SyosetsuCnt = s.CurSyosetsuCnt;
+        for (size_t m = 0; m < measures.size(); ++m) {
+            SyosetsuData& ms = dan.Syosetsu[m];
+            ms.OnpuCnt = static_cast<int16_t>(measures[m].size());
+            for (size_t i = 0; i < measures[m].size(); ++i) {
+                const N& n = measures[m][i];
+                OnpuData& pos = ms.Onpu[i + 1];
+                pos.PosNo = static_cast<int16_t>(i + 1);
+                if (n.id > 20) {
+                    StoreRest(pos, n.id, s.MaxStringIx);
+                    continue;
+                }
+                for (const char* a = n.attrs; *a; ++a) {
+                    switch (*a) {
+                        case 't': SetBit(pos.NoteAttr, kAttrTie, true); break;
+                        case 's': SetBit(pos.NoteAttr, kAttrSlur, true); break;
+                        case '.': SetBit(pos.NoteAttr, kAttrDot, true); break;
+                        case 'b': SetBit(pos.NoteAttr, kAttrBeam, true); break;
+                        case 'd': SetBit(pos.NoteAttr, kAttrStemDown, true); break;
+                        case 'h': SetBit(pos.Effect[n.string], kEffectHammer, true); break;
+                        case 'p': SetBit(pos.Effect[n.string], kEffectPull, true); break;
+                        case 'l': SetBit(pos.Effect[n.string], kEffectSlide, true); break;
+                        default:
+                            if (*a >= '0' && *a <= '3') pos.SanrenOpt = static_cast<uint8_t>(*a - '0');
+                    }
+                }
+                StoreNote(pos, n.string, n.fret, n.id);
+            }
+        }
+        g.DrawNote = drawNote;
+        ed = std::make_unique<RowEditor>(s, g, scene, items, ui, port, 0);
+        ed->LoadKugiri();
+        ed->ReLayoutTAB("all");
+        style = RowStyleOf(s, 0, drawNote);
+        EXPECT_TRUE(PrepareGround(st, DataDir(), style, s.DanLayout[0]));
+        EXPECT_TRUE(PutRhythm(picTAB, st, scene, items, dan, s.DanLayout[0], style, "all", 0, &ui));
+    }
+};
+
+std::string GoldenPath(const std::string& name) {
+    return std::string(LUTEWISE_SOURCE_DIR) + "/render/tests/data/" + name + ".png";
+}
+
+void ExpectLooksLike(const QImage& actual, const std::string& name) {
+    lwtest::WriteDebugPng("rhythm_" + name, actual);
+    if (const char* u = std::getenv("LUTEWISE_UPDATE_GOLDEN"); u && *u == '1') {
+        ASSERT_TRUE(actual.save(QString::fromStdString(GoldenPath(name)), "PNG"));
+        return;
+    }
+    const QImage golden = QImage(QString::fromStdString(GoldenPath(name))).convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(golden.isNull()) << GoldenPath(name);
+    ASSERT_EQ(golden.size(), actual.size()) << name;
+    int far = 0;
+    for (int y = 0; y < golden.height(); ++y)
+        for (int x = 0; x < golden.width(); ++x) far += std::abs(qGray(golden.pixel(x, y)) - qGray(actual.pixel(x, y))) > 96;
+    EXPECT_LE(far, 40) << name;
+}
+
+// Beams in pairs, sixteenths, a dotted pair, a triplet, flags, rests, a tie
+// across the bar and a hammer-on.
+const std::vector<std::vector<N>> kMeasures = {
+    {{3, 1, 0}, {3, 1, 1}, {3, 2, 3}, {3, 2, 1}, {3, 3, 2}, {3, 3, 0}, {3, 2, 1}, {3, 2, 0}},
+    {{4, 1, 3}, {4, 1, 1}, {4, 2, 3}, {4, 2, 1}, {3, 3, 2, "."}, {4, 3, 0}, {7, 2, 1, "0"}, {7, 2, 3, "0"},
+     {7, 1, 0, "0"}, {2, 1, 1}},
+    {{3, 2, 1}, {24}, {2, 3, 2}, {3, 4, 2}, {3, 4, 2, "b"}, {3, 3, 0}, {3, 3, 2}},
+    {{2, 3, 2, "t"}, {2, 3, 0}, {2, 3, 2, "sh"}, {23}},
+};
+
+class Rhythm : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { lwtest::EnsureApp(); }
+};
+
+}  // namespace
+
+TEST_F(Rhythm, GlyphChoice) {
+    const uint8_t dot = 32, down = 4;
+    struct Case {
+        int id;
+        uint8_t attr;
+        Stamp note, rhythm, tate;
+    } cases[] = {
+        {0, 0, Stamp::pic2note, Stamp::pic4up_2, Stamp::pic0Up_2},
+        {1, dot, Stamp::pic2note_futen, Stamp::pic8Up_futen, Stamp::pic4up_2},
+        {2, dot, Stamp::pic4note_futen, Stamp::pic8Up_futen, Stamp::pic4up_2},
+        {3, 0, Stamp::pic4note, Stamp::pic8Up_2, Stamp::pic8Up_2},
+        {3, down, Stamp::pic4note, Stamp::pic8Up_2, Stamp::pic8Down_2},
+        {4, down, Stamp::pic4note, Stamp::pic16Up_2, Stamp::pic16Down_2},
+        {7, 0, Stamp::pic4note, Stamp::pic8Up_2, Stamp::pic8Up_2},
+        {23, 0, Stamp::None, Stamp::None, Stamp::None},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CopyPictureNote(c.id, c.attr), c.note) << c.id;
+        EXPECT_EQ(CopyPictureRhythm(c.id, c.attr), c.rhythm) << c.id;
+        EXPECT_EQ(CopyPictureTate(c.id, c.attr), c.tate) << c.id;
+    }
+    EXPECT_EQ(CopyPictureKyufu(21), CopyPictureKyufu(22));
+    EXPECT_EQ(CopyPictureKyufu(25), Stamp::pic16Kyufu);
+    EXPECT_EQ(CopyPicture3ren(0), Stamp::pic3renDown);
+    EXPECT_EQ(CopyPicture3ren(1), Stamp::pic3renUp);
+    EXPECT_EQ(CopyPictureRepMark(2), Stamp::picCoda);
+    EXPECT_EQ(CopyPictureRepMark(9), Stamp::None);
+    EXPECT_EQ(TickOf(2, dot), 36);
+    EXPECT_EQ(TickOf(7, dot), 16);
+    EXPECT_EQ((std::vector<int>{FlagCount(2), FlagCount(3), FlagCount(4), FlagCount(7), FlagCount(0)}),
+              (std::vector<int>{0, 1, 2, 1, 0}));
+}
+
+TEST_F(Rhythm, ArcRule) {
+    const double h = 8;
+    // Flat: half an ellipse from the start, |dx| wide and h tall.
+    ArcShape a = ArcRule({100, 50}, {160, 51}, h, false, false);
+    EXPECT_EQ(a.box, QRectF(100, 46, 60, 8));
+    // Quarter ellipses: 2|dx| by 2|dy| boxes, by side and direction.
+    EXPECT_EQ(ArcRule({100, 50}, {160, 30}, h, true, false).box, QRectF(100, 30, 120, 40));
+    EXPECT_EQ(ArcRule({100, 50}, {160, 70}, h, true, false).box, QRectF(40, 50, 120, 40));
+    EXPECT_EQ(ArcRule({100, 50}, {160, 30}, h, false, false).box, QRectF(40, 10, 120, 40));
+    EXPECT_EQ(ArcRule({100, 50}, {160, 70}, h, false, false).box, QRectF(100, 30, 120, 40));
+    // Staff form: above moves up h/2, below down h/4; left and start move in by h/2.
+    a = ArcRule({100, 50}, {160, 50}, h, true, true);
+    EXPECT_EQ(a.box, QRectF(104, 42, 56, 8));
+    EXPECT_EQ(a.start, QPointF(104, 46));
+    a = ArcRule({100, 50}, {160, 50}, h, false, true);
+    EXPECT_EQ(a.box, QRectF(104, 48, 56, 8));
+    // Drawn: a tie below bends down, one above bends up.
+    for (bool above : {false, true}) {
+        QImage img(200, 100, QImage::Format_RGB32);
+        img.fill(Qt::white);
+        DrawArc(img, ArcRule({40, 50}, {160, 50}, 20, above, false));
+        const QRect ink = lwtest::InkBox(img);
+        EXPECT_NEAR(ink.center().x(), 100, 3);
+        if (above) EXPECT_LT(ink.top(), 45);
+        else EXPECT_GT(ink.bottom(), 55);
+        EXPECT_LE(ink.height(), 14);
+    }
+}
+
+TEST_F(Rhythm, BeamedFlaggedAndTripletMeasures) {
+    for (bool drawNote : {false, true}) {
+        BuiltRow row(kMeasures, 1, drawNote);
+        EXPECT_TRUE(row.ui.shown.empty());
+        const DanLayoutData& l = row.s.DanLayout[0];
+        const int tpp = row.style.tpp;
+        const int top = drawNote ? l.StaffTop / tpp - 50 : l.TabTop / tpp - 70;
+        const QImage band = row.picTAB.copy(0, top, row.picTAB.width(), drawNote ? 110 : 75);
+        ExpectLooksLike(band, drawNote ? "staff_measures" : "rhythm_row_measures");
+        lwtest::WriteDebugPng(drawNote ? "rhythm_staff_row" : "rhythm_row_row", row.picTAB);
+        // Beams are solid bands: measure 0's four pairs darken the row well
+        // beyond four single stems.
+        const int x0 = l.SyosetsuLeft[0] / tpp, x1 = l.SyosetsuLeft[1] / tpp;
+        EXPECT_GT(lwtest::InkIn(band, QRect(x0, 0, x1 - x0, band.height())),
+                  lwtest::InkIn(row.st.ground.copy(0, top, row.picTAB.width(), band.height()),
+                                QRect(x0, 0, x1 - x0, band.height())) + 400);
+    }
+}
