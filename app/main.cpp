@@ -1,12 +1,14 @@
 // lutewise [FILE.tab|PROJECT.tbp ...]
 // lutewise --convert IN.tab OUT.tab
 // lutewise --play INPUT... --wav OUT.wav [--tempo N] [--instrument GM] [--base N]
+// lutewise --export-midi OUT.mid INPUT... [--tempo N] [--instrument GM] [--base N]
 #include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "convert.h"
+#include "export_command.h"
 #include "play_command.h"
 #include "startup.h"
 
@@ -20,5 +22,7 @@ int main(int argc, char** argv) {
     }
     if (argc >= 2 && std::strcmp(argv[1], "--play") == 0)
         return lw::RunPlay(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
+    if (argc >= 2 && std::strcmp(argv[1], "--export-midi") == 0)
+        return lw::RunExportMidi(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
     return lw::RunEditor(argc, argv);
 }
