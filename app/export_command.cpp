@@ -1,12 +1,16 @@
 #include "export_command.h"
 
+#include <filesystem>
+
 #include "command_rows.h"
+#include "musicxml_writer.h"
 
 namespace lw {
 namespace {
 
 constexpr const char* kMidiUsage =
     "usage: lutewise --export-midi OUT.mid INPUT.tab|INPUT.tbp ... [--tempo N] [--instrument GM] [--base N]\n";
+constexpr const char* kXmlUsage = "usage: lutewise --export-musicxml OUT.musicxml INPUT.tab|INPUT.tbp ...\n";
 constexpr const char* kNoRows = "書き出す段がありません。";
 
 }  // namespace
@@ -41,6 +45,31 @@ int RunExportMidi(const std::vector<std::string>& args, std::ostream& out, std::
         return 1;
     }
     out << midi << '\n';
+    return 0;
+}
+
+int RunExportMusicXml(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.size() < 2) {
+        err << kXmlUsage;
+        return 1;
+    }
+    for (const std::string& a : args)
+        if (a.rfind("--", 0) == 0) {
+            err << kXmlUsage;
+            return 1;
+        }
+    const std::string xml = args.front();
+    const std::vector<std::string> inputs(args.begin() + 1, args.end());
+    CommandRows rows;
+    if (!ReadCommandRows(inputs, rows, err, kNoRows)) return 1;
+    std::vector<ScoreRow> score;
+    for (int slot = 0; slot < rows.s->DocCount; ++slot) score.push_back({slot, &rows.items[slot]});
+    std::string why;
+    if (!WriteMusicXml(*rows.s, score, std::filesystem::path(inputs.front()).stem().string(), xml, &why)) {
+        err << "「" << xml << "」を書き込めません: " << why << '\n';
+        return 1;
+    }
+    out << xml << '\n';
     return 0;
 }
 

@@ -15,5 +15,6 @@ namespace lw {
 // libraryPath: libKoComm.so (empty: beside the running program).
 int RunExportMidi(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                   const std::string& libraryPath = "");
+int RunExportMusicXml(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace lw

@@ -1,6 +1,7 @@
 // --export-midi: the file read back with a small SMF reader and compared,
 // message by message, with what the Midi Player's engine sends into a
-// recording sink for the same rows and settings.
+// recording sink for the same rows and settings. --export-musicxml: the
+// command around the writer (the score itself is tested with the writer).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -223,6 +224,48 @@ TEST(ExportMidi, RefusalsLeaveNoFile) {
         EXPECT_EQ(out.str(), "");
     }
     EXPECT_EQ(ReadBytes("keep.mid"), "old");
+    for (const auto& e : fs::directory_iterator(work.path))
+        EXPECT_EQ(e.path().filename().string().find("bad"), std::string::npos) << e.path();
+}
+
+TEST(ExportMusicXml, WritesTheRowsOfProjectsAndRowsInOrder) {
+    EnsureApp();
+    WorkFolder work;
+    fs::copy(fs::path(LUTEWISE_SOURCE_DIR) / "data" / "examples", work.path / "examples");
+    WriteBytes("empty.tbp", "");
+    WriteBytes("keep.musicxml", "old");
+    auto count = [](const std::string& text, const std::string& what) {
+        size_t n = 0;
+        for (size_t at = 0; (at = text.find(what, at)) != std::string::npos; at += what.size()) ++n;
+        return n;
+    };
+    std::ostringstream out, err;
+    ASSERT_EQ(RunExportMusicXml({"out.musicxml", "examples/example.tbp", "examples/ode1.tab"}, out, err), 0) << err.str();
+    EXPECT_EQ(out.str(), "out.musicxml\n");
+    const std::string xml = ReadBytes("out.musicxml");
+    EXPECT_EQ(count(xml, "<measure "), 20u);
+    EXPECT_EQ(count(xml, "<print new-system=\"yes\"/>"), 4u);
+    EXPECT_EQ(count(xml, "<repeat direction=\"forward\"/>"), 2u);
+    EXPECT_NE(xml.find("<work-title>example</work-title>"), std::string::npos);
+    EXPECT_NE(xml.find("きらきら星"), std::string::npos);
+
+    struct Case {
+        std::vector<std::string> args;
+        const char* err;
+    } cases[] = {
+        {{"bad.musicxml", "examples/none.tab"}, "none.tab"},
+        {{"bad.musicxml", "empty.tbp"}, "書き出す段がありません"},
+        {{"nodir/bad.musicxml", "examples/ode1.tab"}, "nodir"},
+        {{"keep.musicxml", "examples/ode1.tab", "examples/none.tab"}, "none.tab"},
+        {{"bad.musicxml"}, "usage"},
+        {{"bad.musicxml", "examples/ode1.tab", "--tempo", "90"}, "usage"},
+    };
+    for (const Case& c : cases) {
+        std::ostringstream o, e;
+        EXPECT_EQ(RunExportMusicXml(c.args, o, e), 1) << c.args[0];
+        EXPECT_NE(e.str().find(c.err), std::string::npos) << e.str();
+    }
+    EXPECT_EQ(ReadBytes("keep.musicxml"), "old");
     for (const auto& e : fs::directory_iterator(work.path))
         EXPECT_EQ(e.path().filename().string().find("bad"), std::string::npos) << e.path();
 }
