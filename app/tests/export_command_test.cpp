@@ -7,10 +7,13 @@
 #include <filesystem>
 #include <sstream>
 
+#include <QAction>
+
 #include "app_test_support.h"
 #include "command_rows.h"
 #include "export_command.h"
 #include "midi_player.h"
+#include "startup.h"
 #include "tab_file.h"
 
 using namespace lw;
@@ -268,4 +271,45 @@ TEST(ExportMusicXml, WritesTheRowsOfProjectsAndRowsInOrder) {
     EXPECT_EQ(ReadBytes("keep.musicxml"), "old");
     for (const auto& e : fs::directory_iterator(work.path))
         EXPECT_EQ(e.path().filename().string().find("bad"), std::string::npos) << e.path();
+}
+
+TEST(ExportMenus, WriteTheOpenRowsToTheNamedFiles) {
+    EnsureApp();
+    WorkFolder work;
+    ScriptedUi ui;
+    MemoryUserStore store;
+    {
+        MainWindow mw(ui, store);
+        std::string why;
+        mw.SetKoCommFactory(LoadKoCommFactory(KOCOMM_LIBRARY, &why));
+        mw.LoadMainForm();
+        Shell& sh = mw.shell();
+        sh.InitStartValues();
+        auto trigger = [&mw](const char* name) { mw.findChild<QAction*>(name)->trigger(); };
+        trigger("mnuFileExportMusicXml");
+        EXPECT_EQ(ui.saveAsked, 0) << "no row open: no question";
+        for (int i = 0; i < 2; ++i) {
+            RowDoc* r = sh.DoFileNew();
+            auto& m = sh.s.DanBuf[r->Slot()].Syosetsu[0];
+            m.OnpuCnt = 1;
+            StoreNote(m.Onpu[1], 1, i + 5, 2);
+        }
+        ui.saveAnswers = {work.File("menu.musicxml"), "", work.File("menu.mid"), work.File("nodir/x.mid")};
+        trigger("mnuFileExportMusicXml");
+        trigger("mnuFileExportMidi");   // cancelled
+        trigger("mnuFileExportMidi");
+        trigger("mnuFileExportMidi");   // refused: shown
+        EXPECT_EQ(ui.saveAsked, 4);
+        const std::string xml = ReadBytes(work.File("menu.musicxml"));
+        EXPECT_EQ(xml.find("<measure number=\"8\">") != std::string::npos, true) << "two rows of four measures";
+        EXPECT_NE(xml.find("<fret>5</fret>"), std::string::npos);
+        EXPECT_NE(xml.find("<fret>6</fret>"), std::string::npos);
+        const Smf f = ReadSmf(ReadBytes(work.File("menu.mid")));
+        ASSERT_EQ(f.msgs.size(), 5u);
+        EXPECT_EQ(f.msgs[1].packed, PackShortMsg(0x90, 28 + 5 + 60, 127));
+        EXPECT_NEAR(f.msgs[2].ms, 600, 1.0);
+        ASSERT_EQ(ui.shown.size(), 1u);
+        EXPECT_NE(ui.shown[0].text.find("nodir"), std::string::npos) << ui.shown[0].text;
+        sh.AskSave = false;
+    }
 }
