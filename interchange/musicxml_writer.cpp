@@ -456,7 +456,11 @@ std::string MusicXmlOf(const Session& s, const std::vector<ScoreRow>& rows, cons
                 for (const std::string& dir : endDirs) o << "      " << dir << "\n";
                 if (total > 0) o << "      <backup><duration>" << total << "</duration></backup>\n";
             }
-            if (staff == 1) PutHarmony(o, ms.Chord1);
+            if (staff == 1 && !ms.Chord1.empty()) {
+                o << "      ";
+                PutHarmony(o, ms.Chord1);
+                o << "\n";
+            }
             for (size_t i = 0; i < list.size(); ++i) {
                 const XmlEvent& e = events[list[i]];
                 if (staff == 1 && i == chord2At && !ms.Chord2.empty()) {
