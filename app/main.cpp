@@ -2,12 +2,15 @@
 // lutewise --convert IN.tab OUT.tab
 // lutewise --play INPUT... --wav OUT.wav [--tempo N] [--instrument GM] [--base N]
 // lutewise --export-score OUT.bmp|OUT.png|OUT.pdf INPUT...
+// lutewise --export-midi OUT.mid INPUT... [--tempo N] [--instrument GM] [--base N]
+// lutewise --export-musicxml OUT.musicxml INPUT...
 #include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "convert.h"
+#include "export_command.h"
 #include "play_command.h"
 #include "score_command.h"
 #include "startup.h"
@@ -24,5 +27,9 @@ int main(int argc, char** argv) {
         return lw::RunPlay(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
     if (argc >= 2 && std::strcmp(argv[1], "--export-score") == 0)
         return lw::RunExportScore(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
+    if (argc >= 2 && std::strcmp(argv[1], "--export-midi") == 0)
+        return lw::RunExportMidi(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
+    if (argc >= 2 && std::strcmp(argv[1], "--export-musicxml") == 0)
+        return lw::RunExportMusicXml(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
     return lw::RunEditor(argc, argv);
 }

@@ -151,6 +151,9 @@ void MainWindow::BuildMenus() {
     add(file, "mnuFileSaveAll", "すべて保存(&L)", [&sh] { sh.FileSaveAll(); });
     add(file, "mnuFileSaveTab", "TABﾌｧｲﾙに保存する(&T)", [&sh] { sh.FileSaveTab(); });
     file->addSeparator();
+    add(file, "mnuFileExportMusicXml", "MusicXMLで書き出す...", [&sh] { sh.ExportMusicXml(); });
+    add(file, "mnuFileExportMidi", "MIDIファイルで書き出す...", [this] { mnuExportMidi(); });
+    file->addSeparator();
     add(file, "mnuFileProperties", "ﾌﾟﾛﾊﾟﾃｨ(&I)",
         [this] { ShowMsg(ui_, "ﾌﾟﾛﾊﾟﾃｨの表示処理をここに記述します !"); });
     file->addSeparator();
@@ -866,6 +869,13 @@ void MainWindow::mnuMidi() {
     obj->SetEventSink(koCommEvents_.get());
     if (shell_->PreparePlayback(*obj)) obj->Show_KoMIDI();
     obj->SetEventSink(nullptr);
+}
+
+void MainWindow::mnuExportMidi() {
+    if (!shell_->ActiveRow() || !KoCommAvailable()) return;
+    std::unique_ptr<clsKoComm> obj(koCommCreate_());
+    if (!obj) return;
+    shell_->ExportMidiFile(*obj);
 }
 
 void MainWindow::mnuTabArea() {

@@ -89,6 +89,7 @@ public:
     bool HasKoCommObject() const { return koComm_ != nullptr; }
     // "MIDIで再生(&M)" and "TAB領域設定(&A)...": the KoComm commands.
     void mnuMidi();
+    void mnuExportMidi();
     void mnuTabArea();
 
     // "ｺﾋﾟｰ(&C)": the measure-copy window, when a row is open.

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "messages.h"
+#include "musicxml_writer.h"
 #include "paths.h"
 #include "row_restyle.h"
 #include "score.h"
@@ -1422,6 +1423,40 @@ void Shell::RelayoutRows() {
         if (view_) view_->BringRowToFront(*keep);
         ActivateProc(*keep);
     }
+}
+
+// ---------------------------------------------------------------- exports for other music programs
+
+bool Shell::ExportMusicXml() {
+    if (!active_ || OpenRowCount() == 0) return false;
+    const std::string path = ui_.SaveFileName(kMusicXmlFilter, LastDir);
+    if (path.empty()) return false;
+    LastDir = FolderOf(AbsolutePath(path));
+    std::vector<ScoreRow> score;
+    for (int slot = 0; slot < kSlotCount; ++slot)
+        if (RowDoc* r = RowOfSlot(slot)) score.push_back({slot, &r->Items});
+    const std::string named = !CurProject.empty() ? CurProject : active_->Path();
+    const std::string title = named.empty() ? std::string() : fs::path(named).stem().string();
+    std::string err;
+    if (!WriteMusicXml(s, score, title, path, &err)) {
+        ShowMsg(ui_, err, "16");
+        return false;
+    }
+    return true;
+}
+
+bool Shell::ExportMidiFile(clsKoComm& obj) {
+    if (!active_ || OpenRowCount() == 0) return false;
+    const std::string path = ui_.SaveFileName(kMidiFileFilter, LastDir);
+    if (path.empty()) return false;
+    LastDir = FolderOf(AbsolutePath(path));
+    if (!PreparePlayback(obj)) return false;
+    std::string err;
+    if (!obj.Play_ToMidiFile(JoinPath(CurrentFolder(), kPlayFileName), path, clsKoComm::PlayOptions{}, err)) {
+        ShowMsg(ui_, err, "16");
+        return false;
+    }
+    return true;
 }
 
 }  // namespace lw

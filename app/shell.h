@@ -136,6 +136,8 @@ extern const std::array<const char*, 5> kPosRhythmCaptions;
 
 inline constexpr const char* kTabFilter = "TABﾌｧｲﾙ (*.tab)|*.tab";
 inline constexpr const char* kProjectFilter = "ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙ (*.tbp)|*.tbp";
+inline constexpr const char* kMusicXmlFilter = "MusicXMLﾌｧｲﾙ (*.musicxml)|*.musicxml";
+inline constexpr const char* kMidiFileFilter = "MIDIﾌｧｲﾙ (*.mid)|*.mid";
 inline constexpr const char* kLoadingStatus = "TAB譜ﾌｧｲﾙをロード中です";
 inline constexpr const char* kRecoveryTitle = "リカバリー";
 
@@ -352,6 +354,16 @@ public:
     // After the row-area dialog's OK: every open row laid out anew on the
     // new geometry; the active row stays active.
     void RelayoutRows();
+
+    // ---- exports for other music programs ----
+    // "MusicXMLで書き出す...": the open rows in row order as one MusicXML
+    // score, to a file the user names. False when nothing was written (no
+    // row, cancelled, or the write failed: shown).
+    bool ExportMusicXml();
+    // "MIDIファイルで書き出す...": what the Midi Player plays for the open
+    // rows (its start values: tempo 100, instrument 1, base note 60),
+    // recorded by obj into a Standard MIDI File the user names.
+    bool ExportMidiFile(clsKoComm& obj);
 
 private:
     void Notify();

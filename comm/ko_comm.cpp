@@ -11,9 +11,11 @@
 #include "ko_midi.h"
 #include "ko_tab_area.h"
 #include "messages.h"
+#include "midi_file.h"
 #include "midi_output.h"
 #include "midi_player.h"
 #include "paths.h"
+#include "safe_file.h"
 #include "settings.h"
 #include "tab_file.h"
 
@@ -94,6 +96,27 @@ class SleepClock : public PlayClock {
 public:
     void Wait(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 };
+
+bool OptionsOk(const clsKoComm::PlayOptions& o, std::string& error) {
+    if (ParseTempo(o.tempo) < 0) {
+        error = kTempoRefused;
+        return false;
+    }
+    if (o.instrument < 1 || o.instrument > 128) {
+        error = "音色は General MIDI の番号 1～128 で指定してください。";
+        return false;
+    }
+    if (o.baseNote < 0 || o.baseNote > 111) {
+        error = "基準音（Base note）は 0～111 で指定してください。";
+        return false;
+    }
+    return true;
+}
+
+bool LoadRows(const std::string& playFile, PlayRows& rows, std::string& error) {
+    SleepClock pause;
+    return LoadPlayFile(playFile, Shared().LineCnt, pause, rows, error);
+}
 
 class KoCommObject final : public clsKoComm {
 public:
@@ -179,27 +202,11 @@ public:
         form->raise();
     }
 
-    bool Play_ToWav(const std::string& playFile, const std::string& wavPath, const PlayOptions& o,
-                    std::string& error) override {
-        if (ParseTempo(o.tempo) < 0) {
-            error = kTempoRefused;
-            return false;
-        }
-        if (o.instrument < 1 || o.instrument > 128) {
-            error = "音色は General MIDI の番号 1～128 で指定してください。";
-            return false;
-        }
-        if (o.baseNote < 0 || o.baseNote > 111) {
-            error = "基準音（Base note）は 0～111 で指定してください。";
-            return false;
-        }
+    // Plays every row once with the window's start values and the given
+    // choices into sink, timed by clock; the player's events reach the editor.
+    bool PlayHeadless(const PlayRows& rows, const PlayOptions& o, MidiSink& sink, PlayClock& clock,
+                      std::string& error) {
         CollectingUi ui;
-        SleepClock pause;
-        PlayRows rows{};
-        if (!LoadPlayFile(playFile, Shared().LineCnt, pause, rows, error)) return false;
-        std::unique_ptr<WavRenderer> wav = WavRenderer::Create(wavPath, error);
-        if (!wav) return false;
-
         struct Host : PlayerHost {
             clsKoComm* obj;
             std::string refused;
@@ -207,14 +214,13 @@ public:
             void ShowMessage(const std::string& text) override { refused = text; }
         } host;
         host.obj = this;
-        MidiPlayer player(*wav, *wav, host);
+        MidiPlayer player(sink, clock, host);
         player.Rows = rows;
         FillPlayer(player, ui);
         if (!ui.shown.empty()) {
             error = ui.shown;
             return false;
         }
-        // The window's start values, then its choices.
         player.TempoText = o.tempo;
         player.BaseNote = static_cast<int16_t>(o.baseNote);
         player.SetInstrument(o.instrument);
@@ -223,7 +229,33 @@ public:
             error = host.refused;
             return false;
         }
+        return true;
+    }
+
+    bool Play_ToWav(const std::string& playFile, const std::string& wavPath, const PlayOptions& o,
+                    std::string& error) override {
+        if (!OptionsOk(o, error)) return false;
+        PlayRows rows{};
+        if (!LoadRows(playFile, rows, error)) return false;
+        std::unique_ptr<WavRenderer> wav = WavRenderer::Create(wavPath, error);
+        if (!wav) return false;
+        if (!PlayHeadless(rows, o, *wav, *wav, error)) return false;
         return wav->Finish(error);
+    }
+
+    bool Play_ToMidiFile(const std::string& playFile, const std::string& midiPath, const PlayOptions& o,
+                         std::string& error) override {
+        if (!OptionsOk(o, error)) return false;
+        const int quarterMs = QuarterMsOf(BeatTimeOf(ParseTempo(o.tempo)), Shared().MeterID);
+        if (quarterMs > kMaxSmfQuarterMs) {
+            error = "このテンポは MIDI ファイルに書き込めません（４分音符が長すぎます）。";
+            return false;
+        }
+        PlayRows rows{};
+        if (!LoadRows(playFile, rows, error)) return false;
+        MidiRecorder rec;
+        if (!PlayHeadless(rows, o, rec, rec, error)) return false;
+        return WriteFileReplacing(midiPath, SmfBytes(rec, quarterMs, Shared().MeterID), &error);
     }
 
 private:

@@ -76,6 +76,16 @@ public:
         error = "この KoComm は再生できません。";
         return false;
     }
+
+    // The same playback recorded into a Standard MIDI File (format 0): the
+    // program change and every note message the player sends, at the times
+    // it sends them. Written through a temporary file and rename. False with
+    // the reason; no file then.
+    virtual bool Play_ToMidiFile(const std::string& playFile, const std::string& midiPath,
+                                 const PlayOptions& options, std::string& error) {
+        error = "この KoComm は MIDI ファイルを書き出せません。";
+        return false;
+    }
 };
 
 }  // namespace lw

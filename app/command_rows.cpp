@@ -1,0 +1,179 @@
+#include "command_rows.h"
+
+#include <dlfcn.h>
+#include <stdlib.h>
+
+#include <filesystem>
+
+#include "messages.h"
+#include "paths.h"
+#include "settings.h"
+#include "shell.h"
+#include "startup.h"
+#include "tab_file.h"
+
+namespace lw {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool EndsWith(const std::string& s, const std::string& tail) {
+    if (s.size() < tail.size()) return false;
+    for (size_t i = 0; i < tail.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(s[s.size() - tail.size() + i])) != tail[i]) return false;
+    return true;
+}
+
+bool ParseInt(const std::string& text, int& v) {
+    if (text.empty() || text.size() > 6) return false;
+    size_t i = text[0] == '-' ? 1 : 0;
+    if (i == text.size()) return false;
+    for (size_t k = i; k < text.size(); ++k)
+        if (text[k] < '0' || text[k] > '9') return false;
+    v = std::stoi(text);
+    return true;
+}
+
+std::string ProgramFolder() {
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? CurrentFolder() : exe.parent_path().string();
+}
+
+// The rows' files: .tab as given, .tbp expanded to its lines.
+bool ExpandInputs(const std::vector<std::string>& inputs, std::vector<std::string>& files, std::ostream& err,
+                  const std::string& noRows) {
+    for (const std::string& in : inputs) {
+        if (EndsWith(in, ".tab")) {
+            files.push_back(in);
+        } else if (EndsWith(in, ".tbp")) {
+            std::vector<std::string> lines;
+            std::string why;
+            if (!ReadProjectLines(in, lines, &why)) {
+                err << "「" << in << "」を読み込めません: " << why << '\n';
+                return false;
+            }
+            const std::string folder = FolderOf(fs::absolute(in).string());
+            for (const std::string& line : lines) {
+                std::string t = line;
+                while (!t.empty() && (t.back() == '\r' || t.back() == ' ' || t.back() == '\t')) t.pop_back();
+                if (t.size() <= 3) continue;  // a blank line names no row
+                files.push_back(ProjectLinePath(t, folder));
+            }
+        } else {
+            err << "「" << in << "」は .tab でも .tbp でもありません。\n";
+            return false;
+        }
+    }
+    if (files.empty()) {
+        err << noRows << '\n';
+        return false;
+    }
+    if (files.size() > 10) {
+        err << MessageText(29) << '\n';
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int StreamUi::MessageBox(const std::string& text, int, const std::string&) {
+    std::string t = text;
+    for (size_t k = 0; (k = t.find("\n\r", k)) != std::string::npos;) t.replace(k, 2, "\n");
+    err_ << t << '\n';
+    return kIdOk;
+}
+
+bool ReadCommandRows(const std::vector<std::string>& inputs, CommandRows& rows, std::ostream& err,
+                     const std::string& noRows) {
+    StreamUi ui(err);
+    const std::string ini = CurrentIniPath();
+    std::error_code ec;
+    if (!fs::is_regular_file(ini, ec)) {
+        err << "「" << ini << "」が見つかりません。Lutewise.ini のあるフォルダーで実行してください。\n";
+        return false;
+    }
+    std::vector<std::string> files;
+    if (!ExpandInputs(inputs, files, err, noRows)) return false;
+
+    // The rows as the editor opens them: the start-up defaults and settings,
+    // then one new row per file, each read by LoadTab into its own slot.
+    Session& s = *rows.s;
+    s.CurSyosetsuCnt = 4;
+    s.MeterID = 22;
+    if (!ReadIniSettings(s, ui, ini)) return false;
+    rows.items.assign(files.size(), RowItems{});
+    for (size_t i = 0; i < files.size(); ++i) {
+        const int slot = static_cast<int>(i);
+        s.CurDanIx = static_cast<int16_t>(slot);
+        s.DocCount = slot + 1;
+        ResetRow(s.DanBuf[slot]);
+        s.DanBuf[slot].SyosetsuCnt = s.CurSyosetsuCnt;
+        s.KeyName[slot] = "C";
+        const LoadTabResult r = LoadTab(s, rows.items[i], files[i]);
+        if (!r.ok) {
+            err << r.error << '\n';
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TakePlayOption(const std::vector<std::string>& args, size_t& i, clsKoComm::PlayOptions& opt, bool& handled,
+                    std::ostream& err) {
+    const std::string& a = args[i];
+    handled = i + 1 < args.size() && (a == "--tempo" || a == "--instrument" || a == "--base");
+    if (!handled) return true;
+    const std::string& v = args[++i];
+    if (a == "--tempo") {
+        opt.tempo = v;  // checked by the player, as the window's box
+    } else if (a == "--instrument") {
+        if (!ParseInt(v, opt.instrument) || opt.instrument < 1 || opt.instrument > 128) {
+            err << "--instrument: General MIDI の音色番号 1～128 を指定してください。\n";
+            return false;
+        }
+    } else if (!ParseInt(v, opt.baseNote) || opt.baseNote < 0 || opt.baseNote > 111) {
+        err << "--base: 基準音 0～111 を指定してください。\n";
+        return false;
+    }
+    return true;
+}
+
+HeadlessKoComm::~HeadlessKoComm() {
+    obj_.reset();
+    std::error_code ec;
+    if (!folder_.empty()) fs::remove_all(folder_, ec);
+}
+
+bool HeadlessKoComm::Prepare(CommandRows& rows, const std::string& libraryPath, std::ostream& err) {
+    const std::string lib = libraryPath.empty() ? JoinPath(ProgramFolder(), "libKoComm.so") : libraryPath;
+    std::string why;
+    KoCommCreateFn create = LoadKoCommFactory(lib, &why);
+    obj_.reset(create ? create() : nullptr);
+    if (!obj_) {
+        err << "KoComm ライブラリを読み込めません: " << lib << '\n' << why << '\n';
+        return false;
+    }
+    // The interchange file the Midi Player reads, in a folder of its own.
+    std::string pattern = (fs::temp_directory_path() / "lutewise-play-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) {
+        err << "一時フォルダーを作れません: " << pattern << '\n';
+        return false;
+    }
+    folder_ = pattern;
+    Session& s = *rows.s;
+    if (!WritePlayFile(s, folder_, &why)) {
+        err << kPlayFileName << " を書き込めません: " << why << '\n';
+        return false;
+    }
+    playFile_ = JoinPath(folder_, kPlayFileName);
+    obj_->let_p_SyosetsuSu(s.CurSyosetsuCnt);
+    obj_->let_p_DocumentCount(s.DocCount);
+    obj_->let_p_Gakki(s.GakkiCode);
+    obj_->let_p_LineCnt(s.MaxStringIx);
+    obj_->let_p_MeterID(s.MeterID);
+    return true;
+}
+
+}  // namespace lw

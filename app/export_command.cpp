@@ -1,0 +1,76 @@
+#include "export_command.h"
+
+#include <filesystem>
+
+#include "command_rows.h"
+#include "musicxml_writer.h"
+
+namespace lw {
+namespace {
+
+constexpr const char* kMidiUsage =
+    "usage: lutewise --export-midi OUT.mid INPUT.tab|INPUT.tbp ... [--tempo N] [--instrument GM] [--base N]\n";
+constexpr const char* kXmlUsage = "usage: lutewise --export-musicxml OUT.musicxml INPUT.tab|INPUT.tbp ...\n";
+constexpr const char* kNoRows = "書き出す段がありません。";
+
+}  // namespace
+
+int RunExportMidi(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                  const std::string& libraryPath) {
+    std::vector<std::string> inputs;
+    clsKoComm::PlayOptions opt;
+    for (size_t i = 0; i < args.size(); ++i) {
+        bool option = false;
+        if (!TakePlayOption(args, i, opt, option, err)) return 1;
+        if (option) continue;
+        if (args[i].rfind("--", 0) == 0) {
+            err << kMidiUsage;
+            return 1;
+        }
+        inputs.push_back(args[i]);
+    }
+    if (inputs.size() < 2) {
+        err << kMidiUsage;
+        return 1;
+    }
+    const std::string midi = inputs.front();
+    inputs.erase(inputs.begin());
+    CommandRows rows;
+    if (!ReadCommandRows(inputs, rows, err, kNoRows)) return 1;
+    HeadlessKoComm ko;
+    if (!ko.Prepare(rows, libraryPath, err)) return 1;
+    std::string why;
+    if (!ko.Object().Play_ToMidiFile(ko.PlayFile(), midi, opt, why)) {
+        err << why << '\n';
+        return 1;
+    }
+    out << midi << '\n';
+    return 0;
+}
+
+int RunExportMusicXml(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.size() < 2) {
+        err << kXmlUsage;
+        return 1;
+    }
+    for (const std::string& a : args)
+        if (a.rfind("--", 0) == 0) {
+            err << kXmlUsage;
+            return 1;
+        }
+    const std::string xml = args.front();
+    const std::vector<std::string> inputs(args.begin() + 1, args.end());
+    CommandRows rows;
+    if (!ReadCommandRows(inputs, rows, err, kNoRows)) return 1;
+    std::vector<ScoreRow> score;
+    for (int slot = 0; slot < rows.s->DocCount; ++slot) score.push_back({slot, &rows.items[slot]});
+    std::string why;
+    if (!WriteMusicXml(*rows.s, score, std::filesystem::path(inputs.front()).stem().string(), xml, &why)) {
+        err << "「" << xml << "」を書き込めません: " << why << '\n';
+        return 1;
+    }
+    out << xml << '\n';
+    return 0;
+}
+
+}  // namespace lw
