@@ -4,6 +4,8 @@
 #include <algorithm>
 
 #include <QAction>
+#include <QBuffer>
+#include <QPainter>
 #include <QActionGroup>
 #include <QApplication>
 #include <QCursor>
@@ -34,10 +36,15 @@
 #include <QVBoxLayout>
 #ifdef LW_HAVE_PRINTSUPPORT
 #include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #endif
 
 #include "document_window.h"
+#include "safe_file.h"
+#include "score_print.h"
+#include "score_window.h"
 #include "icons.h"
 #include "ko_set_flet.h"
 #include "row_geometry.h"
@@ -91,6 +98,7 @@ MainWindow::MainWindow(UiPort& ui, UserStore& store, QWidget* parent)
     Timer1->setObjectName("Timer1");
     Timer1->setSingleShot(true);
     Timer1->setProperty("Tag", QString());
+    connect(Timer1, &QTimer::timeout, this, &MainWindow::Timer1Timer);
     const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
     shell_->s.TwipsPerPixelX = 1440 / dpi;
     shell_->s.TwipsPerPixelY = 1440 / (logicalDpiY() > 0 ? logicalDpiY() : 96);
@@ -146,9 +154,16 @@ void MainWindow::BuildMenus() {
     add(file, "mnuFileOpenProject", "ﾌﾟﾛｼﾞｪｸﾄを開く(&J)", [&sh] { sh.DoFileProjectOpen(""); });
     file->addSeparator();
     add(file, "mnuFileCloseAll", "すべて閉じる(&E)", [&sh] { sh.FileCloseAll(); });
-    add(file, "mnuFileSave", "保存(&S)", [&sh] { sh.FileSave(); })->setShortcut(QKeySequence::Save);
+    add(file, "mnuFileSave", "保存(&S)", [this, &sh] {
+        // With the score window in front, "保存(&S)" saves the score.
+        if (gakufu_ && mdi_->activeSubWindow() == gakufu_) SaveImgFile();
+        else sh.FileSave();
+    })->setShortcut(QKeySequence::Save);
     add(file, "mnuFileSaveAll", "すべて保存(&L)", [&sh] { sh.FileSaveAll(); });
     add(file, "mnuFileSaveTab", "TABﾌｧｲﾙに保存する(&T)", [&sh] { sh.FileSaveTab(); });
+    add(file, "mnuFileSaveGakufu", "名前を付けて楽譜を保存(&A)...", [this, &sh] {
+        if (sh.OpenRowCount() > 0) SaveImgFile();
+    });
     file->addSeparator();
     add(file, "mnuFileProperties", "ﾌﾟﾛﾊﾟﾃｨ(&I)",
         [this] { ShowMsg(ui_, "ﾌﾟﾛﾊﾟﾃｨの表示処理をここに記述します !"); });
@@ -163,9 +178,8 @@ void MainWindow::BuildMenus() {
         ShowMsg(ui_, kNotReady);
 #endif
     });
-    add(file, "mnuFilePrintPreview", "印刷ﾌﾟﾚﾋﾞｭｰ(&V)",
-        [this] { ShowMsg(ui_, "印刷ﾌﾟﾚﾋﾞｭｰの表示処理をここに記述します !"); });
-    add(file, "mnuFilePrint", "印刷(&P)...", [this] { ShowMsg(ui_, kNotReady); })->setShortcut(QKeySequence::Print);
+    add(file, "mnuFilePrintPreview", "印刷ﾌﾟﾚﾋﾞｭｰ(&V)", [this] { PrintScore(true); });
+    add(file, "mnuFilePrint", "印刷(&P)...", [this] { PrintScore(false); })->setShortcut(QKeySequence::Print);
     QAction* mruSep = file->addSeparator();
     mruSep->setObjectName("mnuFileBar5");
     for (int i = 0; i < 4; ++i) {
@@ -198,6 +212,8 @@ void MainWindow::BuildMenus() {
         mnuEditDeleteSyosetsu[i] = a;
     }
     add(edit, "mnuEditItyou", "移調(&M)", [this] { mnuEditItyou(); });
+    add(edit, "mnuEditGakufu", "楽譜作成(&G)", [this] { mnuEditGakufu("0"); });
+    add(edit, "mnuEditGakufu2", "楽譜作成（五線譜のみ）（&F)", [this] { mnuEditGakufu("1"); });
     edit->addSeparator();
     add(edit, "mnuEditAddProject", "ﾌﾟﾛｼﾞｪｸﾄに追加する(&A)", [&sh] { sh.DoEditAddProject(); });
     add(edit, "mnuEditDelProject", "ﾌﾟﾛｼﾞｪｸﾄから削除する(&D)", [&sh] { sh.DoEditDelProject(); });
@@ -342,7 +358,7 @@ void MainWindow::BuildToolBar() {
     button("Open", "開く", [this] { shell_->CmdOpen(); });
     button("Save", "保存", [this] { shell_->FileSave(); });
     tbToolBar->addSeparator();
-    button("Print", "印刷", [this] { ShowMsg(ui_, kNotReady); });
+    button("Print", "印刷", [this] { PrintScore(false); });
     tbToolBar->addSeparator();
     button("Cut", "切り取り", [this] { ShowMsg(ui_, kNotReady); });
     button("Copy", "ｺﾋﾟｰ", [this] { ShowKoCopy(); });
@@ -812,6 +828,83 @@ void MainWindow::ShowNotePopup() {
     menu.addAction(QStringLiteral("音符コピー"), this, [&e] { e.NoteCopy(); });
     menu.addAction(QStringLiteral("音符ペースト"), this, [&e] { e.NotePaste(); });
     ExecPopup(menu);
+}
+
+// ---------------------------------------------------------------- score
+
+void MainWindow::mnuEditGakufu(const QString& tag) {
+    if (shell_->OpenRowCount() == 0) return;
+    if (tag != "0" && !shell_->DrawNote) {
+        ShowMsg(ui_, "@0030", "16");
+        return;
+    }
+    Timer1->setProperty("Tag", tag);
+    Timer1->start();
+}
+
+void MainWindow::Timer1Timer() {
+    Timer1->stop();
+    const QString tag = Timer1->property("Tag").toString();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    shell_->CreateGakufu(tag.toStdString());
+    QApplication::restoreOverrideCursor();
+}
+
+void MainWindow::ShowGakufu() {
+    if (shell_->GakufuPages.empty()) return;
+    if (!gakufu_) {
+        gakufu_ = new ScoreWindow(Tpp());
+        mdi_->addSubWindow(gakufu_);
+        const QSize avail = mdi_->viewport()->size();
+        gakufu_->resize(std::min(avail.width(), shell_->GakufuPages[0].width() + 40), avail.height());
+    }
+    gakufu_->SetPicture(shell_->GakufuPages[0]);
+    gakufu_->show();
+    mdi_->setActiveSubWindow(gakufu_);
+}
+
+bool MainWindow::SaveImgFile() {
+    if (!gakufu_ || gakufu_->Picture().isNull()) return false;
+    const QString keep = QDir::currentPath();
+    const std::string path = ui_.SaveFileName("BMPﾌｧｲﾙ (*.bmp)|*.bmp", "");
+    QDir::setCurrent(keep);
+    if (path.empty()) return false;
+    QByteArray bytes;
+    QBuffer buf(&bytes);
+    buf.open(QIODevice::WriteOnly);
+    std::string why;
+    if (!gakufu_->Picture().save(&buf, "BMP") ||
+        !WriteFileReplacing(path, std::string_view(bytes.constData(), bytes.size()), &why)) {
+        ShowMsg(ui_, path + kMsgBreak + why, "16");
+        return false;
+    }
+    return true;
+}
+
+void MainWindow::PrintScore(bool preview) {
+    if (shell_->OpenRowCount() == 0) return;
+#ifdef LW_HAVE_PRINTSUPPORT
+    auto paint = [this](QPrinter* printer) {
+        QPainter p(printer);
+        PaintScorePages(*shell_, p, printer->pageLayout().paintRectPixels(printer->resolution()).translated(
+                                        -printer->pageLayout().paintRectPixels(printer->resolution()).topLeft()),
+                        [printer] { return printer->newPage(); });
+    };
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("楽譜"));
+    if (preview) {
+        QPrintPreviewDialog dlg(&printer, this);
+        dlg.setObjectName("PrintPreview");
+        connect(&dlg, &QPrintPreviewDialog::paintRequested, this, paint);
+        dlg.exec();
+    } else {
+        QPrintDialog dlg(&printer, this);
+        if (dlg.exec() == QDialog::Accepted) paint(&printer);
+    }
+#else
+    (void)preview;
+    ShowMsg(ui_, kNotReady);
+#endif
 }
 
 void MainWindow::HideCompanions() {
