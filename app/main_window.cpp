@@ -855,11 +855,13 @@ void MainWindow::ShowGakufu() {
     if (!gakufu_) {
         gakufu_ = new ScoreWindow(Tpp());
         mdi_->addSubWindow(gakufu_);
-        const QSize avail = mdi_->viewport()->size();
-        gakufu_->resize(std::min(avail.width(), shell_->GakufuPages[0].width() + 40), avail.height());
     }
     gakufu_->SetPicture(shell_->GakufuPages[0]);
+    // The whole frame, or as much as the score needs of its width.
+    const QSize avail = mdi_->viewport()->size();
+    gakufu_->setGeometry(0, 0, std::min(avail.width(), shell_->GakufuPages[0].width() + 40), avail.height());
     gakufu_->show();
+    gakufu_->raise();
     mdi_->setActiveSubWindow(gakufu_);
 }
 

@@ -832,7 +832,10 @@ QImage Shell::PrintPicture(RowDoc& row, int scale) {
     scale = std::clamp(scale, 1, 8);
     RowDoc* keep = active_;
     ActivateProc(row);
+    const bool hidden = g.KeepNoteEntryHidden;
+    g.KeepNoteEntryHidden = true;   // printing shows no dialog
     row.Editor->ReLayoutTAB("all");
+    g.KeepNoteEntryHidden = hidden;
     const int slot = row.Slot();
     RowScene scene = row.Scene;
     RowItems items = row.Items;
