@@ -49,6 +49,16 @@ TEST_F(ExportScore, WritesTheScoreByTheExtension) {
     EXPECT_EQ(static_cast<unsigned char>(bmp[28]), 24) << "24-bit Windows bitmap";
     EXPECT_EQ(QImage("score.bmp").size(), png.size());
 
+    // Notes on the staff instead of the rhythm row: the same picture size,
+    // other ink.
+    ASSERT_EQ(Run({"--notes", "notes.png", "example.tbp"}), 0) << err.str();
+    const QImage notes("notes.png");
+    ASSERT_EQ(notes.size(), png.size());
+    int differ = 0;
+    for (int y = 0; y < png.height(); ++y)
+        for (int x = 0; x < png.width(); ++x) differ += (qGray(notes.pixel(x, y)) < 128) != (qGray(png.pixel(x, y)) < 128);
+    EXPECT_GT(differ, 5000);
+
     ASSERT_EQ(Run({"score.pdf", "example.tbp"}), 0) << err.str();
     EXPECT_EQ(ReadBytes("score.pdf").substr(0, 5), "%PDF-");
 }
