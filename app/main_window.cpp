@@ -842,6 +842,13 @@ void MainWindow::mnuEditGakufu(const QString& tag) {
     Timer1->start();
 }
 
+void MainWindow::DoProjectToGakufu() {
+    shell_->DoFileProjectOpen("", false);
+    if (shell_->OpenRowCount() == 0) return;
+    Timer1->setProperty("Tag", QStringLiteral("0"));
+    Timer1->start();
+}
+
 void MainWindow::Timer1Timer() {
     Timer1->stop();
     const QString tag = Timer1->property("Tag").toString();

@@ -122,6 +122,9 @@ public:
     // score is composed by Timer1 once the events of the command have run.
     void mnuEditGakufu(const QString& tag);
     void Timer1Timer();
+    // "ﾌﾟﾛｼﾞｪｸﾄから楽譜作成(&G)" of the set-up wizard: a project chosen in the
+    // open dialog is loaded and its score composed once loading is done.
+    void DoProjectToGakufu();
     // "名前を付けて楽譜を保存(&A)...": the score picture as a Windows bitmap.
     bool SaveImgFile();
     // "印刷(&P)..." and "印刷ﾌﾟﾚﾋﾞｭｰ(&V)": the score on the printer's pages.

@@ -1211,6 +1211,14 @@ TEST_F(ShellTest, TheScoreIsComposedShownAndSavedAsABitmap) {
     ASSERT_GT(bmp.size(), 54u);
     EXPECT_EQ(bmp.substr(0, 2), "BM");
     EXPECT_EQ(QImage(QString::fromStdString(work->File("score.bmp"))).size(), score->Picture().size());
+    // From a project: loaded through the open dialog, then composed.
+    mw->shell().AskSave = false;
+    ui.openAnswers.push_back(work->File("two.tbp"));
+    WriteBytes(work->File("two.tbp"), "00:kirakira1.tab\r\n01:kirakira2.tab\r\n");
+    sh().GakufuRowCount = 0;
+    mw->DoProjectToGakufu();
+    EXPECT_EQ(sh().OpenRowCount(), 2);
+    QTRY_COMPARE(sh().GakufuRowCount, 2);
     // Six rows of the staff layout: the picture keeps five and says so.
     for (int i = 0; i < 4; ++i) sh().DoFileNew();
     ui.shown.clear();
