@@ -1,5 +1,7 @@
 #include "shell.h"
 
+#include <QPainter>
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -827,6 +829,32 @@ std::vector<RowDoc*> Shell::RowsInOrder() const {
     return rows;
 }
 
+namespace {
+
+// The ground's lines drawn anew k times finer: each horizontal run of ink
+// becomes a line two thirds of a screen pixel thick, not a k-times block.
+QImage FineGround(const QImage& ground, int k) {
+    QImage fine(ground.width() * k, ground.height() * k, QImage::Format_RGB32);
+    fine.fill(Qt::white);
+    QPainter p(&fine);
+    const int thick = std::max(1, 2 * k / 3);
+    for (int y = 0; y < ground.height(); ++y) {
+        for (int x = 0; x < ground.width();) {
+            if (qGray(ground.pixel(x, y)) >= 128) {
+                ++x;
+                continue;
+            }
+            int end = x;
+            while (end < ground.width() && qGray(ground.pixel(end, y)) < 128) ++end;
+            p.fillRect(x * k, y * k + (k - thick) / 2, (end - x) * k, thick, Qt::black);
+            x = end;
+        }
+    }
+    return fine;
+}
+
+}  // namespace
+
 QImage Shell::PrintPicture(RowDoc& row, int scale) {
     if (row.Closing || !row.Editor || row.Render.ground.isNull()) return {};
     scale = std::clamp(scale, 1, 8);
@@ -849,9 +877,7 @@ QImage Shell::PrintPicture(RowDoc& row, int scale) {
     style.fonts.chordPointSize *= k;
     for (TextItem& t : items.Texts) t.FontSize *= k;
     RowRenderState st;
-    const QImage& g = row.Render.ground;
-    SetGround(st, g.scaled(g.width() * k, g.height() * k, Qt::IgnoreAspectRatio, Qt::FastTransformation), style,
-              s.DanLayout[slot]);
+    SetGround(st, FineGround(row.Render.ground, k), style, s.DanLayout[slot]);
     QImage pic = st.ground;
     lw::PutRhythm(pic, st, scene, items, dan, s.DanLayout[slot], style, "all", 0, nullptr);
     if (keep && keep != &row && FindRow(keep->Id) == keep && !keep->Closing) ActivateProc(*keep);
