@@ -387,6 +387,7 @@ void MainWindow::BuildToolBar() {
     midi->setObjectName("tbMidi");
     midi->setData(QStringLiteral("Midi"));
     connect(midi, &QAction::triggered, this, [this] { mnuMidi(); });
+    button("Gakufu", "楽譜作成", [this] { mnuEditGakufu("0"); });
     // The text formatting buttons do nothing; they come last so that a
     // narrow window hides them before the tools.
     tbToolBar->addSeparator();

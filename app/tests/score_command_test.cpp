@@ -74,6 +74,15 @@ TEST_F(ExportScore, RowsBeyondOnePictureGoOnNumberedPages) {
     EXPECT_EQ(out.str(), "score-1.png\nscore-2.png\n");
     EXPECT_FALSE(fs::exists("score.png"));
     EXPECT_FALSE(QImage("score-2.png").isNull());
+    // Printed pages hold as many rows as a score picture: two pages.
+    args[0] = "score.pdf";
+    ASSERT_EQ(Run(args), 0) << err.str();
+    const std::string pdf = ReadBytes("score.pdf");
+    size_t pages = 0;
+    for (size_t k = 0; (k = pdf.find("/Type /Page\n", k)) != std::string::npos; ++k) ++pages;
+    for (size_t k = 0; (k = pdf.find("/Type /Page\r", k)) != std::string::npos; ++k) ++pages;
+    for (size_t k = 0; (k = pdf.find("/Type /Page ", k)) != std::string::npos; ++k) ++pages;
+    EXPECT_EQ(pages, 2u);
 }
 
 TEST_F(ExportScore, FailuresSayWhyAndLeaveNoFile) {

@@ -475,7 +475,7 @@ TEST_F(ShellTest, MenuCaptionsAreThoseOfTheProgram) {
     for (auto* a : mw->tbToolBar->actions())
         if (!a->isSeparator()) keys << a->data().toString();
     EXPECT_EQ(keys, (QStringList{"New", "Open", "Save", "Print", "Cut", "Copy", "Paste", "Text", "Pointer", "note",
-                                 "Erase", "Kugiri", "Midi", "Bold", "Italic", "Underline", "Left", "Center", "Right"}));
+                                 "Erase", "Kugiri", "Midi", "Gakufu", "Bold", "Italic", "Underline", "Left", "Center", "Right"}));
     EXPECT_EQ(mw->windowTitle(), "Lutewise");
     EXPECT_EQ(mw->VScroll1->minimum(), 1);
     EXPECT_EQ(mw->VScroll1->maximum(), 8);
