@@ -868,6 +868,7 @@ QImage Shell::PrintPicture(RowDoc& row, int scale) {
     RowScene scene = row.Scene;
     RowItems items = row.Items;
     DanData dan = s.DanBuf[slot];
+    InvalidateStaffData(dan);
     Repaint(row);
     RowStyle style = RowStyleOf(s, slot, DrawNote);
     // Twips stay; a pixel gets `scale` times smaller, texts as many times larger.
@@ -1055,7 +1056,9 @@ void Shell::RestyleRows() {
         if (!r || r->Closing) continue;
         active_ = r;
         s.CurDanIx = static_cast<int16_t>(r->Slot());
-        ReadSettings(r);
+        // Bar lines the row holds stay where they are while the geometry
+        // of the new style is the same.
+        ReadSettings(nullptr);
         g.DrawNote = DrawNote;
         UpdateRowStart(*r);
         RestyleRow(r->Picture, r->Render, *r->Editor, s, DrawNote, GroundFolder(), &ui_, &r->GroundError);
@@ -1104,7 +1107,13 @@ void Shell::PrepareRowGround(RowDoc& row) {
 bool Shell::RenderRow(RowDoc& row, const std::string& what) {
     if (row.Closing || row.Render.ground.isNull()) return true;
     const int slot = row.Slot();
-    return lw::PutRhythm(row.Picture, row.Render, row.Scene, row.Items, s.DanBuf[slot], s.DanLayout[slot],
+    // Drawing keeps its staff positions and drawn marks in a copy: the row
+    // the file holds must not look changed because it was drawn.
+    // Staff positions stored with the row may come from another key or
+    // tuning: they are worked out anew.
+    DanData drawn = s.DanBuf[slot];
+    InvalidateStaffData(drawn);
+    return lw::PutRhythm(row.Picture, row.Render, row.Scene, row.Items, drawn, s.DanLayout[slot],
                          RowStyleOf(s, slot, DrawNote), what, g.CurSyosetsuIx, &ui_);
 }
 
@@ -1153,7 +1162,9 @@ int Shell::StaffLine(int string, int fret) {
     const int slot = r->Slot();
     const RowStyle style = RowStyleOf(s, slot, DrawNote);
     RowRenderState& st = r->Render;
-    st.staff.Ensure(style.keyName, style.bassClef, s.DanBuf[slot]);
+    // The staff table of the row's key; the row's own notes stay untouched.
+    auto scratch = std::make_unique<DanData>();
+    st.staff.Ensure(style.keyName, style.bassClef, *scratch);
     OpenStringValues(style.gakkiCode, style.tuning, st.open);
     // A scratch position and memory: asking must not change the row.
     OnpuData pos{};

@@ -215,6 +215,20 @@ TEST_F(Rhythm, BeamedFlaggedAndTripletMeasures) {
     }
 }
 
+TEST_F(Rhythm, ATieOnTheRowsFirstNoteDrawsNothingAndDrawingLeavesTheRowAsItWas) {
+    const std::vector<std::vector<N>> plain = {{{2, 1, 0}, {2, 1, 0}}, {{1, 1, 0}}};
+    std::vector<std::vector<N>> tied = plain;
+    tied[0][0].attrs = "t";
+    for (bool drawNote : {false, true}) {
+        BuiltRow a(plain, 1, drawNote), b(tied, 1, drawNote);
+        EXPECT_EQ(a.picTAB, b.picTAB) << drawNote;
+        // Bits 3 and 6 and the beat groups are worked out on a copy.
+        const OnpuData& p = b.s.DanBuf[0].Syosetsu[0].Onpu[2];
+        EXPECT_FALSE(GetBit(p.NoteAttr, kAttrBeatStart));
+        EXPECT_EQ(p.BeatGroupNo, 0);
+    }
+}
+
 TEST_F(Rhythm, StemsDownHangBeamsBelowTheHeadsAndChordsShareOneStem) {
     // High notes with stems down, beamed in pairs; a chord of three strings.
     const std::vector<std::vector<N>> measures = {
