@@ -361,7 +361,12 @@ RowSubWindow::RowSubWindow(Shell& shell, int rowId, QWidget* parent)
     area->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     doc_ = new DocumentWindow(shell, rowId);
     area->setWidget(doc_);
+    // Keys typed into the row reach the row, not the scroll area around it,
+    // whichever of them the window system gives the focus.
+    area->setFocusPolicy(Qt::NoFocus);
+    area->setFocusProxy(doc_);
     setWidget(area);
+    setFocusProxy(doc_);
     setAttribute(Qt::WA_DeleteOnClose, false);
 }
 

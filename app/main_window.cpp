@@ -46,6 +46,7 @@
 #include "score_print.h"
 #include "score_window.h"
 #include "icons.h"
+#include "ko_chord_piano.h"
 #include "ko_set_flet.h"
 #include "row_geometry.h"
 #include "ko_key.h"
@@ -728,6 +729,22 @@ void MainWindow::ShowNoteEntry(bool show) {
     }
     if (!koSetFlet_) {
         koSetFlet_ = new KoSetFlet(shell_->Entry, this);
+        koSetFlet_->OpenChord = [this] {
+            // Beside the note-entry window, owned by it.
+            if (!koChord_) koChord_ = new KoChord(shell_->Entry, koSetFlet_);
+            const QRect g = koSetFlet_->frameGeometry();
+            koChord_->move(g.left() + g.width() * 2 / 3, g.top() + g.height() / 2);
+            koChord_->show();
+            koChord_->raise();
+        };
+        koSetFlet_->OpenPiano = [this] {
+            if (!koPiano_) koPiano_ = new KoPiano(shell_->s, shell_->Entry, koSetFlet_);
+            koPiano_->LoadFromNote();
+            const QRect g = koSetFlet_->frameGeometry();
+            koPiano_->move(g.left(), g.bottom());
+            koPiano_->show();
+            koPiano_->raise();
+        };
         // First shown below the active row window, at the frame's left.
         int top = tbToolBar->geometry().top() + 2 * tbToolBar->height() + 12;
         if (RowDoc* r = shell_->ActiveRow())

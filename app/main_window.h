@@ -33,6 +33,8 @@ namespace lw {
 class DocumentWindow;
 class KoSetFlet;
 class Ko3renOption;
+class KoChord;
+class KoPiano;
 class ProjectListWindow;
 class RowSubWindow;
 
@@ -167,6 +169,8 @@ private:
     bool groundWarned_ = false;
     KoSetFlet* koSetFlet_ = nullptr;
     Ko3renOption* ko3ren_ = nullptr;
+    KoChord* koChord_ = nullptr;
+    KoPiano* koPiano_ = nullptr;
     void NoteEntryChanged();
     bool updating_ = false;
 };

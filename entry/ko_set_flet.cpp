@@ -80,7 +80,15 @@ QWidget* KoSetFlet::BuildNoteTab() {
             if (!refreshing_) e_.EffectClick(string, id);
         });
     }
-    // Fret numbers above the columns; they follow the fret window.
+    // Fret numbers above the columns; they follow the fret window. The first
+    // column silences the string; the playing effects stand apart.
+    auto* silent = new QLabel(QStringLiteral("×"));
+    silent->setToolTip(QStringLiteral("鳴らさない"));
+    silent->setAlignment(Qt::AlignCenter);
+    grid->addWidget(silent, 0, 1);
+    grid->setColumnMinimumWidth(NoteEntry::kFretItems + 1, 12);
+    auto* effects = new QLabel(QStringLiteral("なし　奏法"));
+    grid->addWidget(effects, 0, NoteEntry::kFretItems + 2, 1, 4);
     for (int i = 1; i < NoteEntry::kFretItems; ++i) {
         auto* cap = new QLabel;
         cap->setObjectName(QStringLiteral("labFletCaption%1").arg(i));
@@ -174,9 +182,12 @@ QWidget* KoSetFlet::BuildChordTab() {
     cmdChord->setToolTip(QStringLiteral("ローコードからハイコードまで順次検索します。"));
     cmdPiano = new QPushButton(QStringLiteral("Piano"));
     cmdPiano->setObjectName("cmdPiano");
-    // The chord and piano windows are not offered yet.
-    cmdChord->setEnabled(false);
-    cmdPiano->setEnabled(false);
+    connect(cmdChord, &QPushButton::clicked, this, [this] {
+        if (OpenChord) OpenChord();
+    });
+    connect(cmdPiano, &QPushButton::clicked, this, [this] {
+        if (OpenPiano) OpenPiano();
+    });
     h->addWidget(cmdChord);
     h->addWidget(cmdPiano);
     h->addStretch();
@@ -258,7 +269,7 @@ void KoSetFlet::ShowStrings(int strings) {
         labPos[k - 1]->setVisible(on);
     }
     // Chord shapes exist for four-string instruments.
-    cmdChord->setEnabled(false);
+    cmdChord->setEnabled(strings == 4);
 }
 
 void KoSetFlet::Refresh() {

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <array>
+#include <functional>
 
 #include "note_entry.h"
 
@@ -44,6 +45,8 @@ public:
     QPushButton *cmdDelete_kyf = nullptr, *cmdUpdate_kyf = nullptr;
     QPushButton *cmdChord = nullptr, *cmdPiano = nullptr;
     QLabel* picKyufu = nullptr;
+    // "コード" and the piano button open their windows through these.
+    std::function<void()> OpenChord, OpenPiano;
 
 protected:
     void mousePressEvent(QMouseEvent* e) override;

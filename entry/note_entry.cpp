@@ -808,7 +808,7 @@ void NoteEntry::KeyCommand(Key key) {
                 CmdAdd();
                 Tab = 0;
                 CursorM = g_.CurSyosetsuIx;
-                CursorP = CursorCount() + 1;
+                CursorP = std::max(1, CursorCount());
             }
             break;
         }

@@ -170,10 +170,11 @@ void PaintScene(QPainter& p, const RowScene& scene, const RowItems& items, const
     }
     if (scene.labFletEdit.Visible) {
         const SceneLabel& m = scene.labFletEdit;
+        // A ring around the place, so the fret number typed there shows through.
         p.setRenderHint(QPainter::Antialiasing, true);
-        p.setBrush(QColor(200, 40, 40));
-        p.setPen(Qt::NoPen);
-        p.drawEllipse(PxRect(m.Left, m.Top, m.Width, m.Height, tpp));
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(QColor(200, 40, 40), 2));
+        p.drawEllipse(PxRect(m.Left, m.Top, m.Width, m.Height, tpp).adjusted(-4, -4, 4, 4));
         p.setRenderHint(QPainter::Antialiasing, false);
     }
     if (scene.pic5Sen_Hosoku.Visible) {

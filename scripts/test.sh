@@ -12,8 +12,8 @@ BUILD="${LUTEWISE_BUILD_DIR:-build}"
 # Core (no widgets) under the sanitizers.
 ASAN="${BUILD}-sanitize"
 cmake -S . -B "$ASAN" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLUTEWISE_SANITIZE=ON -DLUTEWISE_BENCH=OFF >/dev/null
-cmake --build "$ASAN" -j"$(nproc)" --target model_tests layout_tests fretcalc_tests
-for t in model_tests layout_tests fretcalc_tests; do
+cmake --build "$ASAN" -j"$(nproc)" --target model_tests layout_tests fretcalc_tests entry_tests
+for t in model_tests layout_tests fretcalc_tests entry_tests; do
   echo "== $t (sanitizers)"
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
     "$ASAN/bin/$t" --gtest_brief=1

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QAbstractButton>
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QMenu>
 #include <QPushButton>
 #include <QLabel>
@@ -18,6 +19,7 @@
 #include "main_window.h"
 #include "shell.h"
 #include "tab_file.h"
+#include "ko_chord_piano.h"
 #include "ko_set_flet.h"
 
 namespace fs = std::filesystem;
@@ -459,12 +461,49 @@ TEST_F(RowWindowTest, TheNoteEntryDialogShowsAndEditsTheClickedPosition) {
     dlg->optFlet[k]->button(8)->click();  // fret 7 with the window at 0..15
     EXPECT_EQ(Measure(1).Onpu[1].Flet[k], 7);
     EXPECT_TRUE(row->Modified);
+    // the window's note dropped on the row goes into the measure under the drop
+    sh().Entry.ClearFlet2();
+    sh().Entry.SetFletPosNo(2, 4);  // fret 3 on string 2
+    sh().Entry.SetNoteData();
+    mw->VScroll1->setValue(4);  // an empty fifth measure
+    doc->DropNoteAt(Lay().SyosetsuLeft[4] + 500, Lay().TabTop);
+    ASSERT_EQ(Measure(4).OnpuCnt, 1);
+    EXPECT_EQ(Measure(4).Onpu[1].Flet[2], 3);
     // "３連符" opens the triplet options
+    Click(cell.Left + 20, Lay().TabTop + (k - 1) * Lay().StringInterval);
     dlg->optLen->button(5)->click();
     auto* tri = mw->findChild<Ko3renOption*>("Ko3renOption");
     ASSERT_NE(tri, nullptr);
     EXPECT_TRUE(tri->isVisible());
     EXPECT_EQ(Measure(1).Onpu[1].NoteLengthID[k], 7);
+}
+
+TEST_F(RowWindowTest, ChordShapesStepThroughHandPositionsAndThePianoFingersItsKeys) {
+    NoteEntry& e = sh().Entry;
+    KoChord chord(e);
+    chord.cmbChord->setCurrentIndex(0);  // C
+    chord.cmbChordType->setCurrentIndex(0);
+    // "Major" at root C: positions 0..4, strings 1..4
+    const int frets[5][4] = {{3, 0, 0, 0}, {3, 3, 4, 5}, {7, 8, 7, 5}, {7, 8, 7, 9}, {10, 12, 12, 12}};
+    for (int pos = 0; pos < 6; ++pos) {
+        ASSERT_TRUE(chord.ChordSetClick()) << pos;
+        for (int k = 1; k <= 4; ++k) EXPECT_EQ(e.GetPosNo(k), frets[std::min(pos, 4)][k - 1] + 1) << pos << "/" << k;
+    }
+    EXPECT_EQ(chord.cmdChordSet->text(), QStringLiteral("Next"));
+    // The piano: the keys of a note's strings, and pressed keys fingered back
+    // onto the strings of this six-string row.
+    e.ClearFlet();
+    e.SetFletPosNo(1, 1);  // open first string
+    e.SetFletPosNo(2, 2);  // first fret on the second string
+    e.SetNoteData();
+    KoPiano piano(sh().s, e);
+    const std::vector<int> keys = piano.Pressed();
+    ASSERT_EQ(keys.size(), 2u);
+    EXPECT_EQ(keys, PianoKeysOfNote(sh().s, e.CurOnpu()));
+    ASSERT_TRUE(ApplyPianoKeys(sh().s, e, keys));
+    EXPECT_EQ(PianoKeysOfNote(sh().s, e.CurOnpu()), keys) << "the same pitches come back";
+    piano.key[40]->click();  // a key out of reach adds nothing it cannot finger
+    EXPECT_LE(PianoKeysOfNote(sh().s, e.CurOnpu()).size(), 3u);
 }
 
 // Dark pixels of the row picture inside a rectangle given in twips.

@@ -268,7 +268,7 @@ TEST(KeyboardEntry, DigitsArrowsRestsAndRhythm) {
     f.e->KeyCommand(NoteEntry::kKeyRest);
     ASSERT_EQ(f.M(0).OnpuCnt, 4);
     EXPECT_TRUE(f.M(0).Onpu[4].IsRest());
-    f.e->KeyCommand(NoteEntry::kKeyLeft);
+    EXPECT_EQ(f.e->CursorP, 4) << "the cursor stands on the new rest";
     f.e->KeyCommand(NoteEntry::kKeyLeft);
     f.e->KeyCommand(NoteEntry::kKeyDelete);  // string 2 of position 3
     EXPECT_EQ(f.M(0).Onpu[3].FletUse[2], 0);
