@@ -118,6 +118,14 @@ QIcon ToolIcon(const QString& key) {
         p.setBrush(Qt::white);
         p.drawRect(QRectF(1, -4, 8, 8));
         p.restore();
+    } else if (key == "Gakufu") {
+        // A sheet with staff lines and a note.
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(4, 2, 16, 20));
+        for (int i = 0; i < 3; ++i) p.drawLine(QPointF(6, 7 + 5 * i), QPointF(18, 7 + 5 * i));
+        p.setBrush(QColor(40, 40, 40));
+        p.drawEllipse(QRectF(8, 13, 5, 4));
+        p.drawLine(QPointF(13, 15), QPointF(13, 5));
     } else if (key == "Kugiri") {
         for (int i = 0; i < 4; ++i) p.drawLine(QPointF(2, 6 + 4 * i), QPointF(22, 6 + 4 * i));
         p.setPen(QPen(QColor(20, 20, 20), 2.5));

@@ -4,6 +4,8 @@
 #include <algorithm>
 
 #include <QAction>
+#include <QBuffer>
+#include <QPainter>
 #include <QActionGroup>
 #include <QApplication>
 #include <QCursor>
@@ -34,10 +36,15 @@
 #include <QVBoxLayout>
 #ifdef LW_HAVE_PRINTSUPPORT
 #include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #endif
 
 #include "document_window.h"
+#include "safe_file.h"
+#include "score_print.h"
+#include "score_window.h"
 #include "icons.h"
 #include "ko_chord_piano.h"
 #include "ko_set_flet.h"
@@ -92,6 +99,7 @@ MainWindow::MainWindow(UiPort& ui, UserStore& store, QWidget* parent)
     Timer1->setObjectName("Timer1");
     Timer1->setSingleShot(true);
     Timer1->setProperty("Tag", QString());
+    connect(Timer1, &QTimer::timeout, this, &MainWindow::Timer1Timer);
     const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
     shell_->s.TwipsPerPixelX = 1440 / dpi;
     shell_->s.TwipsPerPixelY = 1440 / (logicalDpiY() > 0 ? logicalDpiY() : 96);
@@ -147,9 +155,16 @@ void MainWindow::BuildMenus() {
     add(file, "mnuFileOpenProject", "ﾌﾟﾛｼﾞｪｸﾄを開く(&J)", [&sh] { sh.DoFileProjectOpen(""); });
     file->addSeparator();
     add(file, "mnuFileCloseAll", "すべて閉じる(&E)", [&sh] { sh.FileCloseAll(); });
-    add(file, "mnuFileSave", "保存(&S)", [&sh] { sh.FileSave(); })->setShortcut(QKeySequence::Save);
+    add(file, "mnuFileSave", "保存(&S)", [this, &sh] {
+        // With the score window in front, "保存(&S)" saves the score.
+        if (gakufu_ && mdi_->activeSubWindow() == gakufu_) SaveImgFile();
+        else sh.FileSave();
+    })->setShortcut(QKeySequence::Save);
     add(file, "mnuFileSaveAll", "すべて保存(&L)", [&sh] { sh.FileSaveAll(); });
     add(file, "mnuFileSaveTab", "TABﾌｧｲﾙに保存する(&T)", [&sh] { sh.FileSaveTab(); });
+    add(file, "mnuFileSaveGakufu", "名前を付けて楽譜を保存(&A)...", [this, &sh] {
+        if (sh.OpenRowCount() > 0) SaveImgFile();
+    });
     file->addSeparator();
     add(file, "mnuFileExportMusicXml", "MusicXMLで書き出す...", [&sh] { sh.ExportMusicXml(); });
     add(file, "mnuFileExportMidi", "MIDIファイルで書き出す...", [this] { mnuExportMidi(); });
@@ -167,9 +182,8 @@ void MainWindow::BuildMenus() {
         ShowMsg(ui_, kNotReady);
 #endif
     });
-    add(file, "mnuFilePrintPreview", "印刷ﾌﾟﾚﾋﾞｭｰ(&V)",
-        [this] { ShowMsg(ui_, "印刷ﾌﾟﾚﾋﾞｭｰの表示処理をここに記述します !"); });
-    add(file, "mnuFilePrint", "印刷(&P)...", [this] { ShowMsg(ui_, kNotReady); })->setShortcut(QKeySequence::Print);
+    add(file, "mnuFilePrintPreview", "印刷ﾌﾟﾚﾋﾞｭｰ(&V)", [this] { PrintScore(true); });
+    add(file, "mnuFilePrint", "印刷(&P)...", [this] { PrintScore(false); })->setShortcut(QKeySequence::Print);
     QAction* mruSep = file->addSeparator();
     mruSep->setObjectName("mnuFileBar5");
     for (int i = 0; i < 4; ++i) {
@@ -202,6 +216,8 @@ void MainWindow::BuildMenus() {
         mnuEditDeleteSyosetsu[i] = a;
     }
     add(edit, "mnuEditItyou", "移調(&M)", [this] { mnuEditItyou(); });
+    add(edit, "mnuEditGakufu", "楽譜作成(&G)", [this] { mnuEditGakufu("0"); });
+    add(edit, "mnuEditGakufu2", "楽譜作成（五線譜のみ）（&F)", [this] { mnuEditGakufu("1"); });
     edit->addSeparator();
     add(edit, "mnuEditAddProject", "ﾌﾟﾛｼﾞｪｸﾄに追加する(&A)", [&sh] { sh.DoEditAddProject(); });
     add(edit, "mnuEditDelProject", "ﾌﾟﾛｼﾞｪｸﾄから削除する(&D)", [&sh] { sh.DoEditDelProject(); });
@@ -346,7 +362,7 @@ void MainWindow::BuildToolBar() {
     button("Open", "開く", [this] { shell_->CmdOpen(); });
     button("Save", "保存", [this] { shell_->FileSave(); });
     tbToolBar->addSeparator();
-    button("Print", "印刷", [this] { ShowMsg(ui_, kNotReady); });
+    button("Print", "印刷", [this] { PrintScore(false); });
     tbToolBar->addSeparator();
     button("Cut", "切り取り", [this] { ShowMsg(ui_, kNotReady); });
     button("Copy", "ｺﾋﾟｰ", [this] { ShowKoCopy(); });
@@ -375,6 +391,7 @@ void MainWindow::BuildToolBar() {
     midi->setObjectName("tbMidi");
     midi->setData(QStringLiteral("Midi"));
     connect(midi, &QAction::triggered, this, [this] { mnuMidi(); });
+    button("Gakufu", "楽譜作成", [this] { mnuEditGakufu("0"); });
     // The text formatting buttons do nothing; they come last so that a
     // narrow window hides them before the tools.
     tbToolBar->addSeparator();
@@ -832,6 +849,92 @@ void MainWindow::ShowNotePopup() {
     menu.addAction(QStringLiteral("音符コピー"), this, [&e] { e.NoteCopy(); });
     menu.addAction(QStringLiteral("音符ペースト"), this, [&e] { e.NotePaste(); });
     ExecPopup(menu);
+}
+
+// ---------------------------------------------------------------- score
+
+void MainWindow::mnuEditGakufu(const QString& tag) {
+    if (shell_->OpenRowCount() == 0) return;
+    if (tag != "0" && !shell_->DrawNote) {
+        ShowMsg(ui_, "@0030", "16");
+        return;
+    }
+    Timer1->setProperty("Tag", tag);
+    Timer1->start();
+}
+
+void MainWindow::DoProjectToGakufu() {
+    shell_->DoFileProjectOpen("", false);
+    if (shell_->OpenRowCount() == 0) return;
+    Timer1->setProperty("Tag", QStringLiteral("0"));
+    Timer1->start();
+}
+
+void MainWindow::Timer1Timer() {
+    Timer1->stop();
+    const QString tag = Timer1->property("Tag").toString();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    shell_->CreateGakufu(tag.toStdString());
+    QApplication::restoreOverrideCursor();
+}
+
+void MainWindow::ShowGakufu() {
+    if (shell_->GakufuPages.empty()) return;
+    if (!gakufu_) {
+        gakufu_ = new ScoreWindow(Tpp());
+        mdi_->addSubWindow(gakufu_);
+    }
+    gakufu_->SetPicture(shell_->GakufuPages[0]);
+    // The whole frame, or as much as the score needs of its width.
+    const QSize avail = mdi_->viewport()->size();
+    gakufu_->setGeometry(0, 0, std::min(avail.width(), shell_->GakufuPages[0].width() + 40), avail.height());
+    gakufu_->show();
+    gakufu_->raise();
+    mdi_->setActiveSubWindow(gakufu_);
+}
+
+bool MainWindow::SaveImgFile() {
+    if (!gakufu_ || gakufu_->Picture().isNull()) return false;
+    const QString keep = QDir::currentPath();
+    const std::string path = ui_.SaveFileName("BMPﾌｧｲﾙ (*.bmp)|*.bmp", "");
+    QDir::setCurrent(keep);
+    if (path.empty()) return false;
+    QByteArray bytes;
+    QBuffer buf(&bytes);
+    buf.open(QIODevice::WriteOnly);
+    std::string why;
+    if (!gakufu_->Picture().save(&buf, "BMP") ||
+        !WriteFileReplacing(path, std::string_view(bytes.constData(), bytes.size()), &why)) {
+        ShowMsg(ui_, path + kMsgBreak + why, "16");
+        return false;
+    }
+    return true;
+}
+
+void MainWindow::PrintScore(bool preview) {
+    if (shell_->OpenRowCount() == 0) return;
+#ifdef LW_HAVE_PRINTSUPPORT
+    auto paint = [this](QPrinter* printer) {
+        QPainter p(printer);
+        PaintScorePages(*shell_, p, printer->pageLayout().paintRectPixels(printer->resolution()).translated(
+                                        -printer->pageLayout().paintRectPixels(printer->resolution()).topLeft()),
+                        [printer] { return printer->newPage(); });
+    };
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("楽譜"));
+    if (preview) {
+        QPrintPreviewDialog dlg(&printer, this);
+        dlg.setObjectName("PrintPreview");
+        connect(&dlg, &QPrintPreviewDialog::paintRequested, this, paint);
+        dlg.exec();
+    } else {
+        QPrintDialog dlg(&printer, this);
+        if (dlg.exec() == QDialog::Accepted) paint(&printer);
+    }
+#else
+    (void)preview;
+    ShowMsg(ui_, kNotReady);
+#endif
 }
 
 void MainWindow::HideCompanions() {

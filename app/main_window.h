@@ -14,6 +14,7 @@
 #include "ko_comm.h"
 #include "ko_copy.h"
 #include "project_list.h"
+#include "score_window.h"
 #include "shell.h"
 
 class QAction;
@@ -120,10 +121,25 @@ public:
     std::array<QAction*, 5> mnuSeteiPosRhythm{};
     std::array<QAction*, 4> mnuFileMRU{};
 
+    // "楽譜作成(&G)" (tag "0") and the staff-only command (tag "1"): the
+    // score is composed by Timer1 once the events of the command have run.
+    void mnuEditGakufu(const QString& tag);
+    void Timer1Timer();
+    // "ﾌﾟﾛｼﾞｪｸﾄから楽譜作成(&G)" of the set-up wizard: a project chosen in the
+    // open dialog is loaded and its score composed once loading is done.
+    void DoProjectToGakufu();
+    // "名前を付けて楽譜を保存(&A)...": the score picture as a Windows bitmap.
+    bool SaveImgFile();
+    // "印刷(&P)..." and "印刷ﾌﾟﾚﾋﾞｭｰ(&V)": the score on the printer's pages.
+    void PrintScore(bool preview);
+    void ShowGakufu() override;
+    ScoreWindow* gakufuWindow() const { return gakufu_; }
+
 protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
+    QPointer<ScoreWindow> gakufu_;
     void BuildMenus();
     void BuildToolBar();
     void BuildWindowMenu();

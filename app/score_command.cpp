@@ -19,7 +19,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kUsage = "usage: lutewise --export-score OUT.bmp|OUT.png|OUT.pdf INPUT.tab|INPUT.tbp ...\n";
+constexpr const char* kUsage =
+    "usage: lutewise --export-score [--notes] OUT.bmp|OUT.png|OUT.pdf INPUT.tab|INPUT.tbp ...\n"
+    "  --notes  notes on the staff, as with \"音符を描画する\"\n";
 
 // Every message the editor would show is a reason to stop.
 class CollectingUi : public UiPort {
@@ -48,7 +50,13 @@ std::string PagePath(const std::string& out, int k) {
 
 }  // namespace
 
-int RunExportScore(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunExportScore(const std::vector<std::string>& given, std::ostream& out, std::ostream& err) {
+    std::vector<std::string> args;
+    bool notes = false;
+    for (const std::string& a : given) {
+        if (a == "--notes") notes = true;
+        else args.push_back(a);
+    }
     if (args.size() < 2) {
         err << kUsage;
         return 1;
@@ -81,6 +89,7 @@ int RunExportScore(const std::vector<std::string>& args, std::ostream& out, std:
     shell.ProgramFolder = CurrentFolder();
     shell.MainLoad();
     shell.InitStartValues();
+    shell.DrawNote = notes;
     auto failed = [&](const std::string& what) {
         err << what << '\n';
         for (const std::string& m : ui.shown) err << m << '\n';

@@ -10,7 +10,8 @@
 
 namespace lw {
 
-// args: everything after "--export-score". Run in a folder with
+// args: everything after "--export-score"; "--notes" draws the notes on the
+// staff (the view option "音符を描画する"). Run in a folder with
 // "Lutewise.ini" and the ground pictures. When the rows fill more than one
 // score picture, .bmp/.png write NAME-1.EXT, NAME-2.EXT, ... Every written
 // file is printed on out; on failure the reason goes to err, nothing is left

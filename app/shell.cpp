@@ -1,5 +1,7 @@
 #include "shell.h"
 
+#include <QPainter>
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -828,16 +830,46 @@ std::vector<RowDoc*> Shell::RowsInOrder() const {
     return rows;
 }
 
+namespace {
+
+// The ground's lines drawn anew k times finer: each horizontal run of ink
+// becomes a line two thirds of a screen pixel thick, not a k-times block.
+QImage FineGround(const QImage& ground, int k) {
+    QImage fine(ground.width() * k, ground.height() * k, QImage::Format_RGB32);
+    fine.fill(Qt::white);
+    QPainter p(&fine);
+    const int thick = std::max(1, 2 * k / 3);
+    for (int y = 0; y < ground.height(); ++y) {
+        for (int x = 0; x < ground.width();) {
+            if (qGray(ground.pixel(x, y)) >= 128) {
+                ++x;
+                continue;
+            }
+            int end = x;
+            while (end < ground.width() && qGray(ground.pixel(end, y)) < 128) ++end;
+            p.fillRect(x * k, y * k + (k - thick) / 2, (end - x) * k, thick, Qt::black);
+            x = end;
+        }
+    }
+    return fine;
+}
+
+}  // namespace
+
 QImage Shell::PrintPicture(RowDoc& row, int scale) {
     if (row.Closing || !row.Editor || row.Render.ground.isNull()) return {};
     scale = std::clamp(scale, 1, 8);
     RowDoc* keep = active_;
     ActivateProc(row);
+    const bool hidden = g.KeepNoteEntryHidden;
+    g.KeepNoteEntryHidden = true;   // printing shows no dialog
     row.Editor->ReLayoutTAB("all");
+    g.KeepNoteEntryHidden = hidden;
     const int slot = row.Slot();
     RowScene scene = row.Scene;
     RowItems items = row.Items;
     DanData dan = s.DanBuf[slot];
+    InvalidateStaffData(dan);
     Repaint(row);
     RowStyle style = RowStyleOf(s, slot, DrawNote);
     // Twips stay; a pixel gets `scale` times smaller, texts as many times larger.
@@ -847,9 +879,7 @@ QImage Shell::PrintPicture(RowDoc& row, int scale) {
     style.fonts.chordPointSize *= k;
     for (TextItem& t : items.Texts) t.FontSize *= k;
     RowRenderState st;
-    const QImage& g = row.Render.ground;
-    SetGround(st, g.scaled(g.width() * k, g.height() * k, Qt::IgnoreAspectRatio, Qt::FastTransformation), style,
-              s.DanLayout[slot]);
+    SetGround(st, FineGround(row.Render.ground, k), style, s.DanLayout[slot]);
     QImage pic = st.ground;
     lw::PutRhythm(pic, st, scene, items, dan, s.DanLayout[slot], style, "all", 0, nullptr);
     if (keep && keep != &row && FindRow(keep->Id) == keep && !keep->Closing) ActivateProc(*keep);
@@ -1027,7 +1057,9 @@ void Shell::RestyleRows() {
         if (!r || r->Closing) continue;
         active_ = r;
         s.CurDanIx = static_cast<int16_t>(r->Slot());
-        ReadSettings(r);
+        // Bar lines the row holds stay where they are while the geometry
+        // of the new style is the same.
+        ReadSettings(nullptr);
         g.DrawNote = DrawNote;
         UpdateRowStart(*r);
         RestyleRow(r->Picture, r->Render, *r->Editor, s, DrawNote, GroundFolder(), &ui_, &r->GroundError);
@@ -1076,7 +1108,13 @@ void Shell::PrepareRowGround(RowDoc& row) {
 bool Shell::RenderRow(RowDoc& row, const std::string& what) {
     if (row.Closing || row.Render.ground.isNull()) return true;
     const int slot = row.Slot();
-    return lw::PutRhythm(row.Picture, row.Render, row.Scene, row.Items, s.DanBuf[slot], s.DanLayout[slot],
+    // Drawing keeps its staff positions and drawn marks in a copy: the row
+    // the file holds must not look changed because it was drawn.
+    // Staff positions stored with the row may come from another key or
+    // tuning: they are worked out anew.
+    DanData drawn = s.DanBuf[slot];
+    InvalidateStaffData(drawn);
+    return lw::PutRhythm(row.Picture, row.Render, row.Scene, row.Items, drawn, s.DanLayout[slot],
                          RowStyleOf(s, slot, DrawNote), what, g.CurSyosetsuIx, &ui_);
 }
 
@@ -1125,7 +1163,9 @@ int Shell::StaffLine(int string, int fret) {
     const int slot = r->Slot();
     const RowStyle style = RowStyleOf(s, slot, DrawNote);
     RowRenderState& st = r->Render;
-    st.staff.Ensure(style.keyName, style.bassClef, s.DanBuf[slot]);
+    // The staff table of the row's key; the row's own notes stay untouched.
+    auto scratch = std::make_unique<DanData>();
+    st.staff.Ensure(style.keyName, style.bassClef, *scratch);
     OpenStringValues(style.gakkiCode, style.tuning, st.open);
     // A scratch position and memory: asking must not change the row.
     OnpuData pos{};

@@ -182,8 +182,8 @@ void DrawBeamBand(QImage& dest, const BeamLine& b, double xa, double xb, double 
 
 // Draws the main beam, second beam and stubs of run r; the stems of the
 // group end at the beam; the geometry records where.
-void DrawGroup(QImage& dest, const SyosetsuData& ms, const BeamGroups& g, const BeamRun& r, MeasureGeom& geom,
-               double space, double tpp, bool drawStems) {
+void DrawGroup(QImage& dest, const BeamGroups& g, const BeamRun& r, MeasureGeom& geom, double space, double tpp,
+               bool drawStems) {
     std::vector<int> notes;
     for (int p = r.first; p <= r.last; ++p)
         if (geom[p].placed) notes.push_back(p);
@@ -239,7 +239,6 @@ void DrawGroup(QImage& dest, const SyosetsuData& ms, const BeamGroups& g, const 
         }
         break;
     }
-    (void)ms;
 }
 
 // The triplet mark of every middle note of a triplet.
@@ -267,7 +266,7 @@ void DrawTripletMarks(QImage& dest, const SyosetsuData& work, const MeasureGeom&
 }
 
 // Ties, slurs and technique arcs of the measure.
-void DrawArcs(QImage& dest, const SyosetsuData& ms, const DanLayoutData&, const MeasureGeom& geom,
+void DrawArcs(QImage& dest, const SyosetsuData& ms, const MeasureGeom& geom,
               const MeasureGeom* prev, const SyosetsuData* prevMs, int strings, const BurnContext& c) {
     const int n = Count(ms);
     const StampBook& book = c.Book();
@@ -359,9 +358,9 @@ bool DrawStaffRhythm(QImage& picTAB, const SyosetsuData& ms, const DanLayoutData
         if (ng.down) ng.primary.setY(ng.top - space / 2);
         else ng.primary.setY(ng.bottom + space / 2);
     }
-    for (const BeamRun& r : runs) DrawGroup(picTAB, work, g, r, geom, space, c.tpp, true);
+    for (const BeamRun& r : runs) DrawGroup(picTAB, g, r, geom, space, c.tpp, true);
     DrawTripletMarks(picTAB, work, geom, true, book);
-    DrawArcs(picTAB, work, l, geom, prev, prevMs, rc.maxStringIx + 1, c);
+    DrawArcs(picTAB, work, geom, prev, prevMs, rc.maxStringIx + 1, c);
     return true;
 }
 
@@ -426,9 +425,9 @@ bool DrawRhythmRow(QImage& picTAB, const SyosetsuData& ms, const DanLayoutData& 
         ng.stemEnd = ng.top + spot.end;
         SetAnchors(ng, ng.left, ng.top, ng.right, ng.bottom);
     }
-    for (const BeamRun& r : runs) DrawGroup(picTAB, work, g, r, geom, book.SpacePx(), tpp, false);
+    for (const BeamRun& r : runs) DrawGroup(picTAB, g, r, geom, book.SpacePx(), tpp, false);
     DrawTripletMarks(picTAB, work, geom, rc.drawNote, book);
-    DrawArcs(picTAB, work, l, geom, prev, prevMs, rc.maxStringIx + 1, c);
+    DrawArcs(picTAB, work, geom, prev, prevMs, rc.maxStringIx + 1, c);
     return true;
 }
 

@@ -13,7 +13,10 @@ bool RestyleRow(QImage& picTAB, RowRenderState& st, RowEditor& ed, Session& s, b
     ed.ReLayoutTAB("all");
     ed.LoadChord();
     PutKeySignature(ed.Scene(), s, slot, drawNote);
-    return PutRhythm(picTAB, st, ed.Scene(), ed.Items(), s.DanBuf[slot], l, style, "all", 0, ui);
+    // Drawn from a copy: the row itself stays as its file holds it.
+    DanData drawn = s.DanBuf[slot];
+    InvalidateStaffData(drawn);
+    return PutRhythm(picTAB, st, ed.Scene(), ed.Items(), drawn, l, style, "all", 0, ui);
 }
 
 }  // namespace lw

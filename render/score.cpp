@@ -35,8 +35,9 @@ GakufuResult ComposeGakufu(const std::vector<const QImage*>& rows, int posRhythm
         QImage pic(width, height, QImage::Format_RGB32);
         pic.fill(Qt::white);
         QPainter p(&pic);
-        // AND-copy: the white of a row never covers what is already there.
-        p.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
+        // Rows never overlap and the picture starts white, so a plain copy
+        // gives what an AND-copy would, several times faster.
+        p.setCompositionMode(QPainter::CompositionMode_Source);
         int y = kGakufuTopMargin;
         const int first = page * r.rowLimit;
         const int last = std::min(r.rowCount, first + r.rowLimit);

@@ -523,6 +523,7 @@ TEST_F(RowWindowTest, TheRowPictureCarriesTheNotesTheStaffAndTheKeySignature) {
     auto measureInk = [&](const QImage& img, int m) {
         return Ink(img, Lay().SyosetsuLeft[m] + 60, tabTop - 100, Lay().SyosetsuLeft[m + 1] - 60, tabBottom + 100);
     };
+    EXPECT_FALSE(sh().IsRowChanged(*row)) << "opened and drawn: unchanged";
     // The first note stands right of the clef and the key signature.
     EXPECT_GT(Lay().RowStartInset, 300);
     EXPECT_GE(row->Scene.labInx[0][1].Left, Lay().SyosetsuLeft[0] + Lay().RowStartInset - 1);
@@ -534,6 +535,8 @@ TEST_F(RowWindowTest, TheRowPictureCarriesTheNotesTheStaffAndTheKeySignature) {
     mw->action("mnuViewDrawNote")->trigger();
     ASSERT_TRUE(sh().DrawNote);
     ASSERT_TRUE(sh().StaffShown());
+    EXPECT_FALSE(row->Modified) << "drawing never changes the row";
+    EXPECT_FALSE(sh().IsRowChanged(*row));
     ASSERT_GT(Lay().StaffInterval, 0);
     const double staffTop = Lay().StaffTop, staffBottom = staffTop + 4.0 * Lay().StaffInterval;
     const double l1 = Lay().SyosetsuLeft[1] + 60, r1 = Lay().SyosetsuLeft[2] - 60;

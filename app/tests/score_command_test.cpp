@@ -49,6 +49,16 @@ TEST_F(ExportScore, WritesTheScoreByTheExtension) {
     EXPECT_EQ(static_cast<unsigned char>(bmp[28]), 24) << "24-bit Windows bitmap";
     EXPECT_EQ(QImage("score.bmp").size(), png.size());
 
+    // Notes on the staff instead of the rhythm row: the same picture size,
+    // other ink.
+    ASSERT_EQ(Run({"--notes", "notes.png", "example.tbp"}), 0) << err.str();
+    const QImage notes("notes.png");
+    ASSERT_EQ(notes.size(), png.size());
+    int differ = 0;
+    for (int y = 0; y < png.height(); ++y)
+        for (int x = 0; x < png.width(); ++x) differ += (qGray(notes.pixel(x, y)) < 128) != (qGray(png.pixel(x, y)) < 128);
+    EXPECT_GT(differ, 5000);
+
     ASSERT_EQ(Run({"score.pdf", "example.tbp"}), 0) << err.str();
     EXPECT_EQ(ReadBytes("score.pdf").substr(0, 5), "%PDF-");
 }
@@ -64,6 +74,15 @@ TEST_F(ExportScore, RowsBeyondOnePictureGoOnNumberedPages) {
     EXPECT_EQ(out.str(), "score-1.png\nscore-2.png\n");
     EXPECT_FALSE(fs::exists("score.png"));
     EXPECT_FALSE(QImage("score-2.png").isNull());
+    // Printed pages hold as many rows as a score picture: two pages.
+    args[0] = "score.pdf";
+    ASSERT_EQ(Run(args), 0) << err.str();
+    const std::string pdf = ReadBytes("score.pdf");
+    size_t pages = 0;
+    for (size_t k = 0; (k = pdf.find("/Type /Page\n", k)) != std::string::npos; ++k) ++pages;
+    for (size_t k = 0; (k = pdf.find("/Type /Page\r", k)) != std::string::npos; ++k) ++pages;
+    for (size_t k = 0; (k = pdf.find("/Type /Page ", k)) != std::string::npos; ++k) ++pages;
+    EXPECT_EQ(pages, 2u);
 }
 
 TEST_F(ExportScore, FailuresSayWhyAndLeaveNoFile) {

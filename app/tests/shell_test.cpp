@@ -9,6 +9,8 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
 #include <QToolBar>
 #include <algorithm>
 #include <array>
@@ -462,11 +464,11 @@ TEST_F(ShellTest, MenuCaptionsAreThoseOfTheProgram) {
     };
     EXPECT_EQ(items(0), (QStringList{"新規作成(&N)", "開く(&O)", "閉じる(&C)", "新規ﾌﾟﾛｼﾞｪｸﾄ(&R)",
                                      "ﾌﾟﾛｼﾞｪｸﾄを開く(&J)", "すべて閉じる(&E)", "保存(&S)", "すべて保存(&L)",
-                                     "TABﾌｧｲﾙに保存する(&T)", "MusicXMLで書き出す...",
+                                     "TABﾌｧｲﾙに保存する(&T)", "名前を付けて楽譜を保存(&A)...", "MusicXMLで書き出す...",
                                      "MIDIファイルで書き出す...", "ﾌﾟﾛﾊﾟﾃｨ(&I)", "ﾍﾟｰｼﾞ設定(&U)...",
                                      "印刷ﾌﾟﾚﾋﾞｭｰ(&V)", "印刷(&P)...", "終了(&X)"}));
     EXPECT_EQ(items(1), (QStringList{"元に戻す(&U)", "やり直し(&R)", "切り取り(&T)", "ｺﾋﾟｰ(&C)", "貼り付け(&P)", "形式を選択して貼り付け(&S)...",
-                                     "小節の内容を削除する...", "移調(&M)", "ﾌﾟﾛｼﾞｪｸﾄに追加する(&A)",
+                                     "小節の内容を削除する...", "移調(&M)", "楽譜作成(&G)", "楽譜作成（五線譜のみ）（&F)", "ﾌﾟﾛｼﾞｪｸﾄに追加する(&A)",
                                      "ﾌﾟﾛｼﾞｪｸﾄから削除する(&D)", "ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙを編集する。(&P)"}));
     EXPECT_EQ(items(2), (QStringList{"ﾂｰﾙ ﾊﾞｰ(&T)", "ｽﾃｰﾀｽ ﾊﾞｰ(&B)", "最新の情報に更新(&R)", "リズム譜を書きなおす", "音符を描画する",
                                      "MIDIで再生(&M)", "ｵﾌﾟｼｮﾝ(&O)..."}));
@@ -474,7 +476,7 @@ TEST_F(ShellTest, MenuCaptionsAreThoseOfTheProgram) {
     for (auto* a : mw->tbToolBar->actions())
         if (!a->isSeparator()) keys << a->data().toString();
     EXPECT_EQ(keys, (QStringList{"New", "Open", "Save", "Print", "Cut", "Copy", "Paste", "Text", "Pointer", "note",
-                                 "Erase", "Kugiri", "Midi", "Bold", "Italic", "Underline", "Left", "Center", "Right"}));
+                                 "Erase", "Kugiri", "Midi", "Gakufu", "Bold", "Italic", "Underline", "Left", "Center", "Right"}));
     EXPECT_EQ(mw->windowTitle(), "Lutewise");
     EXPECT_EQ(mw->VScroll1->minimum(), 1);
     EXPECT_EQ(mw->VScroll1->maximum(), 8);
@@ -497,14 +499,11 @@ TEST_F(ShellTest, ToolButtonsSetTheEditModeAndReleaseToZero) {
 TEST_F(ShellTest, CommandsThatAreNotOfferedSayWhyAndFormattingKeysDoNothing) {
     const std::string notReady = "ただいま製作中につきしばらくお待ちください。m（_ _）m";
     const std::vector<std::pair<const char*, std::string>> cases = {
-        {"mnuFilePrint", notReady},
         {"mnuEditCut", notReady},
         {"mnuEditPaste", notReady},
         {"mnuEditPasteSpecial", notReady},
         {"mnuViewOptions", notReady},
         {"mnuFileProperties", "ﾌﾟﾛﾊﾟﾃｨの表示処理をここに記述します !"},
-        {"mnuFilePrintPreview", "印刷ﾌﾟﾚﾋﾞｭｰの表示処理をここに記述します !"},
-        {"tbPrint", notReady},
         {"tbCut", notReady},
         {"tbPaste", notReady}};
     for (const auto& [name, text] : cases) {
@@ -516,7 +515,10 @@ TEST_F(ShellTest, CommandsThatAreNotOfferedSayWhyAndFormattingKeysDoNothing) {
         EXPECT_EQ(ui.shown[0].text, text) << name;
         EXPECT_EQ(ui.shown[0].buttons, 0) << name;
     }
+    // Printing has nothing to print without a row.
     ui.shown.clear();
+    for (const char* name : {"mnuFilePrint", "mnuFilePrintPreview", "tbPrint"}) mw->action(name)->trigger();
+    EXPECT_TRUE(ui.shown.empty());
     sh().DoFileNew();
     for (const char* key : {"tbBold", "tbItalic", "tbUnderline", "tbLeft", "tbCenter", "tbRight"}) {
         ASSERT_NE(mw->action(key), nullptr) << key;
@@ -1177,3 +1179,52 @@ TEST(MessageBoxText, LineBreakPairsBecomeSingleBreaks) {
 }
 
 }  // namespace
+
+TEST_F(ShellTest, TheScoreIsComposedShownAndSavedAsABitmap) {
+    mw->action("mnuEditGakufu")->trigger();  // no row: nothing
+    QCoreApplication::processEvents();
+    EXPECT_EQ(mw->gakufuWindow(), nullptr);
+    for (const char* f : {"kirakira1.tab", "kirakira2.tab"}) {
+        const std::string p = work->File(f);
+        fs::copy_file(fs::path(LUTEWISE_SOURCE_DIR) / "data/examples" / f, p);
+        sh().DoFileOpen(p);
+    }
+    ui.shown.clear();
+    // The staff-only score needs the notes on the staff.
+    mw->action("mnuEditGakufu2")->trigger();
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].text, MessageText(30));
+    // "楽譜作成(&G)" runs from Timer1 once the command's events are done.
+    mw->action("mnuEditGakufu")->trigger();
+    EXPECT_EQ(mw->gakufuWindow(), nullptr);
+    QTRY_VERIFY(mw->gakufuWindow() != nullptr);
+    ScoreWindow* score = mw->gakufuWindow();
+    EXPECT_EQ(score->windowTitle(), QStringLiteral("楽譜"));
+    const QImage& row = sh().Rows()[0]->Picture;
+    EXPECT_EQ(score->Picture().size(), QSize(row.width(), 5 * row.height() + 80));
+    EXPECT_NE(score->Area()->findChild<QScrollBar*>("scrlTate"), nullptr);
+    EXPECT_EQ(ui.shown.size(), 1u) << "two rows fit: no message";
+    // "保存(&S)" with the score in front saves the score.
+    ui.saveAnswers.push_back(work->File("score.bmp"));
+    mw->mdiArea()->setActiveSubWindow(score);
+    mw->action("mnuFileSave")->trigger();
+    const std::string bmp = ReadBytes(work->File("score.bmp"));
+    ASSERT_GT(bmp.size(), 54u);
+    EXPECT_EQ(bmp.substr(0, 2), "BM");
+    EXPECT_EQ(QImage(QString::fromStdString(work->File("score.bmp"))).size(), score->Picture().size());
+    // From a project: loaded through the open dialog, then composed.
+    mw->shell().AskSave = false;
+    ui.openAnswers.push_back(work->File("two.tbp"));
+    WriteBytes(work->File("two.tbp"), "00:kirakira1.tab\r\n01:kirakira2.tab\r\n");
+    sh().GakufuRowCount = 0;
+    mw->DoProjectToGakufu();
+    EXPECT_EQ(sh().OpenRowCount(), 2);
+    QTRY_COMPARE(sh().GakufuRowCount, 2);
+    // Six rows of the staff layout: the picture keeps five and says so.
+    for (int i = 0; i < 4; ++i) sh().DoFileNew();
+    ui.shown.clear();
+    ASSERT_TRUE(sh().CreateGakufu("0"));
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].text, MessageText(26) + "\n\r\n\r" + MessageText(27));
+    EXPECT_EQ(ui.shown[0].buttons, 64);
+}

@@ -214,3 +214,46 @@ TEST_F(Rhythm, BeamedFlaggedAndTripletMeasures) {
                                 QRect(x0, 0, x1 - x0, band.height())) + 400);
     }
 }
+
+TEST_F(Rhythm, ATieOnTheRowsFirstNoteDrawsNothingAndDrawingLeavesTheRowAsItWas) {
+    const std::vector<std::vector<N>> plain = {{{2, 1, 0}, {2, 1, 0}}, {{1, 1, 0}}};
+    std::vector<std::vector<N>> tied = plain;
+    tied[0][0].attrs = "t";
+    for (bool drawNote : {false, true}) {
+        BuiltRow a(plain, 1, drawNote), b(tied, 1, drawNote);
+        EXPECT_EQ(a.picTAB, b.picTAB) << drawNote;
+        // Bits 3 and 6 and the beat groups are worked out on a copy.
+        const OnpuData& p = b.s.DanBuf[0].Syosetsu[0].Onpu[2];
+        EXPECT_FALSE(GetBit(p.NoteAttr, kAttrBeatStart));
+        EXPECT_EQ(p.BeatGroupNo, 0);
+    }
+}
+
+TEST_F(Rhythm, StemsDownHangBeamsBelowTheHeadsAndChordsShareOneStem) {
+    // High notes with stems down, beamed in pairs; a chord of three strings.
+    const std::vector<std::vector<N>> measures = {
+        {{3, 1, 5, "d"}, {3, 1, 7, "d"}, {3, 1, 8, "d"}, {3, 1, 10, "d"}, {1, 1, 12, "d"}},
+        {{2, 1, 0}, {2, 1, 0}, {1, 1, 0}},
+    };
+    BuiltRow row(measures, 1, true);
+    // A chord: strings 1-3 at the first position of measure 2.
+    OnpuData& chord = row.s.DanBuf[0].Syosetsu[1].Onpu[1];
+    lw::StoreNote(chord, 2, 1, 2);
+    lw::StoreNote(chord, 3, 0, 2);
+    row.ed->ReLayoutTAB("all");
+    ASSERT_TRUE(PutRhythm(row.picTAB, row.st, row.scene, row.items, row.s.DanBuf[0], row.s.DanLayout[0], row.style,
+                          "all", 0, &row.ui));
+    lwtest::WriteDebugPng("rhythm_stems_down", row.picTAB);
+    const MeasureGeom& g0 = row.st.geom[0];
+    for (int p = 1; p <= 4; ++p) {
+        ASSERT_TRUE(g0[p].placed) << p;
+        EXPECT_TRUE(g0[p].down) << p;
+        EXPECT_GT(g0[p].stemEnd, g0[p].bottom + 2 * 8) << "the stem hangs below the head, " << p;
+        EXPECT_LT(g0[p].stemX, g0[p].left + 4) << "on the head's left side, " << p;
+    }
+    EXPECT_NEAR(g0[1].stemEnd, g0[2].stemEnd, 6) << "one beam joins the pair";
+    const NoteGeom& c = row.st.geom[1][1];
+    ASSERT_TRUE(c.placed);
+    EXPECT_GT(c.bottom - c.top, 8) << "three heads";
+    EXPECT_LT(c.stemEnd, c.top - 3 * 8 + 1) << "one stem from the lowest head past the highest";
+}
