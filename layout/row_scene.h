@@ -23,6 +23,7 @@ enum class Stamp : uint8_t {
     picSenyo, picToCoda, picCoda, picDS, picDC, picRep1, picRep2, picRepEnd, picSwing,
     picRepten,          // repeat dots
     pic5Sen_Hosoku,     // ledger-line guide
+    pic2Up_2,           // half note with its stem, for the rhythm row
 };
 
 struct SceneLabel {

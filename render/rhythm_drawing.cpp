@@ -22,7 +22,11 @@ Stamp CopyPictureNote(int v, uint8_t attr) {
 Stamp CopyPictureRhythm(int v, uint8_t attr) {
     if (v < 0 || v > 8) return Stamp::None;
     if (GetBit(attr, kAttrDot)) return Stamp::pic8Up_futen;
-    if (v <= 2) return Stamp::pic4up_2;
+    // A whole note has no stem and a half note an open head: drawn as
+    // quarters they would read as quarters.
+    if (v == 0) return Stamp::pic0Up_2;
+    if (v == 1) return Stamp::pic2Up_2;
+    if (v == 2) return Stamp::pic4up_2;
     if (v == 4) return Stamp::pic16Up_2;
     return Stamp::pic8Up_2;
 }
@@ -408,7 +412,8 @@ bool DrawRhythmRow(QImage& picTAB, const SyosetsuData& ms, const DanLayoutData& 
         InkInto(picTAB, img, QPoint(int(std::lround(left)), int(std::lround(top))));
         if (dotted) {
             // Right of the head, or of the flag that hangs beside it.
-            const double x = s == Stamp::pic4up_2 || s == Stamp::pic0Up_2 ? left + headW : left + img.width();
+            const double x = s == Stamp::pic4up_2 || s == Stamp::pic0Up_2 || s == Stamp::pic2Up_2 ? left + headW
+                                                                                              : left + img.width();
             const QImage& dot = book.Dot();
             InkInto(picTAB, dot, QPoint(int(std::lround(x + book.SpacePx() * 0.2)),
                                         int(std::lround(top + img.height() - book.SpacePx() - 1))));

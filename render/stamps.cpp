@@ -191,6 +191,7 @@ StampBook::StampBook(int space, int stringPx) : space_(std::max(3, space)), stri
     set(Stamp::pic4note_futen, HeadStamp(f, kHead2, space, true));
     set(Stamp::pic0Up_2, NoteStamp(f, kHead0, 0, true, false, space));
     set(Stamp::pic4up_2, NoteStamp(f, kHead2, 0, true, false, space));
+    set(Stamp::pic2Up_2, NoteStamp(f, kHead1, 0, true, false, space));
     set(Stamp::pic8Up_2, NoteStamp(f, kHead2, 1, true, false, space));
     set(Stamp::pic8Down_2, NoteStamp(f, kHead2, 1, false, false, space));
     set(Stamp::pic16Up_2, NoteStamp(f, kHead2, 2, true, false, space));

@@ -141,7 +141,9 @@ TEST_F(Rhythm, GlyphChoice) {
         uint8_t attr;
         Stamp note, rhythm, tate;
     } cases[] = {
-        {0, 0, Stamp::pic2note, Stamp::pic4up_2, Stamp::pic0Up_2},
+        {0, 0, Stamp::pic2note, Stamp::pic0Up_2, Stamp::pic0Up_2},
+        {1, 0, Stamp::pic2note, Stamp::pic2Up_2, Stamp::pic4up_2},
+        {2, 0, Stamp::pic4note, Stamp::pic4up_2, Stamp::pic4up_2},
         {1, dot, Stamp::pic2note_futen, Stamp::pic8Up_futen, Stamp::pic4up_2},
         {2, dot, Stamp::pic4note_futen, Stamp::pic8Up_futen, Stamp::pic4up_2},
         {3, 0, Stamp::pic4note, Stamp::pic8Up_2, Stamp::pic8Up_2},
