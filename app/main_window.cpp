@@ -42,6 +42,7 @@
 #include "ko_set_flet.h"
 #include "row_geometry.h"
 #include "ko_key.h"
+#include "ko_rep_mark.h"
 #include "messages.h"
 #include "paths.h"
 #include "project_list.h"

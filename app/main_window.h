@@ -30,6 +30,8 @@ class QToolBar;
 namespace lw {
 
 class DocumentWindow;
+class KoRepMark;
+class RepMarkHost;
 class KoSetFlet;
 class Ko3renOption;
 class ProjectListWindow;
@@ -76,6 +78,16 @@ public:
     void PlaceNoteEntry(int measure, int cellIndex, bool force) override;
     void ShowTripletOptions(bool show) override;
     KoSetFlet* koSetFlet() const { return koSetFlet_; }
+
+    // ---- document settings dialogs (settings_dialogs.cpp) ----
+    void ShowTextDialog(RowDoc& row, int textIndex) override;
+    void SetMousePointer(int pointer) override;
+    void ShowRepMarkPalette() override;
+    KoRepMark* koRepMark() const { return koRepMark_; }
+    // Tests answer modal dialogs here: called with the dialog instead of
+    // exec(), returns its result.
+    std::function<int(QDialog&)> DialogHook;
+    int ExecDialog(QDialog& dlg);
     // The string under the last mouse-down point of the active row (0: none).
     int StringUnderMouse() const;
 
@@ -153,6 +165,9 @@ private:
     Ko3renOption* ko3ren_ = nullptr;
     void NoteEntryChanged();
     bool updating_ = false;
+    class RepMarkRelay;
+    std::unique_ptr<RepMarkHost> repHost_;
+    KoRepMark* koRepMark_ = nullptr;
 };
 
 }  // namespace lw

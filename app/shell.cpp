@@ -304,9 +304,11 @@ RowDoc* Shell::DoFileNew() {
     row->SavedImage = ImageOf(*row);
     row->Modified = false;
     ResetHistory(*row);
-    if (!ProjectLoading) NoteEntryShow();
+    if (!ProjectLoading) {
+        NoteEntryShow();
+        if (view_) view_->ShowRepMarkPalette();
+    }
     if (view_) view_->RowContentChanged(*row);
-    // The note-entry dialog and the repeat-mark palette open here once they exist.
     return row;
 }
 

@@ -111,6 +111,12 @@ public:
     virtual void ShowNoteEntry(bool show) {}
     virtual void PlaceNoteEntry(int measure, int cellIndex, bool force) {}
     virtual void ShowTripletOptions(bool show) {}
+    // Document settings dialogs: the text dialog for text k of a row, the
+    // row windows' mouse pointer (0 default; the sign while one is placed),
+    // the repeat-mark palette.
+    virtual void ShowTextDialog(RowDoc& row, int textIndex) {}
+    virtual void SetMousePointer(int pointer) {}
+    virtual void ShowRepMarkPalette() {}
 };
 
 // Row-dependent menu items (ChgMenuEnable).
@@ -314,6 +320,18 @@ public:
     // After the row-area dialog's OK: every open row laid out anew on the
     // new geometry; the active row stays active.
     void RelayoutRows();
+
+    // ---- document settings dialogs ----
+    int RepOption = -1;   // the repeat-mark palette's option (-1: none yet)
+    void ShowTextDialog(int textIndex) override;
+    // The sign of palette option 0..8 with its picture's size in twips.
+    bool ChosenRepMark(std::string& tag, double& width, double& height) override;
+    void SetMousePointer(int pointer) override;
+    // The palette's option i: EditMode 4 for a sign, 9 for the move tool.
+    void ChooseRepOption(int option);
+    // After the repeat-mark dialog changed the bar flags: dots and bar lines
+    // placed again, one undo step.
+    void RepFlagsChanged();
 
 private:
     void Notify();

@@ -1,0 +1,86 @@
+// The main window's side of the document settings dialogs: the text
+// dialog, the repeat-mark palette and its dialog, the row pointer.
+#include <QCursor>
+#include <QMdiArea>
+#include <QToolBar>
+#include <QPixmap>
+#include <map>
+
+#include "document_window.h"
+#include "ko_rep_mark.h"
+#include "ko_text_in.h"
+#include "main_window.h"
+
+namespace lw {
+
+class MainWindow::RepMarkRelay : public RepMarkHost {
+public:
+    explicit RepMarkRelay(MainWindow& w) : w_(w) {}
+    Session& RepSession() override { return w_.shell().s; }
+    bool RepRowOpen() override { return w_.shell().ActiveRow() != nullptr; }
+    void RepOptionChosen(int option, const QImage& picture) override {
+        w_.shell().ChooseRepOption(option);
+        w_.SetMousePointer(0);
+    }
+    void RepFlagsChanged() override { w_.shell().RepFlagsChanged(); }
+
+private:
+    MainWindow& w_;
+};
+
+int MainWindow::ExecDialog(QDialog& dlg) { return DialogHook ? DialogHook(dlg) : dlg.exec(); }
+
+void MainWindow::ShowTextDialog(RowDoc& row, int k) {
+    if (k < 1 || k >= static_cast<int>(row.Items.Texts.size())) return;
+    const int id = row.Id;
+    KoTextIN dlg(ui_, this);
+    dlg.SetTag(k);
+    dlg.Activate(row.Items.Texts[k]);
+    if (ExecDialog(dlg) != QDialog::Accepted) return;
+    RowDoc* r = shell_->FindRow(id);
+    if (!r || k >= static_cast<int>(r->Items.Texts.size())) return;
+    dlg.Store(r->Items.Texts[k], Tpp());
+    shell_->RowEdited();
+    RowContentChanged(*r);
+}
+
+namespace {
+// The pointer of palette option 0..8: its sign, hot spot at the top left
+// where the sign will be placed.
+const QCursor& SignCursor(int option) {
+    static std::map<int, QCursor> cache;
+    auto it = cache.find(option);
+    if (it == cache.end())
+        it = cache.emplace(option, QCursor(QPixmap::fromImage(RepOptionPicture(option)), 0, 0)).first;
+    return it->second;
+}
+}  // namespace
+
+void MainWindow::SetMousePointer(int pointer) {
+    // Only the default pointer is handled here: while a sign waits to be
+    // placed it is the sign itself.
+    if (pointer != 0) return;
+    const bool sign = shell_->g.EditMode == kModeRepMark && shell_->RepOption >= 0 && shell_->RepOption <= 8;
+    for (QMdiSubWindow* sub : mdi_->subWindowList())
+        if (auto* r = qobject_cast<RowSubWindow*>(sub)) {
+            if (sign)
+                r->Document()->setCursor(SignCursor(shell_->RepOption));
+            else
+                r->Document()->unsetCursor();
+        }
+}
+
+void MainWindow::ShowRepMarkPalette() {
+    if (!koRepMark_) {
+        repHost_ = std::make_unique<RepMarkRelay>(*this);
+        koRepMark_ = new KoRepMark(*repHost_, this);
+        koRepMark_->adjustSize();
+        // First shown at the right edge of the main window, below the tool bar.
+        const QPoint at = mapToGlobal(QPoint(width() - koRepMark_->width() - 24, tbToolBar->geometry().bottom() + 40));
+        koRepMark_->move(at);
+    }
+    koRepMark_->show();
+    koRepMark_->raise();
+}
+
+}  // namespace lw
