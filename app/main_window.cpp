@@ -248,6 +248,7 @@ void MainWindow::BuildMenus() {
     }
     setei->addSeparator();
     add(setei, "mnuSeteiTabArea", "TAB領域設定(&A)...", [this] { mnuTabArea(); });
+    BuildSettingsMenu(setei);
 
     windowMenu_ = menuBar()->addMenu(QStringLiteral("ｳｨﾝﾄﾞｳ(&W)"));
     windowMenu_->setObjectName("mnuWindow");
@@ -639,6 +640,7 @@ void MainWindow::StateChanged() {
     for (auto* a : mnuSeteiMeter) a->setChecked(a->data().toInt() == sh.s.MeterID);
     for (int i = 0; i < 8; ++i) mnuEditDeleteSyosetsu[i]->setVisible(i < sh.s.CurSyosetsuCnt);
     for (int i = 0; i < 5; ++i) mnuSeteiPosRhythm[i]->setChecked(sh.s.PosRhythm == i + 1);
+    SyncSettingsMenu();
     if (!labFilePath) {
     } else if (RowDoc* r = sh.ActiveRow()) {
         const std::string path = r->Path();

@@ -88,6 +88,11 @@ public:
     // exec(), returns its result.
     std::function<int(QDialog&)> DialogHook;
     int ExecDialog(QDialog& dlg);
+    // The instrument menu and the settings dialogs of the "設定(&S)" menu.
+    std::array<QAction*, 7> mnuSeteiGakki{};
+    void mnuSeteiTuning();
+    void mnuSeteiSyosetsu();
+    void mnuSeteiKyotsu();
     // The string under the last mouse-down point of the active row (0: none).
     int StringUnderMouse() const;
 
@@ -136,6 +141,8 @@ private:
     void BuildMenus();
     void BuildToolBar();
     void BuildWindowMenu();
+    void BuildSettingsMenu(QMenu* setei);
+    void SyncSettingsMenu();
     void ToolButton(int mode, bool checked, QAction* a);
     void ShowProjectList();
     // Sizes a row window so that it shows its whole row.

@@ -1,13 +1,20 @@
 // The main window's side of the document settings dialogs: the text
 // dialog, the repeat-mark palette and its dialog, the row pointer.
+#include <QAction>
+#include <QActionGroup>
 #include <QCursor>
+#include <QMenu>
 #include <QMdiArea>
 #include <QToolBar>
 #include <QPixmap>
 #include <map>
 
 #include "document_window.h"
+#include "ko_kytsu_setei.h"
 #include "ko_rep_mark.h"
+#include "ko_syousets.h"
+#include "ko_tuning.h"
+#include "row_editor.h"
 #include "ko_text_in.h"
 #include "main_window.h"
 
@@ -27,6 +34,75 @@ public:
 private:
     MainWindow& w_;
 };
+
+namespace {
+class SyousetsRelay : public SyousetsHost {
+public:
+    explicit SyousetsRelay(Shell& sh) : sh_(sh) {}
+    void ChordsStored() override { sh_.ChordsStored(); }
+    bool EnterChord(int m, const std::string& name, bool& found) override { return sh_.EnterChord(m, name, found); }
+
+private:
+    Shell& sh_;
+};
+}  // namespace
+
+void MainWindow::BuildSettingsMenu(QMenu* setei) {
+    setei->addSeparator();
+    QMenu* gakki = setei->addMenu(QStringLiteral("楽器(&G)"));
+    gakki->setObjectName("mnuSeteiGakkiMenu");
+    auto* group = new QActionGroup(this);
+    for (int i = 0; i < 7; ++i) {
+        QAction* a = gakki->addAction(QString::fromUtf8(kGakkiMenuCaptions[i]));
+        a->setObjectName(QStringLiteral("mnuSeteiGakki%1").arg(i));
+        a->setCheckable(true);
+        group->addAction(a);
+        connect(a, &QAction::triggered, this, [this, i] { shell_->SetInstrument(i); });
+        mnuSeteiGakki[i] = a;
+    }
+    auto add = [this, setei](const char* name, const char* caption, void (MainWindow::*fn)()) {
+        QAction* a = setei->addAction(QString::fromUtf8(caption));
+        a->setObjectName(name);
+        connect(a, &QAction::triggered, this, fn);
+    };
+    add("mnuSeteiTuning", "チューニング変更(&T)...", &MainWindow::mnuSeteiTuning);
+    setei->addSeparator();
+    add("mnuSeteiSyosetsu", "コード名称入力(&S)", &MainWindow::mnuSeteiSyosetsu);
+    add("mnuSeteiKyotsu", "共通設定(&K)...", &MainWindow::mnuSeteiKyotsu);
+}
+
+void MainWindow::SyncSettingsMenu() {
+    for (int i = 0; i < 7; ++i)
+        if (mnuSeteiGakki[i]) mnuSeteiGakki[i]->setChecked(shell_->s.GakkiMenuIx == i);
+}
+
+void MainWindow::mnuSeteiTuning() {
+    if (!IsDanOpen(shell_->OpenRowCount(), 1)) return;
+    KoTuning dlg(shell_->s, ui_, shell_->IniPath(), this);
+    ExecDialog(dlg);
+    SyncSettingsMenu();
+    shell_->mnuViewRefresh();
+}
+
+void MainWindow::mnuSeteiSyosetsu() {
+    if (!IsDanOpen(shell_->OpenRowCount(), 1)) return;
+    SyousetsRelay relay(*shell_);
+    KoSyousets dlg(shell_->s, ui_, relay, this);
+    ExecDialog(dlg);
+}
+
+void MainWindow::mnuSeteiKyotsu() {
+    // The settings file is read again; the two options are not in it and
+    // keep what the user chose before.
+    KoKytsuSetei dlg(shell_->s, ui_, [this] {
+        Session& s = shell_->s;
+        const bool move = s.MoveFletForm, rewrite = s.RhythmRewrite;
+        shell_->ReloadSettings();
+        s.MoveFletForm = move;
+        s.RhythmRewrite = rewrite;
+    }, this);
+    if (ExecDialog(dlg) == QDialog::Accepted) shell_->CommonSettingsStored();
+}
 
 int MainWindow::ExecDialog(QDialog& dlg) { return DialogHook ? DialogHook(dlg) : dlg.exec(); }
 

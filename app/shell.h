@@ -332,6 +332,22 @@ public:
     // After the repeat-mark dialog changed the bar flags: dots and bar lines
     // placed again, one undo step.
     void RepFlagsChanged();
+    // Instrument menu item i: tuning code, strings, written at once. With
+    // rows open a change of the string count is refused (shown): the open
+    // rows hold and save that many strings.
+    bool SetInstrument(int item);
+    // The chord-name dialog: bar lines and chord names of the active row
+    // again after its names were stored; and one chord entered as a note at
+    // the end of measure m (found: the chord has a shape; false: the redraw
+    // failed).
+    void ChordsStored();
+    bool EnterChord(int measure, const std::string& name, bool& found);
+    // The settings file read again (common settings, wizard) keeping the
+    // open rows' measure boxes.
+    void ReloadSettings() { ReadSettings(active_); }
+    // After the common settings: the font sizes written to the settings
+    // file and every row drawn again with them.
+    void CommonSettingsStored();
 
 private:
     void Notify();

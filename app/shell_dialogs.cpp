@@ -3,6 +3,9 @@
 #include <string>
 
 #include "element_paint.h"
+#include "ko_tuning.h"
+#include "messages.h"
+#include "settings.h"
 #include "shell.h"
 #include "stamps.h"
 
@@ -45,6 +48,50 @@ void Shell::RepFlagsChanged() {
     active_->Editor->LoadKugiri();
     RowEdited();
     RowChanged(*active_);
+}
+
+bool Shell::SetInstrument(int item) {
+    if (item < 0 || item > 6) return false;
+    if (OpenRowCount() > 0 && MaxStringIxOfItem(item) != s.MaxStringIx) {
+        ShowMsg(ui_, MessageText(TuningRefusalMessage(s.MaxStringIx)), "16");
+        Notify();  // the menu shows the instrument of the rows again
+        return false;
+    }
+    ChooseInstrument(s, item);
+    WriteGakki(s, IniPath());
+    Notify();
+    mnuViewRefresh();
+    return true;
+}
+
+void Shell::ChordsStored() {
+    if (!active_ || active_->Closing) return;
+    active_->Editor->LoadKugiri();
+    active_->Editor->LoadChord();
+    RowEdited();
+    RowChanged(*active_);
+}
+
+bool Shell::EnterChord(int measure, const std::string& name, bool& found) {
+    found = false;
+    if (!active_ || active_->Closing || measure < 0 || measure >= kMaxMeasures) return false;
+    found = Entry.SetNoteChordData(name, 0);
+    if (!found) return true;
+    const DanLayoutData& lay = s.CurLayout();
+    // The right end of the measure: the new note goes after its last one.
+    const double x = lay.SyosetsuLeft[measure] + lay.SyosetsuWidth[measure];
+    const double y = lay.SyosetsuTop[measure];
+    bool ok = true;
+    if (active_->Editor->PutNoteAt(x, y)) ok = active_->Editor->ReLayoutTAB("0");
+    RowChanged(*active_);
+    return ok;
+}
+
+void Shell::CommonSettingsStored() {
+    const std::string ini = IniPath();
+    ProfileFile::Write(ini, "TAB", "FontSize", std::to_string(s.ChordFontSize));
+    ProfileFile::Write(ini, "TAB", "FontSize2", std::to_string(s.FletFontSize));
+    RelayoutRows();
 }
 
 }  // namespace lw

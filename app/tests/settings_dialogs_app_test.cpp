@@ -2,6 +2,7 @@
 // repeat bars on an open row.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -12,7 +13,11 @@
 
 #include "app_test_support.h"
 #include "document_window.h"
+#include "ko_kytsu_setei.h"
 #include "ko_rep_mark.h"
+#include "ko_syousets.h"
+#include "messages.h"
+#include "settings.h"
 #include "ko_text_in.h"
 #include "main_window.h"
 #include "shell.h"
@@ -124,4 +129,108 @@ TEST_F(SettingsDialogsTest, ThePaletteChoosesASignToPlaceAndTheRepeatDialogRedra
     EXPECT_EQ(row->Scene.lineKugiri[4 + 6 + 2].BorderWidth, 3);
     EXPECT_GT(row->Scene.picRepten.size(), dots + 1);
     EXPECT_TRUE(row->Modified);
+}
+
+namespace {
+class FreshEditorTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EnsureApp();
+        work = std::make_unique<WorkFolder>();
+        mw = std::make_unique<MainWindow>(ui, store);
+        mw->LoadMainForm();
+        mw->show();
+        sh().InitStartValues();
+        mw->DialogHook = [](QDialog&) { return int(QDialog::Rejected); };
+    }
+    void TearDown() override {
+        sh().AskSave = false;
+        mw.reset();
+        work.reset();
+    }
+    Shell& sh() { return mw->shell(); }
+    std::string Ini() { return ReadBytes(work->File("Lutewise.ini")); }
+    ScriptedUi ui;
+    MemoryUserStore store;
+    std::unique_ptr<WorkFolder> work;
+    std::unique_ptr<MainWindow> mw;
+};
+}  // namespace
+
+TEST_F(FreshEditorTest, TheInstrumentMenuIsWrittenAndRefusesOtherStringCountsWhileRowsAreOpen) {
+    mw->mnuSeteiGakki[5]->trigger();
+    EXPECT_EQ(sh().s.GakkiCode, 21);
+    EXPECT_EQ(sh().s.MaxStringIx, 4);
+    EXPECT_NE(Ini().find("Gakki=21"), std::string::npos);
+    mw->mnuSeteiGakki[1]->trigger();
+    EXPECT_TRUE(mw->mnuSeteiGakki[1]->isChecked());
+    ASSERT_NE(sh().DoFileNew(), nullptr);
+    mw->mnuSeteiGakki[0]->trigger();  // a guitar would lose nothing but save six strings
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].text, MessageText(2));
+    EXPECT_EQ(sh().s.GakkiCode, 1);
+    EXPECT_TRUE(mw->mnuSeteiGakki[1]->isChecked());
+    mw->mnuSeteiGakki[2]->trigger();  // same string count: allowed
+    EXPECT_EQ(sh().s.GakkiCode, 2);
+    EXPECT_NE(Ini().find("Gakki=2\r\n"), std::string::npos);
+}
+
+TEST_F(FreshEditorTest, ChordNamesAreStoredDrawnAndEnteredAsChordPositions) {
+    mw->mnuSeteiGakki[1]->trigger();
+    RowDoc* row = sh().DoFileNew();
+    ASSERT_NE(row, nullptr);
+    mw->DialogHook = [](QDialog& d) {
+        auto* k = dynamic_cast<KoSyousets*>(&d);
+        EXPECT_NE(k, nullptr);
+        if (!k) return int(QDialog::Rejected);
+        k->txtChord[0]->setText("C");
+        k->txtChord[1]->setText("Am");
+        k->txtChord[2]->setText("G7");
+        k->cmdAutoChord->click();
+        k->OK->click();
+        return k->result();
+    };
+    mw->mnuSeteiSyosetsu();
+    const DanData& d = sh().s.DanBuf[row->Slot()];
+    EXPECT_EQ(d.Syosetsu[0].Chord1, "C");
+    EXPECT_EQ(d.Syosetsu[1].Chord1, "G7");
+    // The chord labels of the row show the names.
+    std::vector<std::string> labels;
+    for (size_t i = 1; i < row->Scene.labChord.size(); ++i)
+        if (row->Scene.labChord[i].Visible) labels.push_back(row->Scene.labChord[i].Caption);
+    EXPECT_EQ(labels, (std::vector<std::string>{"C", "Am", "G7"}));
+    // First hand positions: C 3 0 0 0, Am 0 0 0 2 (strings 1..4), G7 2 1 2 0.
+    ASSERT_EQ(d.Syosetsu[0].OnpuCnt, 2);
+    ASSERT_EQ(d.Syosetsu[1].OnpuCnt, 1);
+    auto frets = [](const OnpuData& p) {
+        return std::array<int, 4>{p.Flet[1], p.Flet[2], p.Flet[3], p.Flet[4]};
+    };
+    EXPECT_EQ(frets(d.Syosetsu[0].Onpu[1]), (std::array<int, 4>{3, 0, 0, 0}));
+    EXPECT_EQ(frets(d.Syosetsu[0].Onpu[2]), (std::array<int, 4>{0, 0, 0, 2}));
+    EXPECT_EQ(frets(d.Syosetsu[1].Onpu[1]), (std::array<int, 4>{2, 1, 2, 0}));
+    EXPECT_TRUE(row->Modified);
+}
+
+TEST_F(FreshEditorTest, CommonSettingsKeepTheFontSizesAcrossStartsAndTheOptionsAcrossOpenings) {
+    sh().s.MoveFletForm = false;
+    mw->DialogHook = [](QDialog& d) {
+        auto* k = dynamic_cast<KoKytsuSetei*>(&d);
+        EXPECT_NE(k, nullptr);
+        if (!k) return int(QDialog::Rejected);
+        EXPECT_FALSE(k->Check1[0]->isChecked());
+        k->txtFontSize->setText("13");
+        k->txtFontSize2->setText("12");
+        k->OK->click();
+        return k->result();
+    };
+    mw->mnuSeteiKyotsu();
+    EXPECT_EQ(sh().s.ChordFontSize, 13);
+    EXPECT_NE(Ini().find("FontSize=13\r\n"), std::string::npos);
+    EXPECT_NE(Ini().find("FontSize2=12\r\n"), std::string::npos);
+    // A new start reads them.
+    Session next;
+    next.PosRhythm = 0;
+    ASSERT_TRUE(ReadIniSettings(next, ui, work->File("Lutewise.ini")));
+    EXPECT_EQ(next.ChordFontSize, 13);
+    EXPECT_EQ(next.FletFontSize, 12);
 }

@@ -193,3 +193,210 @@ TEST(KoRepMarkPalette, OptionsAndTheFlagDialogInBothModes) {
     host.open = false;
     EXPECT_EQ(pal.OpenRepMark2(0), QDialog::Rejected);
 }
+
+// ------------------------------------------------------------ tuning
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <filesystem>
+#include <fstream>
+
+#include "ko_kytsu_setei.h"
+#include "ko_syousets.h"
+#include "ko_tuning.h"
+#include "settings.h"
+
+TEST(KoTuningDialog, RefusesOtherStringCountsAndShowsTheOpenStrings) {
+    EnsureApp();
+    struct Case {
+        int maxStringIx, code, chosen;
+        int message;  // 0: accepted
+    };
+    // Each string count refuses the others with its own catalogue entry.
+    for (const Case& c : {Case{5, 2, 2, 1}, Case{5, 22, 22, 1}, Case{3, 0, 0, 2}, Case{3, 97, 97, 2},
+                          Case{4, 99, 99, 38}, Case{4, 1, 1, 38}, Case{5, 13, 13, 0}, Case{3, 98, 98, 0},
+                          Case{4, 97, 97, 0}}) {
+        Session s;
+        s.MaxStringIx = static_cast<int16_t>(c.maxStringIx);
+        s.GakkiCode = c.maxStringIx == 5 ? 0 : c.maxStringIx == 3 ? 1 : 21;
+        const int before = s.GakkiCode;
+        Ui ui;
+        KoTuning dlg(s, ui, "/nonexistent/Lutewise.ini");
+        EXPECT_EQ(dlg.windowTitle(), "チューニング変更");
+        EXPECT_TRUE(dlg.Option1[before]->isChecked());
+        dlg.Option1[c.chosen]->click();
+        if (c.message) {
+            ASSERT_EQ(ui.texts.size(), 1u) << c.code;
+            EXPECT_EQ(ui.texts[0], MessageText(c.message));
+            EXPECT_EQ(s.GakkiCode, before);
+            EXPECT_TRUE(dlg.Option1[before]->isChecked());
+        } else {
+            EXPECT_TRUE(ui.texts.empty());
+            EXPECT_EQ(s.GakkiCode, c.code);
+            const int n = c.maxStringIx + 1;
+            for (int i = 0; i < 6; ++i) {
+                EXPECT_EQ(dlg.cmbLineBase[i]->isVisibleTo(&dlg), i < n) << c.code << " " << i;
+                EXPECT_EQ(dlg.cmbLineBase[i]->isEnabled(), c.code >= 97) << c.code;
+            }
+        }
+    }
+    Session s;
+    s.MaxStringIx = 5;
+    Ui ui;
+    KoTuning dlg(s, ui, "/nonexistent/Lutewise.ini");
+    dlg.Option1[13]->click();  // Modal-D
+    std::vector<QString> shown;
+    for (auto* c : dlg.cmbLineBase) shown.push_back(c->currentText());
+    EXPECT_EQ(shown, (std::vector<QString>{"D (+1oct)", "A", "G", "D", "A (-1oct)", "D (-1oct)"}));
+}
+
+TEST(KoTuningDialog, UserTuningsAreWrittenAndReadBack) {
+    EnsureApp();
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / "lw_tuning_test";
+    fs::create_directories(dir);
+    const std::string ini = (dir / "Lutewise.ini").string();
+    std::ofstream(ini, std::ios::binary)
+        << "[TAB]\r\nFontSize=10\r\nFontSize2=9\r\nGakki=98\r\n[TUNING]\r\nSettei01=19,14,9,4,0,0\r\n"
+           "Settei02=28,23,19,14,9,4\r\nSettei03=23,19,14,9,4,0\r\n[RIREKI]\r\nMruList=\r\n";
+    Session s;
+    s.PosRhythm = 0;
+    Ui ui;
+    ASSERT_TRUE(ReadIniSettings(s, ui, ini));
+    ASSERT_EQ(s.MaxStringIx, 3);
+    {
+        KoTuning dlg(s, ui, ini);
+        EXPECT_TRUE(dlg.Option1[98]->isChecked());
+        EXPECT_EQ(dlg.cmbLineBase[0]->currentIndex(), 19);
+        // A low-G ukulele tuned a tone down.
+        const int values[4] = {17, 12, 7, 5};
+        for (int i = 0; i < 4; ++i) dlg.cmbLineBase[i]->setCurrentIndex(values[i]);
+        dlg.cmbLineBase[4]->setCurrentIndex(30);  // hidden: not a string of this instrument
+        dlg.OK->click();
+        EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    }
+    Session back;
+    back.PosRhythm = 0;
+    ASSERT_TRUE(ReadIniSettings(back, ui, ini));
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(back.TuningTbl[i][0], (std::array<int, 6>{17, 12, 7, 5, 0, 0})[i]) << i;
+    EXPECT_EQ(back.TuningTbl[0][1], 28);  // the other columns stay
+    EXPECT_TRUE(ui.texts.empty());
+    fs::remove_all(dir);
+}
+
+TEST(InstrumentMenu, ItemsSetCodeStringsAndMenuIndex) {
+    struct Case {
+        int item, code, maxStringIx;
+    };
+    for (const Case& c : {Case{0, 0, 5}, Case{1, 1, 3}, Case{2, 2, 3}, Case{3, 3, 3}, Case{4, 4, 3},
+                          Case{5, 21, 4}, Case{6, 22, 4}}) {
+        Session s;
+        ChooseInstrument(s, c.item);
+        EXPECT_EQ(s.GakkiCode, c.code) << c.item;
+        EXPECT_EQ(s.MaxStringIx, c.maxStringIx) << c.item;
+        EXPECT_EQ(s.GakkiMenuIx, c.item);
+        EXPECT_EQ(StringCountOfCode(c.code), c.maxStringIx + 1);
+    }
+}
+
+// ------------------------------------------------------------ chord names
+
+namespace {
+struct ChordHost : SyousetsHost {
+    int stored = 0;
+    std::vector<std::pair<int, std::string>> entered;
+    int failAt = -1;
+    void ChordsStored() override { ++stored; }
+    bool EnterChord(int m, const std::string& name, bool& found) override {
+        found = name != "Xq";
+        entered.push_back({m, name});
+        return static_cast<int>(entered.size()) - 1 != failAt;
+    }
+};
+}  // namespace
+
+TEST(KoSyousetsDialog, ShowsTheRowsMeasuresStoresNamesAndEntersChords) {
+    EnsureApp();
+    Session s;
+    s.CurSyosetsuCnt = 3;
+    s.MaxStringIx = 3;
+    s.CurDan().Syosetsu[1].Chord1 = "G7";
+    s.CurDan().Syosetsu[0].ChordPos = 2;
+    Ui ui;
+    ChordHost host;
+    KoSyousets dlg(s, ui, host);
+    EXPECT_EQ(dlg.windowTitle(), "小節設定");
+    for (int m = 0; m < 8; ++m) EXPECT_EQ(dlg.frmSyosetsu[m]->isVisibleTo(&dlg), m < 3) << m;
+    EXPECT_EQ(dlg.frmSyosetsu[2]->title(), "３小節");
+    EXPECT_EQ(dlg.txtChord[2]->text(), "G7");
+    EXPECT_TRUE(dlg.optPos[2]->isChecked());
+    EXPECT_TRUE(dlg.cmdAutoChord->isEnabled());
+
+    dlg.txtChord[0]->setText("C");
+    dlg.txtChord[1]->setText("Am");
+    dlg.txtChord[5]->setText("Xq");
+    dlg.optPos[1]->click();
+    dlg.Update->click();
+    EXPECT_EQ(host.stored, 1);
+    const DanData& d = s.CurDan();
+    EXPECT_EQ(d.Syosetsu[0].Chord1, "C");
+    EXPECT_EQ(d.Syosetsu[0].Chord2, "Am");
+    EXPECT_EQ(d.Syosetsu[2].Chord2, "Xq");
+    for (int m = 0; m < 3; ++m) EXPECT_EQ(d.Syosetsu[m].ChordPos, 1);
+
+    // "コード反映": in order, measure by measure; a name without a shape is
+    // skipped and named.
+    dlg.cmdAutoChord->click();
+    EXPECT_EQ(host.entered, (std::vector<std::pair<int, std::string>>{{0, "C"}, {0, "Am"}, {1, "G7"}, {2, "Xq"}}));
+    ASSERT_EQ(ui.texts.size(), 1u);
+    EXPECT_EQ(ui.texts[0], NoShapeMessage("Xq").toStdString());
+    EXPECT_TRUE(dlg.isEnabled());
+    // A failed redraw ends the command.
+    host.entered.clear();
+    host.failAt = 1;
+    dlg.cmdAutoChord->click();
+    EXPECT_EQ(host.entered.size(), 2u);
+
+    Session six;
+    six.MaxStringIx = 5;
+    KoSyousets guitar(six, ui, host);
+    EXPECT_FALSE(guitar.cmdAutoChord->isEnabled());
+}
+
+// ------------------------------------------------------------ common settings
+
+TEST(KoKytsuSeteiDialog, ReadsAgainRefusesBadSizesAndStores) {
+    EnsureApp();
+    Session s;
+    s.ChordFontSize = 10;
+    s.FletFontSize = 9;
+    s.RhythmRewrite = true;
+    Ui ui;
+    int reloads = 0;
+    KoKytsuSetei dlg(s, ui, [&] {
+        ++reloads;
+        s.RhythmRewrite = false;
+    });
+    EXPECT_EQ(reloads, 1);
+    EXPECT_EQ(dlg.windowTitle(), "共通設定");
+    EXPECT_EQ(dlg.txtFontSize->text(), "10");
+    EXPECT_FALSE(dlg.Check1[1]->isChecked());
+    for (const char* bad : {"0", "", "abc", "73"}) {
+        dlg.txtFontSize2->setText(bad);
+        EXPECT_FALSE(dlg.OnOk()) << bad;
+    }
+    EXPECT_EQ(ui.texts.size(), 4u);
+    EXPECT_EQ(s.FletFontSize, 9);
+    dlg.txtFontSize->setText("14");
+    dlg.txtFontSize2->setText("11");
+    dlg.Check1[0]->setChecked(false);
+    dlg.Check1[1]->setChecked(true);
+    dlg.OK->click();
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(s.ChordFontSize, 14);
+    EXPECT_EQ(s.FletFontSize, 11);
+    EXPECT_FALSE(s.MoveFletForm);
+    EXPECT_TRUE(s.RhythmRewrite);
+}
