@@ -93,6 +93,7 @@ public:
     void mnuSeteiTuning();
     void mnuSeteiSyosetsu();
     void mnuSeteiKyotsu();
+    bool RunWizard(int startAction) override;
     // The string under the last mouse-down point of the active row (0: none).
     int StringUnderMouse() const;
 

@@ -13,7 +13,9 @@
 #include "ko_kytsu_setei.h"
 #include "ko_rep_mark.h"
 #include "ko_syousets.h"
+#include "ko_key.h"
 #include "ko_tuning.h"
+#include "ko_wizard.h"
 #include "row_editor.h"
 #include "ko_text_in.h"
 #include "main_window.h"
@@ -102,6 +104,68 @@ void MainWindow::mnuSeteiKyotsu() {
         s.RhythmRewrite = rewrite;
     }, this);
     if (ExecDialog(dlg) == QDialog::Accepted) shell_->CommonSettingsStored();
+}
+
+namespace {
+class WizardRelay : public WizardHost {
+public:
+    WizardRelay(MainWindow& w, UiPort& ui) : w_(w), ui_(ui) {}
+    Shell& sh() { return w_.shell(); }
+    Session& WizSession() override { return sh().s; }
+    void WizReloadSettings() override { sh().ReloadSettings(); }
+    bool WizDrawNote() override { return sh().DrawNote; }
+    void WizMeter(int id) override { sh().MeterMenu(id); }
+    void WizMeasureSpinner(int v) override { sh().VScroll1Change(v); }
+    void WizKeyCommand() override {
+        if (!IsDanOpen(sh().OpenRowCount(), 1)) return;
+        KoKey dlg(sh().s, ui_, sh(), &w_);
+        dlg.SetTag("0");
+        w_.ExecDialog(dlg);
+        sh().mnuViewRefresh();
+        sh().RowEdited();
+    }
+    void WizChordCommand() override { w_.mnuSeteiSyosetsu(); }
+    bool WizStore(const WizardChoice& c) override {
+        Shell& s = sh();
+        if (!s.SetInstrument(c.instrument)) return false;
+        s.s.ChordFontSize = static_cast<int16_t>(c.chordFontSize);
+        s.s.FletFontSize = static_cast<int16_t>(c.fletFontSize);
+        s.s.MoveFletForm = c.moveFletForm;
+        s.s.RhythmRewrite = c.rhythmRewrite;
+        s.DrawNote = s.g.DrawNote = c.drawNote;
+        s.SetPosRhythm(c.posRhythm);
+        s.CommonSettingsStored();
+        return true;
+    }
+    void WizStart(int action) override {
+        Shell& s = sh();
+        switch (action) {
+            case kStartNewRow: s.DoFileNew(); break;
+            case kStartOpenRow: s.DoFileOpen(""); break;
+            case kStartOpenProject: s.DoFileProjectOpen(""); break;
+            case kStartNewProject: s.NewProjectFile(); break;
+            default: break;  // the score from a project is started by its own command
+        }
+        if (s.OpenRowCount() > 0) {
+            w_.activateWindow();
+            s.NoteEntryShow();
+        }
+    }
+    void WizCancelled() override {
+        if (sh().OpenRowCount() > 0) sh().NoteEntryShow();
+    }
+
+private:
+    MainWindow& w_;
+    UiPort& ui_;
+};
+}  // namespace
+
+bool MainWindow::RunWizard(int startAction) {
+    WizardRelay relay(*this, ui_);
+    KoWizard dlg(relay, ui_, startAction, this);
+    ExecDialog(dlg);
+    return true;
 }
 
 int MainWindow::ExecDialog(QDialog& dlg) { return DialogHook ? DialogHook(dlg) : dlg.exec(); }

@@ -312,8 +312,12 @@ RowDoc* Shell::DoFileNew() {
     return row;
 }
 
-void Shell::CmdNew() { DoFileNew(); }
-void Shell::CmdOpen() { DoFileOpen(""); }
+void Shell::CmdNew() {
+    if (!CurProject.empty() || !view_ || !view_->RunWizard(0)) DoFileNew();
+}
+void Shell::CmdOpen() {
+    if (!CurProject.empty() || !view_ || !view_->RunWizard(1)) DoFileOpen("");
+}
 
 void Shell::DoFileOpen(const std::string& given) {
     std::string path = given;

@@ -117,6 +117,8 @@ public:
     virtual void ShowTextDialog(RowDoc& row, int textIndex) {}
     virtual void SetMousePointer(int pointer) {}
     virtual void ShowRepMarkPalette() {}
+    // Runs the set-up wizard for start action 0..4; false when there is none.
+    virtual bool RunWizard(int startAction) { return false; }
 };
 
 // Row-dependent menu items (ChgMenuEnable).
@@ -231,7 +233,8 @@ public:
     void MeterMenu(int code);
     void SetPosRhythm(int style);
 
-    // Commands of "新規作成(&N)" and "開く(&O)": the set-up wizard's OK.
+    // "新規作成(&N)" and "開く(&O)": with a project open a new row or a row
+    // file at once; without one the set-up wizard, whose OK does that.
     void CmdNew();
     void CmdOpen();
 

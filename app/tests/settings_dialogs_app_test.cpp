@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
 #include <QToolButton>
 #include <filesystem>
 #include <memory>
@@ -15,7 +17,9 @@
 #include "document_window.h"
 #include "ko_kytsu_setei.h"
 #include "ko_rep_mark.h"
+#include "ko_set_flet.h"
 #include "ko_syousets.h"
+#include "ko_wizard.h"
 #include "messages.h"
 #include "settings.h"
 #include "ko_text_in.h"
@@ -233,4 +237,49 @@ TEST_F(FreshEditorTest, CommonSettingsKeepTheFontSizesAcrossStartsAndTheOptionsA
     ASSERT_TRUE(ReadIniSettings(next, ui, work->File("Lutewise.ini")));
     EXPECT_EQ(next.ChordFontSize, 13);
     EXPECT_EQ(next.FletFontSize, 12);
+}
+
+TEST_F(FreshEditorTest, NewRunsTheWizardWhichSetsUpAUkuleleRowAndShowsTheNoteEntry) {
+    int wizards = 0;
+    mw->DialogHook = [&](QDialog& d) {
+        auto* w = dynamic_cast<KoWizard*>(&d);
+        EXPECT_NE(w, nullptr);
+        if (!w) return int(QDialog::Rejected);
+        ++wizards;
+        w->Option1[2]->click();  // ukulele, high G
+        w->Option2[2]->click();
+        w->cmdNext->click();
+        w->cmdNext->click();
+        w->optMeter[12]->click();
+        w->cmdNext->click();
+        w->VScroll1->setValue(5);  // four measures
+        w->OK->click();
+        return w->result();
+    };
+    mw->action("mnuFileNew")->trigger();
+    EXPECT_EQ(wizards, 1);
+    ASSERT_EQ(sh().Rows().size(), 1u);
+    EXPECT_EQ(sh().s.GakkiCode, 2);
+    EXPECT_EQ(sh().s.MaxStringIx, 3);
+    EXPECT_EQ(sh().s.PosRhythm, 3);
+    EXPECT_EQ(sh().s.MeterID, 12);
+    EXPECT_EQ(sh().s.CurSyosetsuCnt, 4);
+    EXPECT_NE(Ini().find("Gakki=2\r\n"), std::string::npos);
+    ASSERT_NE(mw->koSetFlet(), nullptr);
+    EXPECT_TRUE(mw->koSetFlet()->isVisible());
+
+    // Cancel creates nothing; "開く(&O)" with the wizard's OK asks for a file.
+    mw->DialogHook = [&](QDialog& d) {
+        ++wizards;
+        auto* w = dynamic_cast<KoWizard*>(&d);
+        if (!w) return int(QDialog::Rejected);
+        if (wizards == 2) w->Cancel->click(); else w->OK->click();
+        return w->result();
+    };
+    mw->action("mnuFileNew")->trigger();
+    EXPECT_EQ(sh().Rows().size(), 1u);
+    mw->action("mnuFileOpen")->trigger();
+    EXPECT_EQ(wizards, 3);
+    EXPECT_EQ(ui.openAsked, 1);
+    EXPECT_EQ(sh().Rows().size(), 1u);  // the file dialog was cancelled
 }

@@ -400,3 +400,105 @@ TEST(KoKytsuSeteiDialog, ReadsAgainRefusesBadSizesAndStores) {
     EXPECT_FALSE(s.MoveFletForm);
     EXPECT_TRUE(s.RhythmRewrite);
 }
+
+// ------------------------------------------------------------ wizard
+
+#include <QScrollBar>
+
+#include "ko_wizard.h"
+
+namespace {
+struct WizHost : WizardHost {
+    Session s;
+    bool drawNote = true;
+    bool refuse = false;
+    std::vector<std::string> calls;
+    WizardChoice stored;
+    Session& WizSession() override { return s; }
+    void WizReloadSettings() override { calls.push_back("reload"); }
+    bool WizDrawNote() override { return drawNote; }
+    void WizMeter(int id) override {
+        s.MeterID = static_cast<int16_t>(id);
+        calls.push_back("meter" + std::to_string(id));
+    }
+    void WizMeasureSpinner(int v) override { calls.push_back("spin" + std::to_string(v)); }
+    void WizKeyCommand() override { calls.push_back("key"); }
+    void WizChordCommand() override { calls.push_back("chord"); }
+    bool WizStore(const WizardChoice& c) override {
+        stored = c;
+        calls.push_back("store");
+        return !refuse;
+    }
+    void WizStart(int a) override { calls.push_back("start" + std::to_string(a)); }
+    void WizCancelled() override { calls.push_back("cancel"); }
+};
+}  // namespace
+
+TEST(KoWizardDialog, StepsOptionsAndStartActions) {
+    EnsureApp();
+    WizHost host;
+    host.s.GakkiMenuIx = 0;
+    host.s.PosRhythm = 1;
+    host.s.ChordFontSize = 10;
+    host.s.FletFontSize = 9;
+    host.s.CurSyosetsuCnt = 4;
+    Ui ui;
+    KoWizard dlg(host, ui, kStartNewRow);
+    EXPECT_EQ(dlg.windowTitle(), "新規作成ウイザード");
+    EXPECT_EQ(KoWizard(host, ui, kStartOpenRow).windowTitle(), "オプション設定ウイザード");
+    EXPECT_EQ(host.calls.front(), "reload");
+    host.calls.clear();
+    EXPECT_TRUE(dlg.Option1[0]->isChecked());
+    EXPECT_TRUE(dlg.Check1[2]->isChecked());
+    EXPECT_TRUE(dlg.optMeter[22]->isChecked());
+    EXPECT_EQ(dlg.lblSyou->text(), "小節数:4");
+    auto shown = [&] {
+        std::vector<int> v;
+        for (int i = 0; i < 4; ++i)
+            if (dlg.Frame[i]->isVisibleTo(&dlg)) v.push_back(i + 1);
+        return v;
+    };
+    EXPECT_EQ(shown(), std::vector<int>{1});
+    EXPECT_FALSE(dlg.cmdReturn->isEnabled());
+    dlg.Option1[1]->click();
+    dlg.Option2[4]->click();  // no rhythm: notes are not drawn
+    EXPECT_FALSE(dlg.Check1[2]->isChecked());
+    EXPECT_FALSE(dlg.Check1[2]->isEnabled());
+    dlg.cmdNext->click();
+    EXPECT_EQ(shown(), std::vector<int>{2});
+    dlg.cmdNext->click();
+    dlg.optMeter[12]->click();  // applied before OK
+    EXPECT_EQ(host.s.MeterID, 12);
+    dlg.cmdNext->click();
+    EXPECT_EQ(shown(), std::vector<int>{4});
+    EXPECT_FALSE(dlg.cmdNext->isEnabled());
+    dlg.VScroll1->setValue(6);
+    EXPECT_EQ(dlg.lblSyou->text(), "小節数:3");
+    dlg.Command1->click();
+    dlg.Command2->click();
+    dlg.cmdReturn->click();
+    EXPECT_EQ(shown(), std::vector<int>{3});
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"meter12", "spin6", "key", "chord"}));
+
+    // A font size that is no size goes back to step 2 with a message.
+    dlg.txtFontSize2->setText("0");
+    EXPECT_FALSE(dlg.OnOk());
+    EXPECT_EQ(dlg.Step(), 2);
+    ASSERT_EQ(ui.texts.size(), 1u);
+    dlg.txtFontSize2->setText("8");
+    host.refuse = true;  // the shell refused the instrument: the wizard stays
+    EXPECT_FALSE(dlg.OnOk());
+    host.refuse = false;
+    host.calls.clear();
+    EXPECT_TRUE(dlg.OnOk());
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"store", "start0"}));
+    EXPECT_EQ(host.stored.instrument, 1);
+    EXPECT_EQ(host.stored.posRhythm, 5);
+    EXPECT_EQ(host.stored.fletFontSize, 8);
+    EXPECT_FALSE(host.stored.drawNote);
+
+    KoWizard again(host, ui, kStartNewProject);
+    host.calls.clear();
+    again.Cancel->click();
+    EXPECT_EQ(host.calls, std::vector<std::string>{"cancel"});
+}
