@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStackedLayout>
 #include <QVBoxLayout>
 
 #include "ko_kytsu_setei.h"
@@ -136,8 +137,13 @@ KoWizard::KoWizard(WizardHost& host, UiPort& ui, int startAction, QWidget* paren
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     for (QPushButton* b : {cmdReturn, cmdNext, OK, Cancel}) buttons->addWidget(b);
+    // One frame shown at a time in a page of the largest frame's size, so
+    // the buttons stay where they are from step to step.
+    auto* pages = new QStackedLayout;
+    for (QGroupBox* f : Frame) pages->addWidget(f);
+    pages_ = pages;
     auto* lay = new QVBoxLayout(this);
-    for (QGroupBox* f : Frame) lay->addWidget(f);
+    lay->addLayout(pages);
     lay->addLayout(buttons);
     lay->setSizeConstraint(QLayout::SetFixedSize);
     connect(cmdNext, &QPushButton::clicked, this, [this] { Next(); });
@@ -171,7 +177,7 @@ void KoWizard::LayoutStyleClicked(int i) {
 
 void KoWizard::GoTo(int step) {
     step_ = std::clamp(step, 1, 4);
-    for (int i = 0; i < 4; ++i) Frame[i]->setVisible(i + 1 == step_);
+    pages_->setCurrentIndex(step_ - 1);
     cmdReturn->setEnabled(step_ > 1);
     cmdNext->setEnabled(step_ < 4);
     (step_ < 4 ? cmdNext : OK)->setDefault(true);

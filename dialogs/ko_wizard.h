@@ -16,6 +16,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QScrollBar;
+class QStackedLayout;
 
 namespace lw {
 
@@ -82,6 +83,7 @@ private:
     UiPort& ui_;
     int action_;
     int step_ = 1;
+    QStackedLayout* pages_ = nullptr;
 };
 
 // Time-signature choices of step 3 in their order.
