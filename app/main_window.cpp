@@ -707,6 +707,7 @@ void MainWindow::CloseCompanions() {
     if (projectList_) projectList_->close();
     if (koSetFlet_) koSetFlet_->hide();
     if (ko3ren_) ko3ren_->hide();
+    if (koRepMark_) koRepMark_->hide();
 }
 
 void MainWindow::NoteEntryChanged() {

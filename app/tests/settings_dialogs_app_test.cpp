@@ -133,6 +133,11 @@ TEST_F(SettingsDialogsTest, ThePaletteChoosesASignToPlaceAndTheRepeatDialogRedra
     EXPECT_EQ(row->Scene.lineKugiri[4 + 6 + 2].BorderWidth, 3);
     EXPECT_GT(row->Scene.picRepten.size(), dots + 1);
     EXPECT_TRUE(row->Modified);
+    // The palette goes with the last row.
+    EXPECT_TRUE(pal->isVisible());
+    ui.answers = {kIdNo};
+    ASSERT_TRUE(sh().CloseRow(*row));
+    EXPECT_FALSE(pal->isVisible());
 }
 
 namespace {
