@@ -143,8 +143,9 @@ void MainWindow::BuildMenus() {
     add(file, "mnuFileOpen", "開く(&O)", [&sh] { sh.CmdOpen(); })->setShortcut(QKeySequence::Open);
     add(file, "mnuFileClose", "閉じる(&C)", [&sh] { sh.FileClose(); });
     file->addSeparator();
-    add(file, "mnuFileNewProject", "新規ﾌﾟﾛｼﾞｪｸﾄ(&R)", [&sh] { sh.NewProjectFile(); });
-    add(file, "mnuFileOpenProject", "ﾌﾟﾛｼﾞｪｸﾄを開く(&J)", [&sh] { sh.DoFileProjectOpen(""); });
+    // The project commands start with the set-up wizard, whose OK runs them.
+    add(file, "mnuFileNewProject", "新規ﾌﾟﾛｼﾞｪｸﾄ(&R)", [this] { RunWizard(4); });
+    add(file, "mnuFileOpenProject", "ﾌﾟﾛｼﾞｪｸﾄを開く(&J)", [this] { RunWizard(2); });
     file->addSeparator();
     add(file, "mnuFileCloseAll", "すべて閉じる(&E)", [&sh] { sh.FileCloseAll(); });
     add(file, "mnuFileSave", "保存(&S)", [&sh] { sh.FileSave(); })->setShortcut(QKeySequence::Save);

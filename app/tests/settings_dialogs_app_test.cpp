@@ -287,4 +287,17 @@ TEST_F(FreshEditorTest, NewRunsTheWizardWhichSetsUpAUkuleleRowAndShowsTheNoteEnt
     EXPECT_EQ(wizards, 3);
     EXPECT_EQ(ui.openAsked, 1);
     EXPECT_EQ(sh().Rows().size(), 1u);  // the file dialog was cancelled
+    // The project commands go through the wizard too.
+    std::vector<QString> titles;
+    mw->DialogHook = [&](QDialog& d) {
+        titles.push_back(d.windowTitle());
+        auto* w = dynamic_cast<KoWizard*>(&d);
+        if (w) w->OK->click();
+        return d.result();
+    };
+    mw->action("mnuFileOpenProject")->trigger();
+    mw->action("mnuFileNewProject")->trigger();
+    EXPECT_EQ(titles, (std::vector<QString>(2, "オプション設定ウイザード")));
+    EXPECT_EQ(ui.openAsked, 2);
+    EXPECT_EQ(ui.saveAsked, 1);
 }
