@@ -5,6 +5,7 @@
 #include <QCursor>
 #include <QMenu>
 #include <QMdiArea>
+#include <QTimer>
 #include <QToolBar>
 #include <QPixmap>
 #include <map>
@@ -200,6 +201,13 @@ void MainWindow::SetMousePointer(int pointer) {
     // Only the default pointer is handled here: while a sign waits to be
     // placed it is the sign itself.
     if (pointer != 0) return;
+    // A tool that acted once (a text or sign placed) went back to the
+    // ordinary tool: its tool bar button comes up again. Deferred, since
+    // this also runs while the tool bar itself switches tools.
+    if (shell_->g.EditMode == kModeNormal && toolGroup_ && toolGroup_->checkedAction())
+        QTimer::singleShot(0, this, [this] {
+            if (shell_->g.EditMode == kModeNormal) ToolsReleased();
+        });
     const bool sign = shell_->g.EditMode == kModeRepMark && shell_->RepOption >= 0 && shell_->RepOption <= 8;
     for (QMdiSubWindow* sub : mdi_->subWindowList())
         if (auto* r = qobject_cast<RowSubWindow*>(sub)) {

@@ -83,8 +83,12 @@ TEST_F(SettingsDialogsTest, TheTextToolPlacesATextEditedInTheTextDialog) {
         return t->result();
     };
     const size_t before = row->Items.Texts.size();
-    row->Editor->SetEditMode(kModeText);
+    QAction* tool = mw->action("tbText");
+    tool->setChecked(true);
+    EXPECT_EQ(sh().g.EditMode, kModeText);
     Click(3000, 300);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(tool->isChecked());  // the tool acted once
     ASSERT_EQ(row->Items.Texts.size(), before + 1);
     const TextItem& t = row->Items.Texts.back();
     EXPECT_EQ(t.Caption, "Fine");
