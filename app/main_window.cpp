@@ -50,6 +50,7 @@
 #include "ko_set_flet.h"
 #include "row_geometry.h"
 #include "ko_key.h"
+#include "ko_rep_mark.h"
 #include "messages.h"
 #include "paths.h"
 #include "project_list.h"
@@ -151,8 +152,9 @@ void MainWindow::BuildMenus() {
     add(file, "mnuFileOpen", "開く(&O)", [&sh] { sh.CmdOpen(); })->setShortcut(QKeySequence::Open);
     add(file, "mnuFileClose", "閉じる(&C)", [&sh] { sh.FileClose(); });
     file->addSeparator();
-    add(file, "mnuFileNewProject", "新規ﾌﾟﾛｼﾞｪｸﾄ(&R)", [&sh] { sh.NewProjectFile(); });
-    add(file, "mnuFileOpenProject", "ﾌﾟﾛｼﾞｪｸﾄを開く(&J)", [&sh] { sh.DoFileProjectOpen(""); });
+    // The project commands start with the set-up wizard, whose OK runs them.
+    add(file, "mnuFileNewProject", "新規ﾌﾟﾛｼﾞｪｸﾄ(&R)", [this] { RunWizard(4); });
+    add(file, "mnuFileOpenProject", "ﾌﾟﾛｼﾞｪｸﾄを開く(&J)", [this] { RunWizard(2); });
     file->addSeparator();
     add(file, "mnuFileCloseAll", "すべて閉じる(&E)", [&sh] { sh.FileCloseAll(); });
     add(file, "mnuFileSave", "保存(&S)", [this, &sh] {
@@ -270,6 +272,7 @@ void MainWindow::BuildMenus() {
     }
     setei->addSeparator();
     add(setei, "mnuSeteiTabArea", "TAB領域設定(&A)...", [this] { mnuTabArea(); });
+    BuildSettingsMenu(setei);
 
     windowMenu_ = menuBar()->addMenu(QStringLiteral("ｳｨﾝﾄﾞｳ(&W)"));
     windowMenu_->setObjectName("mnuWindow");
@@ -650,6 +653,7 @@ void MainWindow::StateChanged() {
     for (auto* a : mnuSeteiMeter) a->setChecked(a->data().toInt() == sh.s.MeterID);
     for (int i = 0; i < 8; ++i) mnuEditDeleteSyosetsu[i]->setVisible(i < sh.s.CurSyosetsuCnt);
     for (int i = 0; i < 5; ++i) mnuSeteiPosRhythm[i]->setChecked(sh.s.PosRhythm == i + 1);
+    SyncSettingsMenu();
     if (!labFilePath) {
     } else if (RowDoc* r = sh.ActiveRow()) {
         const std::string path = r->Path();
@@ -716,6 +720,7 @@ void MainWindow::CloseCompanions() {
     if (projectList_) projectList_->close();
     if (koSetFlet_) koSetFlet_->hide();
     if (ko3ren_) ko3ren_->hide();
+    if (koRepMark_) koRepMark_->hide();
 }
 
 void MainWindow::NoteEntryChanged() {

@@ -31,6 +31,8 @@ class QToolBar;
 namespace lw {
 
 class DocumentWindow;
+class KoRepMark;
+class RepMarkHost;
 class KoSetFlet;
 class Ko3renOption;
 class KoChord;
@@ -79,6 +81,22 @@ public:
     void PlaceNoteEntry(int measure, int cellIndex, bool force) override;
     void ShowTripletOptions(bool show) override;
     KoSetFlet* koSetFlet() const { return koSetFlet_; }
+
+    // ---- document settings dialogs (settings_dialogs.cpp) ----
+    void ShowTextDialog(RowDoc& row, int textIndex) override;
+    void SetMousePointer(int pointer) override;
+    void ShowRepMarkPalette() override;
+    KoRepMark* koRepMark() const { return koRepMark_; }
+    // Tests answer modal dialogs here: called with the dialog instead of
+    // exec(), returns its result.
+    std::function<int(QDialog&)> DialogHook;
+    int ExecDialog(QDialog& dlg);
+    // The instrument menu and the settings dialogs of the "設定(&S)" menu.
+    std::array<QAction*, 7> mnuSeteiGakki{};
+    void mnuSeteiTuning();
+    void mnuSeteiSyosetsu();
+    void mnuSeteiKyotsu();
+    bool RunWizard(int startAction) override;
     // The string under the last mouse-down point of the active row (0: none).
     int StringUnderMouse() const;
 
@@ -143,6 +161,8 @@ private:
     void BuildMenus();
     void BuildToolBar();
     void BuildWindowMenu();
+    void BuildSettingsMenu(QMenu* setei);
+    void SyncSettingsMenu();
     void ToolButton(int mode, bool checked, QAction* a);
     void ShowProjectList();
     // Sizes a row window so that it shows its whole row.
@@ -174,6 +194,9 @@ private:
     KoPiano* koPiano_ = nullptr;
     void NoteEntryChanged();
     bool updating_ = false;
+    class RepMarkRelay;
+    std::unique_ptr<RepMarkHost> repHost_;
+    KoRepMark* koRepMark_ = nullptr;
 };
 
 }  // namespace lw

@@ -313,14 +313,20 @@ RowDoc* Shell::DoFileNew() {
     row->SavedImage = ImageOf(*row);
     row->Modified = false;
     ResetHistory(*row);
-    if (!ProjectLoading) NoteEntryShow();
+    if (!ProjectLoading) {
+        NoteEntryShow();
+        if (view_) view_->ShowRepMarkPalette();
+    }
     Repaint(*row);
-    // The note-entry dialog and the repeat-mark palette open here once they exist.
     return row;
 }
 
-void Shell::CmdNew() { DoFileNew(); }
-void Shell::CmdOpen() { DoFileOpen(""); }
+void Shell::CmdNew() {
+    if (!CurProject.empty() || !view_ || !view_->RunWizard(0)) DoFileNew();
+}
+void Shell::CmdOpen() {
+    if (!CurProject.empty() || !view_ || !view_->RunWizard(1)) DoFileOpen("");
+}
 
 void Shell::DoFileOpen(const std::string& given) {
     std::string path = given;

@@ -121,6 +121,14 @@ public:
     virtual void ShowNoteEntry(bool show) {}
     virtual void PlaceNoteEntry(int measure, int cellIndex, bool force) {}
     virtual void ShowTripletOptions(bool show) {}
+    // Document settings dialogs: the text dialog for text k of a row, the
+    // row windows' mouse pointer (0 default; the sign while one is placed),
+    // the repeat-mark palette.
+    virtual void ShowTextDialog(RowDoc& row, int textIndex) {}
+    virtual void SetMousePointer(int pointer) {}
+    virtual void ShowRepMarkPalette() {}
+    // Runs the set-up wizard for start action 0..4; false when there is none.
+    virtual bool RunWizard(int startAction) { return false; }
 };
 
 // Row-dependent menu items (ChgMenuEnable).
@@ -258,7 +266,8 @@ public:
     // edited ("0"); false after a failure (shown).
     bool RenderRow(RowDoc& row, const std::string& what = "all");
 
-    // Commands of "新規作成(&N)" and "開く(&O)": the set-up wizard's OK.
+    // "新規作成(&N)" and "開く(&O)": with a project open a new row or a row
+    // file at once; without one the set-up wizard, whose OK does that.
     void CmdNew();
     void CmdOpen();
 
@@ -364,6 +373,33 @@ public:
     // rows (its start values: tempo 100, instrument 1, base note 60),
     // recorded by obj into a Standard MIDI File the user names.
     bool ExportMidiFile(clsKoComm& obj);
+    // ---- document settings dialogs ----
+    int RepOption = -1;   // the repeat-mark palette's option (-1: none yet)
+    void ShowTextDialog(int textIndex) override;
+    // The sign of palette option 0..8 with its picture's size in twips.
+    bool ChosenRepMark(std::string& tag, double& width, double& height) override;
+    void SetMousePointer(int pointer) override;
+    // The palette's option i: EditMode 4 for a sign, 9 for the move tool.
+    void ChooseRepOption(int option);
+    // After the repeat-mark dialog changed the bar flags: dots and bar lines
+    // placed again, one undo step.
+    void RepFlagsChanged();
+    // Instrument menu item i: tuning code, strings, written at once. With
+    // rows open a change of the string count is refused (shown): the open
+    // rows hold and save that many strings.
+    bool SetInstrument(int item);
+    // The chord-name dialog: bar lines and chord names of the active row
+    // again after its names were stored; and one chord entered as a note at
+    // the end of measure m (found: the chord has a shape; false: the redraw
+    // failed).
+    void ChordsStored();
+    bool EnterChord(int measure, const std::string& name, bool& found);
+    // The settings file read again (common settings, wizard) keeping the
+    // open rows' measure boxes.
+    void ReloadSettings() { ReadSettings(active_); }
+    // After the common settings: the font sizes written to the settings
+    // file and every row drawn again with them.
+    void CommonSettingsStored();
 
 private:
     void Notify();

@@ -126,7 +126,7 @@ void PutImgText(QImage& dest, const RowItems& items, const BurnContext& c) {
     for (size_t i = 1; i < items.Texts.size(); ++i) {
         const TextItem& t = items.Texts[i];
         if (!t.Visible) continue;
-        DrawTextAt(p, QString::fromStdString(t.Caption), RowFont("ＭＳ Ｐ明朝", t.FontSize > 0 ? t.FontSize : 10),
+        DrawTextAt(p, QString::fromStdString(t.Caption), RowFont(t.FontName.empty() ? "ＭＳ Ｐ明朝" : t.FontName, t.FontSize > 0 ? t.FontSize : 10),
                    QPointF(Px(t.Left, Tpp(c)), Px(t.Top, Tpp(c))));
     }
 }

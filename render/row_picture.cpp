@@ -144,7 +144,7 @@ void PaintScene(QPainter& p, const RowScene& scene, const RowItems& items, const
         const TextItem& t = items.Texts[i];
         if (!t.Visible || t.Caption.empty()) continue;
         list.push_back({0, order++, [&p, &t, tpp] {
-                            DrawTextAt(p, QString::fromStdString(t.Caption), RowFont("ＭＳ Ｐ明朝", t.FontSize > 0 ? t.FontSize : 10),
+                            DrawTextAt(p, QString::fromStdString(t.Caption), RowFont(t.FontName.empty() ? "ＭＳ Ｐ明朝" : t.FontName, t.FontSize > 0 ? t.FontSize : 10),
                                        QPointF(Px(t.Left, tpp), Px(t.Top, tpp)));
                         }});
     }

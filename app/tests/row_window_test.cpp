@@ -40,6 +40,7 @@ protected:
         mw = std::make_unique<MainWindow>(ui, store);
         mw->LoadMainForm();
         mw->PopupHook = [this](QMenu& m) { menus.push_back(m.objectName().toStdString()); };
+        mw->DialogHook = [](QDialog&) { return int(QDialog::Rejected); };  // a click on a text opens its dialog
         mw->show();
         sh().InitStartValues();
         example = work->File("kirakira1.tab");

@@ -337,7 +337,7 @@ TEST_F(ShellTest, SavedRowReopensWithItsContent) {
     ASSERT_TRUE(sh().CloseRow(*r));
     sh().s.DanBuf[0] = DanData{};
     ui.openAnswers = {p};
-    sh().CmdOpen();
+    sh().DoFileOpen("");
     ASSERT_EQ(sh().Rows().size(), 1u);
     RowDoc* back = sh().Rows()[0].get();
     EXPECT_EQ(back->Tag, "00" + p);
