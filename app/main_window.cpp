@@ -155,6 +155,7 @@ void MainWindow::BuildMenus() {
     // The project commands start with the set-up wizard, whose OK runs them.
     add(file, "mnuFileNewProject", "新規ﾌﾟﾛｼﾞｪｸﾄ(&R)", [this] { RunWizard(4); });
     add(file, "mnuFileOpenProject", "ﾌﾟﾛｼﾞｪｸﾄを開く(&J)", [this] { RunWizard(2); });
+    add(file, "mnuFileProjectGakufu", "ﾌﾟﾛｼﾞｪｸﾄから楽譜作成(&G)", [this] { RunWizard(3); });
     file->addSeparator();
     add(file, "mnuFileCloseAll", "すべて閉じる(&E)", [&sh] { sh.FileCloseAll(); });
     add(file, "mnuFileSave", "保存(&S)", [this, &sh] {

@@ -145,7 +145,8 @@ public:
             case kStartOpenRow: s.DoFileOpen(""); break;
             case kStartOpenProject: s.DoFileProjectOpen(""); break;
             case kStartNewProject: s.NewProjectFile(); break;
-            default: break;  // the score from a project is started by its own command
+            case kStartScore: w_.DoProjectToGakufu(); break;
+            default: break;
         }
         if (s.OpenRowCount() > 0) {
             w_.activateWindow();
