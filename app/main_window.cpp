@@ -889,6 +889,7 @@ void MainWindow::ShowGakufu() {
     if (!gakufu_) {
         gakufu_ = new ScoreWindow(Tpp());
         mdi_->addSubWindow(gakufu_);
+        gakufu_->setWindowIcon(ToolIcon("Gakufu"));
     }
     gakufu_->SetPicture(shell_->GakufuPages[0]);
     // The whole frame, or as much as the score needs of its width.
