@@ -705,16 +705,18 @@ void MainWindow::ShowProjectList() {
     projectList_->RefreshProjectList();
     // Beside the main window, but never off the screen.
     const QRect g = frameGeometry();
-    QPoint at(g.right() + 4, g.top());
+    projectList_->move(OnScreen(QPoint(g.right() + 4, g.top()), projectList_->frameGeometry().size()));
+    projectList_->show();
+    projectList_->raise();
+}
+
+QPoint MainWindow::OnScreen(QPoint at, QSize size) const {
     if (QScreen* sc = screen()) {
         const QRect avail = sc->availableGeometry();
-        const QSize size = projectList_->frameGeometry().size();
         at.setX(std::clamp(at.x(), avail.left(), std::max(avail.left(), avail.right() - size.width())));
         at.setY(std::clamp(at.y(), avail.top(), std::max(avail.top(), avail.bottom() - size.height())));
     }
-    projectList_->move(at);
-    projectList_->show();
-    projectList_->raise();
+    return at;
 }
 
 void MainWindow::CloseCompanions() {
@@ -758,15 +760,8 @@ void MainWindow::ShowNoteEntry(bool show) {
         int top = tbToolBar->geometry().top() + 2 * tbToolBar->height() + 12;
         if (RowDoc* r = shell_->ActiveRow())
             if (RowSubWindow* sub = SubWindowOf(r->Id)) top += sub->height();
-        const QPoint at = mapToGlobal(QPoint(2, top));
         koSetFlet_->adjustSize();
-        QPoint p = at;
-        if (QScreen* sc = screen()) {
-            const QRect avail = sc->availableGeometry();
-            p.setX(std::clamp(p.x(), avail.left(), std::max(avail.left(), avail.right() - koSetFlet_->width())));
-            p.setY(std::clamp(p.y(), avail.top(), std::max(avail.top(), avail.bottom() - koSetFlet_->height())));
-        }
-        koSetFlet_->move(p);
+        koSetFlet_->move(OnScreen(mapToGlobal(QPoint(2, top)), koSetFlet_->size()));
     }
     koSetFlet_->Refresh();
     if (!koSetFlet_->isVisible()) koSetFlet_->show();
@@ -781,13 +776,7 @@ void MainWindow::PlaceNoteEntry(int measure, int cellIndex, bool force) {
     // Below the row window, starting at the measure.
     const DanLayoutData& lay = shell_->s.DanLayout[r->Slot()];
     const int mx = lay.SyosetsuLeft[std::clamp(measure, 0, 8)] / Tpp();
-    QPoint at = sub->mapToGlobal(QPoint(mx, sub->height() + 4));
-    if (QScreen* sc = screen()) {
-        const QRect avail = sc->availableGeometry();
-        at.setX(std::clamp(at.x(), avail.left(), std::max(avail.left(), avail.right() - koSetFlet_->width())));
-        at.setY(std::clamp(at.y(), avail.top(), std::max(avail.top(), avail.bottom() - koSetFlet_->height())));
-    }
-    koSetFlet_->move(at);
+    koSetFlet_->move(OnScreen(sub->mapToGlobal(QPoint(mx, sub->height() + 4)), koSetFlet_->size()));
 }
 
 void MainWindow::ShowTripletOptions(bool show) {

@@ -165,6 +165,8 @@ private:
     void SyncSettingsMenu();
     void ToolButton(int mode, bool checked, QAction* a);
     void ShowProjectList();
+    // A tool window's place moved just enough to lie on the screen.
+    QPoint OnScreen(QPoint at, QSize size) const;
     // Sizes a row window so that it shows its whole row.
     void SizeToRow(RowSubWindow* sub);
     // "重ねて表示(&C)": cascaded, each at the size of its row.

@@ -495,15 +495,19 @@ void Shell::RowEdited() {
         row.RedoImages.clear();
         row.CurrentImage = image;
     }
+    FollowSavedState(row, image);
+    // Fret numbers burnt in before the change must not stay behind.
+    Repaint(row);
+    if (was != row.Modified) Notify();
+}
+
+void Shell::FollowSavedState(RowDoc& row, const std::string& image) {
     row.Modified = image != row.SavedImage;
     // A copy is kept exactly while the row holds what no file does.
     if (row.Modified)
         SaveRecoveryTabFile();
     else
         DeleteRecoveryFileOf(row);
-    // Fret numbers burnt in before the change must not stay behind.
-    Repaint(row);
-    if (was != row.Modified) Notify();
 }
 
 bool Shell::Undo() { return RestoreImage(true); }
@@ -527,11 +531,7 @@ bool Shell::RestoreImage(bool undo) {
     row.CurrentImage = ImageOf(row);
     // Undone or redone, the row is changed (or back as saved) and its copy follows.
     const bool was = row.Modified;
-    row.Modified = row.CurrentImage != row.SavedImage;
-    if (row.Modified)
-        SaveRecoveryTabFile();
-    else
-        DeleteRecoveryFileOf(row);
+    FollowSavedState(row, row.CurrentImage);
     Entry.UpdateEnabled = Entry.RestButtonsEnabled = false;
     Entry.SetCursor(Entry.CursorM, Entry.CursorP, Entry.CursorString);
     if (was != row.Modified) Notify();
@@ -573,13 +573,13 @@ void Shell::SetUpdateTag(const std::string& tag) { Entry.UpdateTag = tag; }
 void Shell::SetUpdateEnabled(bool enabled) {
     Entry.UpdateEnabled = enabled;
     if (enabled) Entry.Live = true;
-    if (Entry.Changed) Entry.Changed();
+    Entry.Notify();
 }
 
 void Shell::SetRestButtons(const std::string& tag, bool enabled) {
     Entry.UpdateTag = tag;
     Entry.RestButtonsEnabled = enabled;
-    if (Entry.Changed) Entry.Changed();
+    Entry.Notify();
 }
 
 void Shell::SetBefore(const std::string& x, const std::string& y) {
@@ -589,32 +589,32 @@ void Shell::SetBefore(const std::string& x, const std::string& y) {
 
 void Shell::SelectTab(int tab) {
     Entry.Tab = tab;
-    if (Entry.Changed) Entry.Changed();
+    Entry.Notify();
 }
 
 void Shell::ClearFlet() {
     // A click on an empty place clears the fret choice only; the rhythm and
     // the check boxes stay for the note that follows.
     Entry.ClearFlet2();
-    if (Entry.Changed) Entry.Changed();
+    Entry.Notify();
 }
 
 void Shell::SetFletPosNo(int string, int item) {
     Entry.SetFletPosNo(string, item);
     Entry.SetNoteData();
-    if (Entry.Changed) Entry.Changed();
+    Entry.Notify();
 }
 
 void Shell::SelectStringFret(int string, int fret) {
     Entry.ClearFlet2();
     Entry.SetFletPosNo(string, fret + 1);
     Entry.SetNoteData();
-    if (Entry.Changed) Entry.Changed();
+    Entry.Notify();
 }
 
 void Shell::FinishDropEntry() {
     Entry.UpdateEnabled = false;
-    if (Entry.Changed) Entry.Changed();
+    Entry.Notify();
 }
 
 void Shell::ShowNotePopup() {

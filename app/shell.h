@@ -426,6 +426,8 @@ private:
     // Starts the row's history at what it holds now.
     void ResetHistory(RowDoc& row);
     bool RestoreImage(bool undo);
+    // The active row's changed mark and recovery copy for what it holds now.
+    void FollowSavedState(RowDoc& row, const std::string& image);
     void AfterMeasureCountChange();
     void ResetAllSlots();
     void InitRecoveryCounter();

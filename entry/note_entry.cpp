@@ -367,10 +367,7 @@ void NoteEntry::FletPosClick(int string, int item) {
 void NoteEntry::PlaceAtMarker() {
     RowEditor* ed = host_.ActiveEditor();
     if (!ed) return;
-    const SceneLabel& mk = ed->Scene().labFletEdit;
-    g_.Entry.BeforeX = std::to_string(RoundHalfEven(mk.Left));
-    g_.Entry.BeforeY = std::to_string(RoundHalfEven(mk.Top));
-    if (!ed->PutNoteAt(mk.Left + mk.Width / 2, mk.Top)) {
+    if (!PutAtMarker(*ed)) {
         Notify();
         return;
     }
@@ -379,6 +376,13 @@ void NoteEntry::PlaceAtMarker() {
     SelectPosition(m, Dan().Syosetsu[m].OnpuCnt, false);
     if (host_.RedrawMeasure()) Relayout("0");
     Notify();
+}
+
+bool NoteEntry::PutAtMarker(RowEditor& ed) {
+    const SceneLabel& mk = ed.Scene().labFletEdit;
+    g_.Entry.BeforeX = std::to_string(RoundHalfEven(mk.Left));
+    g_.Entry.BeforeY = std::to_string(RoundHalfEven(mk.Top));
+    return ed.PutNoteAt(mk.Left + mk.Width / 2, mk.Top);
 }
 
 void NoteEntry::HScrollChange(int value) {
@@ -669,10 +673,7 @@ void NoteEntry::NotePaste() {
     RowEditor* ed = host_.ActiveEditor();
     if (!ed) return;
     CurOnpu() = Clipboard;
-    const SceneLabel& mk = ed->Scene().labFletEdit;
-    g_.Entry.BeforeX = std::to_string(RoundHalfEven(mk.Left));
-    g_.Entry.BeforeY = std::to_string(RoundHalfEven(mk.Top));
-    if (!ed->PutNoteAt(mk.Left + mk.Width / 2, mk.Top)) return;
+    if (!PutAtMarker(*ed)) return;
     if (host_.RedrawMeasure()) {
         UpdateEnabled = false;
         Relayout("0");

@@ -164,9 +164,13 @@ public:
     // Puts the cursor on a position (a click selected it) and shows it.
     void SetCursor(int m, int p, int string);
 
-private:
+    // Tells the window that the state changed.
     void Notify() { if (Changed) Changed(); }
+
+private:
     void PlaceAtMarker();
+    // CurOnpu placed where the string marker stands; false when refused.
+    bool PutAtMarker(RowEditor& ed);
     void ShowCursor();
     int CursorCount() const;
     // Chooses the cursor's position in the dialog; false at the append place.
