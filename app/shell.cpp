@@ -310,8 +310,6 @@ RowDoc* Shell::DoFileNew() {
     RowDoc* row = LoadNewDoc();
     if (!row) return nullptr;
     row->Editor->LoadKugiri();
-    row->SavedImage = ImageOf(*row);
-    row->Modified = false;
     ResetHistory(*row);
     if (!ProjectLoading) {
         NoteEntryShow();
@@ -376,8 +374,6 @@ bool Shell::OpenTabIntoWindow(RowDoc& row, const std::string& path, bool noRedra
     const bool ok = LoadIntoRow(row, path, noRedraw, [this, &row, &path](const MeasureCountChanged& onCount) {
         return LoadTab(s, row.Items, path, onCount);
     });
-    row.SavedImage = ImageOf(row);
-    row.Modified = false;
     ResetHistory(row);
     Repaint(row);
     Notify();
@@ -387,7 +383,8 @@ bool Shell::OpenTabIntoWindow(RowDoc& row, const std::string& path, bool noRedra
 void Shell::ResetHistory(RowDoc& row) {
     row.UndoImages.clear();
     row.RedoImages.clear();
-    row.CurrentImage = ImageOf(row);
+    row.CurrentImage = row.SavedImage = ImageOf(row);
+    row.Modified = false;
 }
 
 bool Shell::LoadIntoRow(RowDoc& row, const std::string& path, bool noRedraw,

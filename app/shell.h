@@ -423,7 +423,7 @@ private:
     RowDoc* EditingRow() const;
     // Burns the row anew and has the view show it.
     void Repaint(RowDoc& row);
-    // Starts the row's history at what it holds now.
+    // The row as it is now is what its file holds: unchanged, no history.
     void ResetHistory(RowDoc& row);
     bool RestoreImage(bool undo);
     // The active row's changed mark and recovery copy for what it holds now.
