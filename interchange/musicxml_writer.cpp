@@ -136,11 +136,12 @@ std::string ChordKind(const std::string& type) {
     return "other";
 }
 
-void PutHarmony(std::ostringstream& o, const std::string& name) {
+// offset: divisions after the note that follows (the name sounds inside it).
+void PutHarmony(std::ostringstream& o, const std::string& name, int offset = 0) {
     if (name.empty() || name[0] < 'A' || name[0] > 'G') {
         if (!name.empty())
-            o << "<direction placement=\"above\"><direction-type><words>" << Esc(name)
-              << "</words></direction-type><staff>1</staff></direction>";
+            o << "<direction placement=\"above\"><direction-type><words>" << Esc(name) << "</words></direction-type>"
+              << (offset ? "<offset>" + std::to_string(offset) + "</offset>" : "") << "<staff>1</staff></direction>";
         return;
     }
     size_t i = 1;
@@ -170,6 +171,7 @@ void PutHarmony(std::ostringstream& o, const std::string& name) {
         if (ba) o << "<bass-alter>" << ba << "</bass-alter>";
         o << "</bass>";
     }
+    if (offset) o << "<offset>" << offset << "</offset>";
     o << "<staff>1</staff></harmony>";
 }
 
@@ -442,14 +444,16 @@ std::string MusicXmlOf(const Session& s, const std::vector<ScoreRow>& rows, cons
         for (const std::string& dir : startDirs) o << "      " << dir << "\n";
 
         const std::vector<size_t>& list = eventsOf[mi];
-        // The second chord name stands half-way through the measure.
-        size_t chord2At = list.size();
-        for (size_t i = 0; i < list.size(); ++i)
-            if (events[list[i]].start >= measureLength / 2) {
-                chord2At = i;
-                break;
-            }
-        if (chord2At == list.size() && !list.empty()) chord2At = list.size() - 1;
+        // The second chord name is drawn half-way through the measure: it
+        // goes before the last note that starts by then, moved on into that
+        // note when the half falls inside it.
+        const int half = measureLength / 2;
+        size_t chord2At = 0;
+        int chord2Offset = half;
+        for (size_t i = 0; i < list.size() && events[list[i]].start <= half; ++i) {
+            chord2At = i;
+            chord2Offset = half - events[list[i]].start;
+        }
         int total = 0;
         for (int staff = 1; staff <= 2; ++staff) {
             if (staff == 2) {
@@ -461,11 +465,16 @@ std::string MusicXmlOf(const Session& s, const std::vector<ScoreRow>& rows, cons
                 PutHarmony(o, ms.Chord1);
                 o << "\n";
             }
+            if (staff == 1 && list.empty() && !ms.Chord2.empty()) {  // a measure without notes
+                o << "      ";
+                PutHarmony(o, ms.Chord2, half);
+                o << "\n";
+            }
             for (size_t i = 0; i < list.size(); ++i) {
                 const XmlEvent& e = events[list[i]];
                 if (staff == 1 && i == chord2At && !ms.Chord2.empty()) {
                     o << "      ";
-                    PutHarmony(o, ms.Chord2);
+                    PutHarmony(o, ms.Chord2, chord2Offset);
                     o << "\n";
                 }
                 if (staff == 1) total += e.duration;

@@ -5,21 +5,16 @@
 #include <QMimeData>
 #include <QPushButton>
 
+#include "dialogs_test_support.h"
 #include "ko_copy.h"
 #include "ko_key.h"
 #include "messages.h"
 
 using namespace lw;
+using lwtest::EnsureApp;
 
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "dialogs_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
 
 struct ScriptedUi : UiPort {
     std::vector<std::string> texts;
@@ -53,7 +48,7 @@ struct Host : KoCopyHost {
 }  // namespace
 
 TEST(KoKeyDialog, TransposesAndClosesOrStaysOpenWithAMessage) {
-    App();
+    EnsureApp();
     Session s;
     s.CurSyosetsuCnt = 1;
     s.MaxStringIx = 5;
@@ -82,7 +77,7 @@ TEST(KoKeyDialog, TransposesAndClosesOrStaysOpenWithAMessage) {
 }
 
 TEST(KoCopyDialog, TilesFollowTheChosenRowsAndDropsCopy) {
-    App();
+    EnsureApp();
     Host host;
     KoCopy dlg(host);
     host.dlg = &dlg;
@@ -132,7 +127,7 @@ TEST(KoCopyDialog, TilesFollowTheChosenRowsAndDropsCopy) {
 }
 
 TEST(KoKeyDialog, KeySettingSetsTheKeyWithoutTransposing) {
-    App();
+    EnsureApp();
     Session s;
     s.CurSyosetsuCnt = 1;
     s.MaxStringIx = 5;

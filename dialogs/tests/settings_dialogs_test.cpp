@@ -10,20 +10,15 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "dialogs_test_support.h"
 #include "ko_rep_mark.h"
 #include "ko_text_in.h"
 #include "messages.h"
 
 using namespace lw;
+using lwtest::EnsureApp;
 
 namespace {
-
-void EnsureApp() {
-    static int argc = 1;
-    static char name[] = "dialogs_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-}
 
 struct Ui : UiPort {
     std::vector<std::string> texts;
