@@ -104,6 +104,44 @@ TEST_F(SettingsDialogsTest, TheTextToolPlacesATextEditedInTheTextDialog) {
     EXPECT_EQ(row->Items.Texts.size(), before);
 }
 
+// A chord name changed in "小節設定" is one undo step of its own: the row is
+// marked changed and its recovery copy holds the name; undo brings back the
+// saved state, which needs no copy.
+TEST_F(SettingsDialogsTest, AChordNameChangeIsItsOwnUndoStepWithChangedMarkAndRecoveryCopy) {
+    const DanData& d = sh().s.DanBuf[row->Slot()];
+    const std::string was1 = d.Syosetsu[0].Chord1, was2 = d.Syosetsu[1].Chord2;
+    // The measure-text record holds Chord1, Chord2 of measure 1, then of measure 2.
+    const std::string record = "\"Dm\",\"" + d.Syosetsu[0].Chord2 + "\",\"" + d.Syosetsu[1].Chord1 + "\",\"A7\"";
+    ASSERT_NE(was1, "Dm");
+    const std::string copy = work->File("Recovery/#rec" + std::string(row->RecoverySeq < 10 ? "0" : "") +
+                                        std::to_string(row->RecoverySeq) + ".tab");
+    ASSERT_FALSE(row->Modified);
+    ASSERT_FALSE(fs::exists(copy));
+    mw->DialogHook = [](QDialog& dlg) {
+        auto* k = dynamic_cast<KoSyousets*>(&dlg);
+        if (!k) return int(QDialog::Rejected);
+        k->txtChord[0]->setText("Dm");
+        k->txtChord[3]->setText("A7");
+        k->OK->click();
+        return k->result();
+    };
+    mw->mnuSeteiSyosetsu();
+    EXPECT_EQ(d.Syosetsu[0].Chord1, "Dm");
+    EXPECT_EQ(d.Syosetsu[1].Chord2, "A7");
+    EXPECT_TRUE(row->Modified);
+    ASSERT_TRUE(fs::exists(copy));
+    EXPECT_NE(ReadBytes(copy).find(record), std::string::npos) << ReadBytes(copy);
+    ASSERT_TRUE(sh().Undo());
+    EXPECT_EQ(d.Syosetsu[0].Chord1, was1);
+    EXPECT_EQ(d.Syosetsu[1].Chord2, was2);
+    EXPECT_FALSE(row->Modified);
+    EXPECT_FALSE(fs::exists(copy));
+    EXPECT_FALSE(sh().Undo()) << "the change was one step";
+    ASSERT_TRUE(sh().Redo());
+    EXPECT_EQ(d.Syosetsu[0].Chord1, "Dm");
+    EXPECT_TRUE(row->Modified);
+}
+
 TEST_F(SettingsDialogsTest, ThePaletteChoosesASignToPlaceAndTheRepeatDialogRedrawsTheBars) {
     mw->ShowRepMarkPalette();
     KoRepMark* pal = mw->koRepMark();

@@ -222,11 +222,7 @@ TEST(NotePopup, AFretOnAnEmptyPlaceStartsANewPosition) {
 
 TEST(NoteEntryChord, AShapeFillsTheFourStrings) {
     Entry f(3);
-    int32_t root = 0;
-    std::string type;
-    SplitChordName("C", root, type);
-    std::array<int32_t, 4> frets{};
-    ASSERT_TRUE(GetChordFrets(root, type, 0, frets));
+    const int frets[4] = {3, 0, 0, 0};  // C on A E C G
     f.e->CheckClick(0, true);
     f.e->SetNoteData();
     ASSERT_TRUE(f.e->SetNoteChordData("C", 0));
