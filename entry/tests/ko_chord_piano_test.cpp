@@ -96,6 +96,7 @@ TEST(KoPianoKeyboard, KeysOfTheNoteAndStringsOfThePressedKeys) {
         {0, 5, {0, 1, 0, 2, 3, -1}, {12, 16, 19, 24, 28}, {0, 1, 0, 2, 3, -1}},  // C major x32010
         {0, 5, {-1, -1, -1, 0, 2, 3}, {7, 11, 14}, {-1, -1, -1, 0, 2, 3}},       // G B D low
         {0, 5, {1, 5, -1, -1, -1, -1}, {28, 29}, {1, 5, -1, -1, -1, -1}},        // E and F: second pass
+        {0, 5, {4, 8, -1, -1, -1, -1}, {31, 32}, {4, 8, -1, -1, -1, -1}},        // G on string 2, fret 8 (4 or more)
         // Ukulele C 3000: the high G string lies above C and E, which close
         // it, so G is left out when the keys are fingered again.
         {2, 3, {3, 0, 0, 0}, {12, 16, 19, 24}, {3, 0, 0, -1}},
@@ -119,12 +120,26 @@ TEST(KoPianoKeyboard, KeysOfTheNoteAndStringsOfThePressedKeys) {
     }
 }
 
+// The treble staff's range is 7..35: a key outside it fingers nothing.
 TEST(KoPianoKeyboard, AKeyOutOfTheStaffsRangeFingersNothing) {
+    struct Case {
+        int key;
+        F frets;
+    } cases[] = {
+        {6, F(6, -1)}, {7, {-1, -1, -1, -1, -1, 3}}, {35, {7, -1, -1, -1, -1, -1}}, {36, F(6, -1)}, {40, F(6, -1)},
+    };
+    for (const Case& c : cases) {
+        Entry f(0, 5);
+        KoPiano piano(f.s, *f.e);
+        piano.key[c.key]->click();
+        EXPECT_EQ(f.Frets(6), c.frets) << c.key;
+    }
+    // Added to a fingered key, it clears the note; released, the key comes back.
     Entry f(0, 5);
     KoPiano piano(f.s, *f.e);
     piano.key[24]->click();
     EXPECT_EQ(f.Frets(6), (F{-1, 1, -1, -1, -1, -1}));
-    piano.key[40]->click();  // above 35, the treble table's top
+    piano.key[40]->click();
     EXPECT_EQ(f.Frets(6), F(6, -1));
     piano.key[40]->click();
     EXPECT_EQ(f.Frets(6), (F{-1, 1, -1, -1, -1, -1}));
