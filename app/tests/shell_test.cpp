@@ -666,6 +666,7 @@ TEST_F(ShellTest, HanelAllHidesTheProjectListAndLaysOutEveryRow) {
     }
     mw->action("mnuWindowProjectList")->trigger();
     ASSERT_TRUE(mw->projectList()->isVisible());
+    ASSERT_EQ(sh().Rows().size(), 3u);
     auto shownFrets = [](RowDoc& r) {
         int n = 0;
         for (size_t i = 1; i < r.Scene.labPos.size(); ++i) n += r.Scene.labPos[i].Caption.empty() ? 0 : 1;

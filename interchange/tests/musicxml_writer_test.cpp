@@ -296,7 +296,16 @@ TEST(MusicXml, InstrumentsClefsAndTabStaves) {
         const char* part;
     } cases[] = {
         {0, 5, "G", -1, {"E4", "B3", "G3", "D3", "A2", "E2"}, "F#4", "ギター"},
-        {12, 5, "G", -1, {"E4", "B3", "G3", "D3", "A2", "D2"}, "F#4", "ギター"},
+        // The open tunings as their names spell them from string 6 up.
+        {6, 5, "G", -1, {"D4", "A3", "F#3", "D3", "A2", "D2"}, "E4", "ギター"},   // DADF#AD
+        {7, 5, "G", -1, {"D4", "B3", "G3", "D3", "G2", "D2"}, "E4", "ギター"},    // DGDGBD
+        {8, 5, "G", -1, {"E4", "C#4", "A3", "E3", "A2", "E2"}, "F#4", "ギター"},  // EAEAC#E
+        {9, 5, "G", -1, {"E4", "B3", "G#3", "E3", "B2", "E2"}, "F#4", "ギター"},  // EBEG#BE
+        {10, 5, "G", -1, {"E4", "B3", "F#3", "D3", "A2", "D2"}, "F#4", "ギター"}, // DADF#BE
+        {11, 5, "G", -1, {"D4", "B3", "F#3", "D3", "A2", "D2"}, "E4", "ギター"},  // DADF#BD
+        {12, 5, "G", -1, {"E4", "B3", "G3", "D3", "A2", "D2"}, "F#4", "ギター"},  // DADGBE
+        {13, 5, "G", -1, {"D4", "A3", "G3", "D3", "A2", "D2"}, "E4", "ギター"},   // DADGAD
+        {14, 5, "G", -1, {"D4", "A3", "D3", "D3", "A2", "D2"}, "E4", "ギター"},   // DADDAD
         {2, 3, "G", 0, {"A4", "E4", "C4", "G4"}, "B4", "ウクレレ(High-G)"},
         {1, 3, "G", 0, {"A4", "E4", "C4", "G3"}, "B4", "ウクレレ(Low-G)"},
         {4, 3, "G", 0, {"E5", "A4", "D4", "G3"}, "F#5", "フラットマンドリン"},
@@ -305,7 +314,7 @@ TEST(MusicXml, InstrumentsClefsAndTabStaves) {
         {22, 4, "F", -1, {"B2", "G2", "D2", "A1", "E1"}, "C#3", "ベース（５弦）"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.part);
+        SCOPED_TRACE(std::string(c.part) + " " + std::to_string(c.gakki));
         auto s = Guitar(c.gakki, c.maxStringIx);
         s->DanBuf[0].SyosetsuCnt = 1;
         Putter(s->DanBuf[0], c.maxStringIx)(0, {{1, 2}}, 0, 0);
