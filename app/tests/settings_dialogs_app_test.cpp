@@ -218,7 +218,7 @@ TEST_F(FreshEditorTest, TheInstrumentMenuIsWrittenAndRefusesOtherStringCountsWhi
     ASSERT_NE(sh().DoFileNew(), nullptr);
     mw->mnuSeteiGakki[0]->trigger();  // a guitar would lose nothing but save six strings
     ASSERT_EQ(ui.shown.size(), 1u);
-    EXPECT_EQ(ui.shown[0].text, MessageText(2));
+    EXPECT_EQ(ui.shown[0].text, "４弦から６弦、４弦から５弦へのチューニングの変更はできません。");
     EXPECT_EQ(sh().s.GakkiCode, 1);
     EXPECT_TRUE(mw->mnuSeteiGakki[1]->isChecked());
     mw->mnuSeteiGakki[2]->trigger();  // same string count: allowed

@@ -65,7 +65,7 @@ TEST(KoKeyDialog, TransposesAndClosesOrStaysOpenWithAMessage) {
     dlg.SetTag("1");
     dlg.OnOk();  // no target key
     ASSERT_EQ(ui.texts.size(), 1u);
-    EXPECT_EQ(ui.texts[0], MessageText(35));
+    EXPECT_EQ(ui.texts[0], "Ｋｅｙを設定してください。");
     EXPECT_EQ(dlg.result(), QDialog::Rejected);
     dlg.cmbItyouKey->setCurrentText("D");
     dlg.OK->click();
@@ -144,7 +144,7 @@ TEST(KoKeyDialog, KeySettingSetsTheKeyWithoutTransposing) {
     dlg.cmbKey->setCurrentIndex(0);  // nothing chosen
     dlg.OK->click();
     ASSERT_EQ(ui.texts.size(), 1u);
-    EXPECT_EQ(ui.texts[0], MessageText(35));
+    EXPECT_EQ(ui.texts[0], "Ｋｅｙを設定してください。");
     EXPECT_EQ(dlg.result(), QDialog::Rejected);
     EXPECT_EQ(port.signatures, 0);
     dlg.cmbKey->setCurrentText("E♭");

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
+#include <map>
 
 #include "dialogs_test_support.h"
 #include "ko_rep_mark.h"
@@ -207,8 +208,12 @@ TEST(KoTuningDialog, RefusesOtherStringCountsAndShowsTheOpenStrings) {
     EnsureApp();
     struct Case {
         int maxStringIx, code, chosen;
-        int message;  // 0: accepted
+        int message;  // 0: accepted, else the catalogue entry
     };
+    const std::map<int, std::string> refusal = {
+        {1, "６弦から４弦、６弦から５弦へのチューニングの変更はできません。"},
+        {2, "４弦から６弦、４弦から５弦へのチューニングの変更はできません。"},
+        {38, "５弦から６弦、５弦から４弦へのチューニングの変更はできません。"}};
     // Each string count refuses the others with its own catalogue entry.
     for (const Case& c : {Case{5, 2, 2, 1}, Case{5, 22, 22, 1}, Case{3, 0, 0, 2}, Case{3, 97, 97, 2},
                           Case{4, 99, 99, 38}, Case{4, 1, 1, 38}, Case{5, 13, 13, 0}, Case{3, 98, 98, 0},
@@ -224,7 +229,7 @@ TEST(KoTuningDialog, RefusesOtherStringCountsAndShowsTheOpenStrings) {
         dlg.Option1[c.chosen]->click();
         if (c.message) {
             ASSERT_EQ(ui.texts.size(), 1u) << c.code;
-            EXPECT_EQ(ui.texts[0], MessageText(c.message));
+            EXPECT_EQ(ui.texts[0], refusal.at(c.message));
             EXPECT_EQ(s.GakkiCode, before);
             EXPECT_TRUE(dlg.Option1[before]->isChecked());
         } else {
@@ -346,7 +351,7 @@ TEST(KoSyousetsDialog, ShowsTheRowsMeasuresStoresNamesAndEntersChords) {
     dlg.cmdAutoChord->click();
     EXPECT_EQ(host.entered, (std::vector<std::pair<int, std::string>>{{0, "C"}, {0, "Am"}, {1, "G7"}, {2, "Xq"}}));
     ASSERT_EQ(ui.texts.size(), 1u);
-    EXPECT_EQ(ui.texts[0], NoShapeMessage("Xq").toStdString());
+    EXPECT_EQ(ui.texts[0], "押さえ方の見つからないコードは入力しませんでした：Xq");
     EXPECT_TRUE(dlg.isEnabled());
     // A failed redraw ends the command.
     host.entered.clear();
