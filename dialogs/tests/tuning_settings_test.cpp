@@ -1,6 +1,7 @@
 // A user tuning confirmed in "チューニング変更" lands in Lutewise.ini under
 // the key of its string count: Settei01 four strings, Settei02 six,
 // Settei03 five; six comma-separated pitch-list indexes, missing strings 0.
+// The dialog opens showing the tuning read from the file.
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -30,14 +31,15 @@ TEST(KoTuningDialog, AUserTuningIsWrittenUnderTheKeyOfItsStringCount) {
     lwtest::EnsureApp();
     struct Case {
         int code;
+        std::vector<int> shown;    // the file's tuning for strings 1..n
         std::vector<int> indexes;  // chosen for strings 1..n
         const char* lines;         // the TUNING section afterwards
     } cases[] = {
-        {98, {17, 12, 7, 5},
+        {98, {19, 14, 9, 4}, {17, 12, 7, 5},
          "Settei01=17,12,7,5,0,0\r\nSettei02=28,23,19,14,9,4\r\nSettei03=23,19,14,9,4,0\r\n"},
-        {99, {26, 21, 19, 14, 9, 2},
+        {99, {28, 23, 19, 14, 9, 4}, {26, 21, 19, 14, 9, 2},
          "Settei01=19,14,9,4,0,0\r\nSettei02=26,21,19,14,9,2\r\nSettei03=23,19,14,9,4,0\r\n"},
-        {97, {28, 21, 16, 24, 19},
+        {97, {23, 19, 14, 9, 4}, {28, 21, 16, 24, 19},
          "Settei01=19,14,9,4,0,0\r\nSettei02=28,23,19,14,9,4\r\nSettei03=28,21,16,24,19,0\r\n"},
     };
     const fs::path dir = fs::temp_directory_path() / "lw_tuning_keys_test";
@@ -57,6 +59,7 @@ TEST(KoTuningDialog, AUserTuningIsWrittenUnderTheKeyOfItsStringCount) {
         ASSERT_EQ(s.MaxStringIx + 1, static_cast<int>(c.indexes.size()));
         KoTuning dlg(s, ui, ini);
         ASSERT_TRUE(dlg.Option1[c.code]->isChecked());
+        for (size_t i = 0; i < c.shown.size(); ++i) EXPECT_EQ(dlg.cmbLineBase[i]->currentIndex(), c.shown[i]) << i;
         for (size_t i = 0; i < 6; ++i) dlg.cmbLineBase[i]->setCurrentIndex(i < c.indexes.size() ? c.indexes[i] : 30);
         dlg.OK->click();
         EXPECT_EQ(ui.shown, 0);
