@@ -175,6 +175,14 @@ TEST_F(SettingsDialogsTest, ThePaletteChoosesASignToPlaceAndTheRepeatDialogRedra
     EXPECT_EQ(row->Scene.lineKugiri[4 + 6 + 2].BorderWidth, 3);
     EXPECT_GT(row->Scene.picRepten.size(), dots + 1);
     EXPECT_TRUE(row->Modified);
+    // The flags are one undo step of their own: undo takes them back and
+    // keeps the sign placed before.
+    ASSERT_TRUE(sh().Undo());
+    EXPECT_EQ(dan.TopRepStart, 0);
+    EXPECT_EQ(dan.Syosetsu[1].BarFlag[kBarRepEnd], 0);
+    EXPECT_EQ(row->Items.RepMarks.size(), before + 1);
+    ASSERT_TRUE(sh().Redo());
+    EXPECT_EQ(dan.TopRepStart, kTrue);
     // The palette goes with the last row.
     EXPECT_TRUE(pal->isVisible());
     ui.answers = {kIdNo};
