@@ -1033,7 +1033,7 @@ void MainWindow::mnuEditItyou() {
     if (!IsDanOpen(shell_->OpenRowCount(), 1)) return;
     KoKey dlg(shell_->s, ui_, *shell_, this);
     dlg.SetTag("1");
-    dlg.exec();
+    ExecDialog(dlg);
     shell_->mnuViewRefresh();
     shell_->RowEdited();
 }

@@ -10,12 +10,17 @@
 #include <QPushButton>
 #include <QLabel>
 #include <QMdiArea>
+#include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QToolButton>
 #include <filesystem>
 #include <memory>
 
 #include "app_test_support.h"
 #include "document_window.h"
+#include "ko_key.h"
+#include "ko_rep_mark.h"
+#include "ko_text_in.h"
 #include "main_window.h"
 #include "shell.h"
 #include "tab_file.h"
@@ -389,6 +394,30 @@ TEST_F(RowWindowTest, UndoAndRedoWalkBackAndForthOverEveryKindOfChange) {
     snap();
     Tool("Text", true);
     Click(x + 600, 150);
+    snap();
+    mw->DialogHook = [](QDialog& d) {  // the text edited in its dialog
+        auto* t = dynamic_cast<KoTextIN*>(&d);
+        if (!t) return int(QDialog::Rejected);
+        t->txtIN->setPlainText("rit.");
+        t->OK->click();
+        return t->result();
+    };
+    row->Editor->TextClick(static_cast<int>(row->Items.Texts.size()) - 1);
+    snap();
+    mw->DialogHook = [](QDialog& d) {  // "移調" to D
+        auto* k = dynamic_cast<KoKey*>(&d);
+        if (!k) return int(QDialog::Rejected);
+        k->cmbItyouKey->setCurrentText("D");
+        k->OK->click();
+        return k->result();
+    };
+    mw->mnuEditItyou();
+    snap();
+    mw->ShowRepMarkPalette();  // a segno placed, then deleted
+    mw->koRepMark()->optRep[0]->click();
+    Click(x + 1200, 200);
+    snap();
+    sh().DeleteRepMark(*row, static_cast<int>(row->Items.RepMarks.size()) - 1);
     snap();
     const size_t steps = images.size() - 1;
     for (size_t n = 1; n <= steps; ++n) ASSERT_NE(images[n], images[n - 1]) << "step " << n << " changed nothing";
