@@ -14,6 +14,7 @@ constexpr double kShift = 10;          // any change of position
 constexpr double kShiftPerFret = 0.5;  // and its length
 constexpr double kStretch = 3;         // a fifth fret reached from the position
 constexpr double kBrokenLink = 30;     // a tie or slur that changes string
+constexpr double kLowPosition = 0.1;   // per position held: lower positions first
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
 struct Cand {
@@ -53,7 +54,7 @@ void Enumerate(const FingerEvent& e, const std::vector<int>& open, size_t i, std
 // Cost of holding candidate c with the first finger at p; kInf when it
 // cannot be held there.
 double Hold(const Cand& c, int p) {
-    double cost = c.fretCost + 0.01 * p;
+    double cost = c.fretCost + kLowPosition * p;
     if (c.hi == 0) return cost;
     const int span = c.hi - c.lo;
     if (span <= 3) return (p >= std::max(1, c.hi - 3) && p <= c.lo) ? cost : kInf;
@@ -77,13 +78,6 @@ double LinkCost(const FingerEvent& e, const Cand& c, const FingerEvent& prevE, c
 }
 
 }  // namespace
-
-int HandPosition(const std::vector<std::pair<int, int>>& placed) {
-    int lo = 0;
-    for (auto [s, f] : placed)
-        if (f > 0 && (lo == 0 || f < lo)) lo = f;
-    return lo;
-}
 
 FingerResult FingerEvents(const std::vector<FingerEvent>& events, const std::vector<int>& open) {
     FingerResult res;

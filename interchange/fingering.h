@@ -41,8 +41,4 @@ struct FingerResult {
 // open: sounding key numbers of the open strings, string 1 first.
 FingerResult FingerEvents(const std::vector<FingerEvent>& events, const std::vector<int>& open);
 
-// The hand position of a placed event (the lowest fretted fret, 0 when only
-// open strings sound). Used to judge a fingering.
-int HandPosition(const std::vector<std::pair<int, int>>& placed);
-
 }  // namespace lw

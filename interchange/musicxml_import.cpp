@@ -517,7 +517,6 @@ private:
                 SetBit(o.NoteAttr, kAttrTie, p.tie);
                 if (p.rest) {
                     StoreRest(o, p.value.id, piece_.maxStringIx);
-                    o.NoteTick[1] = TickOf(p.value.id, o.NoteAttr);
                     continue;
                 }
                 for (const Note& n : p.notes) {
