@@ -597,8 +597,14 @@ private:
             const DanLayoutData& lay = work->DanLayout[0];
             const double top = lay.StaffTop > 0 ? lay.StaffTop : lay.TabTop;
             std::map<int, double> startUsed, endUsed, textRows;
-            for (const Pending& p : pending_) {
-                if (p.row != r) continue;
+            // Signs first; texts then start after the signs of their measure.
+            std::vector<const Pending*> order;
+            for (const Pending& p : pending_)
+                if (p.row == r && p.mark >= 0) order.push_back(&p);
+            for (const Pending& p : pending_)
+                if (p.row == r && p.mark < 0) order.push_back(&p);
+            for (const Pending* pp : order) {
+                const Pending& p = *pp;
                 const double left = lay.SyosetsuLeft[static_cast<size_t>(p.from)];
                 const double right = lay.SyosetsuLeft[static_cast<size_t>(p.to)] + lay.SyosetsuWidth[static_cast<size_t>(p.to)];
                 const double measureRight = left + lay.SyosetsuWidth[static_cast<size_t>(p.from)];
@@ -611,7 +617,8 @@ private:
                     t.Width = std::max(300.0, size * 20 * 0.6 * static_cast<double>(p.text.size()));
                     t.Top = 60 + textRows[p.from] * t.Height;
                     textRows[p.from] += 1;
-                    t.Left = p.late ? std::max(left + 60, measureRight - t.Width - 60) : left + 60;
+                    t.Left = p.late ? std::max(left + 60, measureRight - t.Width - 60) : left + 60 + startUsed[p.from];
+                    t.Left = std::clamp(t.Left, left + 1, measureRight - 1);
                     t.Visible = true;
                     row.items.Texts.push_back(t);
                     continue;
