@@ -17,8 +17,8 @@ namespace {
 
 // Lengths in the written file's unit: 48 a quarter, so a whole is 192 and a
 // dotted thirty-second 9 (XmlDuration).
-int64_t Units(const Quarters& q) { return q.den == 0 ? 0 : (q.num * kXmlDivisions) / q.den; }
-bool WholeUnits(const Quarters& q) { return q.den != 0 && (q.num * kXmlDivisions) % q.den == 0; }
+int64_t Units(const Quarters& q) { return q.den == 0 ? 0 : int64_t(__int128(q.num) * kXmlDivisions / q.den); }
+bool WholeUnits(const Quarters& q) { return q.den != 0 && __int128(q.num) * kXmlDivisions % q.den == 0; }
 
 int TypeIndex(const std::string& type) {
     static const char* kTypes[] = {"whole", "half", "quarter", "eighth", "16th", "32nd"};
@@ -122,6 +122,9 @@ std::string ChordName(const SrcHarmony& h) {
     return name;
 }
 
+// A piece longer than this would make more than a hundred projects.
+constexpr size_t kMaxImportMeasures = 8000;
+
 // Mark codes of the rows' signs.
 enum Mark : int { kSegno = 0, kToCoda = 1, kCoda = 2, kDS = 3, kDC = 4, kEnding1 = 5, kEnding2 = 6, kFine = 7, kSwing = 8 };
 
@@ -183,6 +186,9 @@ public:
                         std::to_string(score.parts.size()) + " つです）。");
         part_ = &score.parts[static_cast<size_t>(opt_.part - 1)];
         if (part_->measures.empty()) return Fail("パート " + std::to_string(opt_.part) + " に小節がありません。");
+        if (part_->measures.size() > kMaxImportMeasures)
+            return Fail("小節が " + std::to_string(part_->measures.size()) + " あり、読み込める " +
+                        std::to_string(kMaxImportMeasures) + " を超えます。");
         ChooseInstrument();
         ChooseVoices();
         if (!BuildMeasures()) return false;

@@ -2,15 +2,29 @@
 
 #include <QXmlStreamReader>
 #include <cmath>
+#include <algorithm>
 #include <numeric>
 
 namespace lw {
 
-Quarters Quarters::Of(int64_t n, int64_t d) {
+Quarters Quarters::Of(__int128 n, __int128 d) {
     if (d == 0) return {0, 1};
     if (d < 0) n = -n, d = -d;
-    const int64_t g = std::gcd(n < 0 ? -n : n, d);
-    return g > 1 ? Quarters{n / g, d / g} : Quarters{n, d};
+    __int128 a = n < 0 ? -n : n, b = d;
+    while (b != 0) {
+        const __int128 t = a % b;
+        a = b;
+        b = t;
+    }
+    if (a > 1) n /= a, d /= a;
+    constexpr __int128 kMaxDen = __int128(1) << 30;
+    if (d > kMaxDen) {
+        n = n * kMaxDen / d;
+        d = kMaxDen;
+    }
+    constexpr __int128 kMaxNum = __int128(1) << 60;
+    n = std::clamp(n, -kMaxNum, kMaxNum);
+    return {static_cast<int64_t>(n), static_cast<int64_t>(d)};
 }
 
 namespace {
@@ -88,10 +102,12 @@ private:
     }
     std::string Attr(const char* a) const { return r_.attributes().value(QLatin1String(a)).toString().toStdString(); }
     std::string Text() { return r_.readElementText(QXmlStreamReader::SkipChildElements).trimmed().toStdString(); }
+    // Numbers beyond any music (and not numbers) read as 0, so no sum of
+    // them overflows.
     double Number() {
         bool ok = false;
         const double v = r_.readElementText(QXmlStreamReader::SkipChildElements).trimmed().toDouble(&ok);
-        return ok ? v : 0;
+        return ok && std::abs(v) <= 1e7 ? v : 0;
     }
     int Int() { return static_cast<int>(std::lround(Number())); }
 
@@ -178,7 +194,7 @@ private:
             const QStringView n = r_.name();
             if (n == QLatin1String("divisions")) {
                 const int64_t d = std::llround(Number());
-                if (d > 0) st.divisions = d;
+                if (d > 0 && d <= 100000) st.divisions = d;
             } else if (n == QLatin1String("key")) {
                 const bool first = !m.hasKey;
                 bool fifths = false;

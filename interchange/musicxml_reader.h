@@ -17,11 +17,13 @@ namespace lw {
 // A time or a length in quarter notes, kept exact.
 struct Quarters {
     int64_t num = 0, den = 1;
-    static Quarters Of(int64_t n, int64_t d);
-    Quarters operator+(const Quarters& o) const { return Of(num * o.den + o.num * den, den * o.den); }
-    Quarters operator-(const Quarters& o) const { return Of(num * o.den - o.num * den, den * o.den); }
+    // Reduced; a denominator beyond 2^30 (only from nonsense input) is
+    // rounded to it, so no operation overflows.
+    static Quarters Of(__int128 n, __int128 d);
+    Quarters operator+(const Quarters& o) const { return Of(__int128(num) * o.den + __int128(o.num) * den, __int128(den) * o.den); }
+    Quarters operator-(const Quarters& o) const { return Of(__int128(num) * o.den - __int128(o.num) * den, __int128(den) * o.den); }
     bool operator==(const Quarters& o) const { return num == o.num && den == o.den; }
-    bool operator<(const Quarters& o) const { return num * o.den < o.num * den; }
+    bool operator<(const Quarters& o) const { return __int128(num) * o.den < __int128(o.num) * den; }
     bool operator<=(const Quarters& o) const { return !(o < *this); }
     bool operator>(const Quarters& o) const { return o < *this; }
     double Value() const { return double(num) / double(den); }

@@ -579,3 +579,54 @@ TEST(MusicXmlImport, BrokenArchivesAndMissingFilesAreNamed) {
     EXPECT_NE(error.find("ファイルではありません"), std::string::npos);
     fs::remove_all(dir);
 }
+
+TEST(MusicXmlImport, DamagedScoresAreReadOrRefusedNeverHalfHeld) {
+    // Fixed-seed damage to two real files: bytes changed, cut short, numbers
+    // made huge or negative. Every outcome is a refusal with a message or
+    // rows within the editor's limits.
+    const std::string sources[] = {ReadFile(Data("plain-staff-musescore.musicxml")), ReadFile(Data("plain-staff-source.musicxml"))};
+    const char* numbers[] = {"0", "-3", "99999999999", "1e300", "7", "nan", ""};
+    uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
+    auto settings = Settings();
+    int refused = 0, read = 0;
+    for (int i = 0; i < 400; ++i) {
+        std::string x = sources[i % 2];
+        for (int k = 0; k < 1 + i % 4; ++k) {
+            const size_t at = next() % x.size();
+            switch (next() % 4) {
+                case 0: x[at] = static_cast<char>(next() % 128); break;
+                case 1: x.resize(at); break;
+                case 2: {
+                    const size_t gt = x.find('>', at);
+                    const size_t lt = gt == std::string::npos ? gt : x.find('<', gt);
+                    if (lt != std::string::npos) x.replace(gt + 1, lt - gt - 1, numbers[next() % 7]);
+                    break;
+                }
+                default: x.erase(at, std::min<size_t>(x.size() - at, next() % 200));
+            }
+            if (x.empty()) x = "<";
+        }
+        const Outcome r = Import(x, *settings);
+        if (!r.ok) {
+            EXPECT_FALSE(r.error.empty());
+            ++refused;
+            continue;
+        }
+        ++read;
+        for (const ImportedRow& row : r.piece.rows) {
+            ASSERT_GE(row.dan.SyosetsuCnt, 1);
+            ASSERT_LE(row.dan.SyosetsuCnt, 4);
+            ASSERT_TRUE(IsValidMeterId(row.meter));
+            for (int m = 0; m < row.dan.SyosetsuCnt; ++m) {
+                const SyosetsuData& ms = row.dan.Syosetsu[m];
+                ASSERT_LE(ms.OnpuCnt, kMaxPositions);
+                for (int p = 1; p <= ms.OnpuCnt; ++p)
+                    for (int k = 1; k <= 6; ++k)
+                        if (ms.Onpu[p].FletUse[k]) ASSERT_LE(ms.Onpu[p].Flet[k], 24);
+            }
+        }
+    }
+    EXPECT_GT(refused, 0);
+    EXPECT_GT(read, 0);
+}
