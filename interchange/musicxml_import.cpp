@@ -353,10 +353,24 @@ private:
                 if (n.grace) return FailAt(sm, "装飾音符は段に置けません。");
                 if (n.unpitched) return FailAt(sm, "音の高さのない音符（打楽器）は段に置けません。");
                 if (n.microtone) return FailAt(sm, "微分音 " + n.name + " は段に置けません。");
+                // Slurs: every position after a slur's first up to its last is
+                // joined to the one before it.
+                auto takeSlurs = [&] {
+                    const size_t index = positionCount_ + m.positions.size() - 1;
+                    for (auto [number, start] : n.slurs) {
+                        if (start) {
+                            openSlurs[number] = index;
+                        } else if (auto it = openSlurs.find(number); it != openSlurs.end()) {
+                            slurSpans_.push_back({it->second, index});
+                            openSlurs.erase(it);
+                        }
+                    }
+                };
                 if (n.chord && !m.positions.empty()) {
                     Position& p = m.positions.back();
                     if (p.rest || n.rest) continue;
                     AddNote(p, n, tabs, tabUsed);
+                    takeSlurs();
                     continue;
                 }
                 if (expected < n.start) {
@@ -393,17 +407,7 @@ private:
                 int64_t units = 0;
                 for (const Value& v : values) units += ValueUnits(v);
                 expected = n.start + Quarters::Of(units, kXmlDivisions);
-                // Slurs: every position after a slur's first up to its last is
-                // joined to the one before it.
-                const size_t index = positionCount_ + m.positions.size() - 1;
-                for (auto [number, start] : n.slurs) {
-                    if (start) {
-                        openSlurs[number] = index;
-                    } else if (auto it = openSlurs.find(number); it != openSlurs.end()) {
-                        slurSpans_.push_back({it->second, index});
-                        openSlurs.erase(it);
-                    }
-                }
+                takeSlurs();
             }
             if (m.positions.size() > static_cast<size_t>(kMaxPositions))
                 return FailAt(sm, "音の位置が " + std::to_string(m.positions.size()) + " あり、段の小節に置ける 24 を超えます。");

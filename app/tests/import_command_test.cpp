@@ -128,6 +128,7 @@ TEST(ImportMusicXml, WritesAllFilesOrNoneAndNeverReplacesWhatIsNoRow) {
         {{"long.musicxml", "dir.tbp", "--measures-per-row", "8"}, 1, "通常のファイルではありません"},
         {{"score.tbp", "score.tbp"}, 1, "score.tbp」に書き込みません: 読み込むファイルそのものです"},
         {{"long.musicxml", "out.tab"}, 1, ".tbp で終わります"},
+        {{"long.musicxml", "nodir/out.tbp"}, 1, "nodir/out-1-01.tab」に保存できません"},
         {{"long.musicxml", "out.tbp", "--part", "2"}, 1, "パート 2 はありません"},
         {{"long.musicxml", "out.tbp", "--measures-per-row", "9"}, 2, "1～8"},
         {{"long.musicxml", "out.tbp", "--part", "0"}, 2, "1～999"},
