@@ -136,11 +136,13 @@ std::string ChordKind(const std::string& type) {
     return "other";
 }
 
-void PutHarmony(std::ostringstream& o, const std::string& name) {
+// offset: divisions after the current place where the chord begins.
+void PutHarmony(std::ostringstream& o, const std::string& name, int offset = 0) {
+    const std::string at = offset > 0 ? "<offset>" + std::to_string(offset) + "</offset>" : "";
     if (name.empty() || name[0] < 'A' || name[0] > 'G') {
         if (!name.empty())
             o << "<direction placement=\"above\"><direction-type><words>" << Esc(name)
-              << "</words></direction-type><staff>1</staff></direction>";
+              << "</words></direction-type>" << at << "<staff>1</staff></direction>";
         return;
     }
     size_t i = 1;
@@ -170,7 +172,7 @@ void PutHarmony(std::ostringstream& o, const std::string& name) {
         if (ba) o << "<bass-alter>" << ba << "</bass-alter>";
         o << "</bass>";
     }
-    o << "<staff>1</staff></harmony>";
+    o << at << "<staff>1</staff></harmony>";
 }
 
 const char* PartName(int code) {
@@ -461,11 +463,17 @@ std::string MusicXmlOf(const Session& s, const std::vector<ScoreRow>& rows, cons
                 PutHarmony(o, ms.Chord1);
                 o << "\n";
             }
+            if (staff == 1 && list.empty() && !ms.Chord2.empty()) {
+                o << "      ";
+                PutHarmony(o, ms.Chord2, measureLength / 2);
+                o << "\n";
+            }
             for (size_t i = 0; i < list.size(); ++i) {
                 const XmlEvent& e = events[list[i]];
                 if (staff == 1 && i == chord2At && !ms.Chord2.empty()) {
+                    // Half-way through the measure even when no note starts there.
                     o << "      ";
-                    PutHarmony(o, ms.Chord2);
+                    PutHarmony(o, ms.Chord2, std::max(0, measureLength / 2 - e.start));
                     o << "\n";
                 }
                 if (staff == 1) total += e.duration;

@@ -289,6 +289,28 @@ TEST(MusicXmlImport, MetersKeysAndRowBreaks) {
     EXPECT_EQ(r.piece.rows[1].key, "Cm");
 }
 
+TEST(MusicXmlImport, ChordNamesKeepTheirHalfOfTheMeasure) {
+    // An empty measure with both names, a whole note under the second name
+    // only, a half note and a rest under the first only.
+    auto s = Settings();
+    DanData& d = s->DanBuf[0];
+    d.SyosetsuCnt = 3;
+    d.Syosetsu[0].Chord1 = "C", d.Syosetsu[0].Chord2 = "G";
+    Put(d, 1, {{1, 0}}, 0);
+    d.Syosetsu[1].Chord2 = "F";
+    Put(d, 2, {{1, 0}}, 1);
+    Put(d, 2, {}, 22);
+    d.Syosetsu[2].Chord1 = "Dm";
+    RowItems none;
+    const Outcome r = Import(MusicXmlOf(*s, {{0, &none}}, ""), *Settings());
+    ASSERT_TRUE(r.ok) << r.error;
+    const DanData& got = r.piece.rows[0].dan;
+    for (int m = 0; m < 3; ++m) {
+        EXPECT_EQ(got.Syosetsu[m].Chord1, d.Syosetsu[m].Chord1) << m;
+        EXPECT_EQ(got.Syosetsu[m].Chord2, d.Syosetsu[m].Chord2) << m;
+    }
+}
+
 TEST(MusicXmlImport, DottedTripletsComeBackAsTheTripletOfTheirLength) {
     auto s = Settings();
     s->DanBuf[0].SyosetsuCnt = 1;
