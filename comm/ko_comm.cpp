@@ -35,11 +35,7 @@ struct SharedProperties {
     int16_t MeterID = 22;
     int16_t OnMouseFlag = 1;
     std::array<int16_t, kSlotCount> RowSyosetsuSu{};
-    std::array<int16_t, kSlotCount> RowMeterID = [] {
-        std::array<int16_t, kSlotCount> a{};
-        a.fill(-1);
-        return a;
-    }();
+    std::array<int16_t, kSlotCount> RowMeterID = NoRowMeters();
     std::vector<PlayStep> PlayOrder;
 };
 

@@ -129,6 +129,13 @@ int BeatTimeOf(int tempo);
 
 inline constexpr const char* kTempoRefused = "テンポ（１分間の拍数）には 1～999 の整数を入力してください。";
 
+// Row time signatures none of which is given.
+inline std::array<int16_t, kSlotCount> NoRowMeters() {
+    std::array<int16_t, kSlotCount> a{};
+    a.fill(-1);
+    return a;
+}
+
 // The state of one playback window and its loops.
 class MidiPlayer {
 public:
@@ -146,11 +153,7 @@ public:
     // MeterID), and the measures in the order a musician plays them (empty:
     // every row's measures in turn).
     std::array<int16_t, kSlotCount> RowSyosetsuSu{};
-    std::array<int16_t, kSlotCount> RowMeterID = [] {
-        std::array<int16_t, kSlotCount> a{};
-        a.fill(-1);
-        return a;
-    }();
+    std::array<int16_t, kSlotCount> RowMeterID = NoRowMeters();
     std::vector<PlayStep> Order;
 
     int16_t Channel = 0;        // 0..15
