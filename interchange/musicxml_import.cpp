@@ -512,6 +512,7 @@ private:
                 ResetRow(r.dan);
                 r.key = m.key;
                 r.meter = static_cast<int16_t>(m.meter);
+                r.dan.MeterID = r.meter;
             }
             ImportedRow& row = piece_.rows.back();
             const int mx = row.dan.SyosetsuCnt++;

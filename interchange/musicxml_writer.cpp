@@ -7,6 +7,7 @@
 #include "dan_data.h"
 #include "safe_file.h"
 #include "staff_notation.h"
+#include "tab_file.h"
 
 namespace lw {
 
@@ -207,11 +208,12 @@ std::string MusicXmlOf(const Session& s, const std::vector<ScoreRow>& rows, cons
     // The staff shows pitch index i at written key (bass ? 36 : 48) + i.
     const int octaveChange = (base - (bass ? 36 : 48)) / 12;
 
-    std::string meter = MeterCaption(s.MeterID);
-    if (meter.empty()) meter = "4/4";
-    const int beats = std::stoi(meter.substr(0, meter.find('/')));
-    const int unit = std::stoi(meter.substr(meter.find('/') + 1));
-    const int measureLength = beats * 4 * kXmlDivisions / unit;
+    // Each row's own time signature: beats, beat unit.
+    auto meterOf = [&s](int slot) {
+        std::string meter = MeterCaption(PlayMeterID(s, slot));
+        if (meter.empty()) meter = "4/4";
+        return std::pair<int, int>{std::stoi(meter.substr(0, meter.find('/'))), std::stoi(meter.substr(meter.find('/') + 1))};
+    };
 
     // The measures in order and every position that takes time.
     std::vector<FlatMeasure> measures;
@@ -401,16 +403,20 @@ std::string MusicXmlOf(const Session& s, const std::vector<ScoreRow>& rows, cons
 
         const std::string rowKey = s.KeyName[fm.slot].empty() ? "C" : s.KeyName[fm.slot];
         const bool keyChanged = mi == 0 || rowKey != key;
+        const auto [beats, unit] = meterOf(fm.slot);
+        const int measureLength = beats * 4 * kXmlDivisions / unit;
+        const bool meterChanged = mi == 0 || std::pair<int, int>{beats, unit} != meterOf(measures[mi - 1].slot);
         staffCache->Ensure(rowKey, bass, *scratch);
-        if (keyChanged || mi == 0) {
+        if (keyChanged || meterChanged) {
             const KeySig ks = KeySignatureOf(rowKey);
             o << "      <attributes>";
             if (mi == 0) o << "<divisions>" << kXmlDivisions << "</divisions>";
-            o << "<key><fifths>" << (ks.flats ? -ks.count : ks.count) << "</fifths><mode>"
-              << (rowKey.size() > 1 && rowKey.back() == 'm' ? "minor" : "major") << "</mode></key>";
+            if (keyChanged)
+                o << "<key><fifths>" << (ks.flats ? -ks.count : ks.count) << "</fifths><mode>"
+                  << (rowKey.size() > 1 && rowKey.back() == 'm' ? "minor" : "major") << "</mode></key>";
+            if (meterChanged) o << "<time><beats>" << beats << "</beats><beat-type>" << unit << "</beat-type></time>";
             if (mi == 0) {
-                o << "<time><beats>" << beats << "</beats><beat-type>" << unit << "</beat-type></time>"
-                  << "<staves>2</staves>";
+                o << "<staves>2</staves>";
                 o << "<clef number=\"1\"><sign>" << (bass ? "F" : "G") << "</sign><line>" << (bass ? 4 : 2)
                   << "</line>";
                 if (octaveChange) o << "<clef-octave-change>" << octaveChange << "</clef-octave-change>";

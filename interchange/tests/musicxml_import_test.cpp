@@ -275,6 +275,22 @@ TEST(MusicXmlImport, MetersKeysAndRowBreaks) {
         }
         EXPECT_EQ(r.piece.rows[2].dan.Syosetsu[0].Onpu[1].Flet[1], 6);
     }
+    // Rows of their own time signatures: each row starts with its own.
+    {
+        auto s = Settings();
+        s->MeterID = 12;   // the active row, slot 0: 3/4
+        s->DanBuf[1].MeterID = 1;
+        for (int slot = 0; slot < 2; ++slot) {
+            s->DanBuf[slot].SyosetsuCnt = 1;
+            Put(s->DanBuf[slot], 0, {{1, slot}}, 1, kDot);
+        }
+        RowItems none;
+        const Outcome r = Import(MusicXmlOf(*s, {{0, &none}, {1, &none}}, ""), *Settings());
+        ASSERT_TRUE(r.ok) << r.error;
+        ASSERT_EQ(r.piece.rows.size(), 2u);
+        EXPECT_EQ(r.piece.rows[0].meter, 12);
+        EXPECT_EQ(r.piece.rows[1].meter, 1);
+    }
     // A key change starts a new row.
     const std::string two = R"(<score-partwise><part-list><score-part id="P"/></part-list><part id="P">
       <measure number="1"><attributes><divisions>1</divisions><key><fifths>2</fifths></key></attributes>
