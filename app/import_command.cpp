@@ -1,5 +1,6 @@
 #include "import_command.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "command_rows.h"
@@ -110,10 +111,13 @@ bool Shell::ImportMusicXml() {
     const std::string out = ui_.SaveFileName(kProjectFilter, JoinPath(LastDir, fs::path(in).stem().string() + ".tbp"));
     if (out.empty()) return false;
     LastDir = FolderOf(fs::absolute(out).string());
+    // Rows of the measure count the main window shows, the file's first part.
+    ImportOptions opt;
+    opt.measuresPerRow = std::clamp<int>(s.CurSyosetsuCnt, 1, kMaxMeasures);
     ImportedPiece piece;
     std::vector<std::string> written;
     std::string why;
-    if (!ImportMusicXmlFiles(in, fs::absolute(out).string(), s, ImportOptions{}, piece, written, &why)) {
+    if (!ImportMusicXmlFiles(in, fs::absolute(out).string(), s, opt, piece, written, &why)) {
         ShowMsg(ui_, why, "16");
         return false;
     }
@@ -121,7 +125,10 @@ bool Shell::ImportMusicXml() {
     for (const std::string& w : piece.warnings) notes += w + kMsgBreak;
     // The rows hold their instrument's strings: it is chosen before they open.
     if (piece.gakkiCode != s.GakkiCode) {
-        if (!CloseAllRows()) return false;
+        if (!CloseAllRows()) {
+            ShowMsg(ui_, notes + written.back() + kMsgBreak + "に書き込みました。開いている段があるため、開いていません。", "64");
+            return false;
+        }
         s.GakkiCode = piece.gakkiCode;
         const GakkiInfo g = GakkiInfoOf(piece.gakkiCode);
         s.MaxStringIx = g.maxStringIx;
