@@ -550,6 +550,20 @@ TEST(MusicXmlImport, WhatTheRowsCannotHoldIsRefusedByMeasure) {
         {head + note("", 48, "quarter", "C", 8) + tail, "小節 7: C8 はギター"},
         {head + note("") + repeat(note("<chord/>", 48, "quarter", "E", 2), 2) + tail, "小節 7: 和音 G4 E2 E2"},
         {head + note("") + "<backup><duration>24</duration></backup>" + note("") + tail, "小節 7: 声部 1 の音符が重なっています"},
+        {head + "<forward><duration>1</duration></forward>" + note("") + tail, "小節 7: 声部 1 の休みが段の休符で表せません"},
+        {head + "<note><rest measure=\"yes\"/><duration>50</duration></note>" + tail, "小節 7: 休符の長さ"},
+        {head + "<note><pitch><step>G</step><octave>4</octave></pitch><duration>50</duration></note>" + tail, "小節 7: 音価が段に置けません"},
+        {head + "<note><pitch><step>G</step><alter>0.5</alter><octave>4</octave></pitch><duration>48</duration><type>quarter</type></note>" +
+             tail,
+         "微分音"},
+        {head + "<note><pitch><step>G</step><octave>4</octave></pitch><duration>128</duration><type>whole</type>" + trip + "</note>" + tail,
+         "3 連符の「whole」"},
+        {head + "<note><pitch><step>G</step><octave>4</octave></pitch><duration>24</duration><type>eighth</type><dot/>" + trip + "</note>" +
+             tail,
+         "付点の 3 連符"},
+        {"<score-partwise><part-list/></score-partwise>", "パートがありません"},
+        {"<score-partwise><part id=\"P\"/></score-partwise>", "パート 1 に小節がありません"},
+        {"<score-partwise><part id=\"P\">" + repeat("<measure/>", 8001) + "</part></score-partwise>", "小節が 8001 あり"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
