@@ -682,3 +682,20 @@ TEST(MusicXmlImport, DamagedScoresAreReadOrRefusedNeverHalfHeld) {
     EXPECT_GT(refused, 0);
     EXPECT_GT(read, 0);
 }
+
+TEST(MusicXmlImport, AGuitarWrittenAnOctaveUpSoundsWhereItIsPlayed) {
+    // A treble staff with the guitar's written transposition: E5 on paper is
+    // the open first string.
+    const std::string xml = R"(<score-partwise><part-list><score-part id="P"/></part-list><part id="P"><measure number="1">
+      <attributes><divisions>1</divisions><transpose><diatonic>0</diatonic><chromatic>0</chromatic><octave-change>-1</octave-change>
+        </transpose><clef><sign>G</sign><line>2</line></clef></attributes>
+      <note><pitch><step>E</step><octave>5</octave></pitch><duration>2</duration><type>half</type></note>
+      <note><pitch><step>E</step><octave>3</octave></pitch><duration>2</duration><type>half</type></note></measure></part></score-partwise>)";
+    const Outcome r = Import(xml, *Settings());
+    ASSERT_TRUE(r.ok) << r.error;
+    const SyosetsuData& m = r.piece.rows[0].dan.Syosetsu[0];
+    EXPECT_EQ(m.Onpu[1].FletUse[1], kSounding);
+    EXPECT_EQ(m.Onpu[1].Flet[1], 0);
+    EXPECT_EQ(m.Onpu[2].FletUse[6], kSounding);
+    EXPECT_EQ(m.Onpu[2].Flet[6], 0);
+}
