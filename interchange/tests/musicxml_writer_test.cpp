@@ -194,7 +194,8 @@ constexpr uint8_t kHammer = 0x80, kSlide = 0x20;
 // Row 1 in F major, row 2 in D major.
 TEST(MusicXml, EveryPositionWithItsDurationPitchesStringsAndArcs) {
     auto s = Guitar();
-    s->MeterID = 1;  // 6/8
+    s->MeterID = 1;  // 6/8, the active row's
+    s->DanBuf[1].MeterID = 1;
     s->KeyName[0] = "F";
     s->KeyName[1] = "D";
     DanData& a = s->DanBuf[0];
