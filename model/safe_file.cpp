@@ -1,71 +1,288 @@
 #include "safe_file.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 namespace lw {
+namespace {
 
-bool WriteFileReplacing(const std::string& path, std::string_view bytes, std::string* error) {
-    auto fail = [&](const std::string& what, int err) {
-        if (error) *error = "「" + path + "」に保存できません: " + what + (err ? std::string("（") + std::strerror(err) + "）" : "");
-        return false;
-    };
-    if (path.empty()) return fail("ファイル名がありません。", 0);
-    // Replace the file a link points to, not the link.
-    std::string target = path;
-    struct stat st {};
-    bool existed = false;
-    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* real = realpath(path.c_str(), nullptr)) {
-            target = real;
-            std::free(real);
-        }
-    }
-    if (stat(target.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode)) return fail("フォルダーです。", 0);
-        existed = true;
-    }
-    static std::atomic<unsigned> counter{0};
-    const std::string tmp = target + ".~" + std::to_string(getpid()) + "_" + std::to_string(counter++) + ".tmp";
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) return fail("一時ファイルを作成できません。", errno);
+std::string ErrnoText(int err) { return std::string("（") + std::strerror(err) + "）"; }
+
+std::string FolderPart(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
     size_t done = 0;
     while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0) {
             if (errno == EINTR) continue;
-            const int err = errno;
-            ::close(fd);
-            ::unlink(tmp.c_str());
-            return fail("書き込みに失敗しました。", err);
+            return false;
         }
         done += static_cast<size_t>(n);
     }
-    if (existed) (void)::fchmod(fd, st.st_mode & 07777);
-    if (::fsync(fd) != 0 && errno != EINVAL) {
-        const int err = errno;
+    return true;
+}
+
+// Writes bytes into a new temporary beside target, with the permissions of
+// the file it will replace. "" with why when it fails (nothing left behind).
+std::string WriteTemporary(const std::string& target, std::string_view bytes, std::string& why) {
+    const std::string tmp = TemporaryBeside(target);
+    RegisterTemporary(tmp);
+    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        why = "一時ファイルを作成できません" + ErrnoText(errno);
+        UnregisterTemporary(tmp);
+        return {};
+    }
+    struct stat st {};
+    bool ok = WriteAll(fd, bytes);
+    if (ok && ::stat(target.c_str(), &st) == 0) (void)::fchmod(fd, st.st_mode & 07777);
+    ok = ok && (::fsync(fd) == 0 || errno == EINVAL);
+    const int err = errno;
+    ok = (::close(fd) == 0) && ok;
+    if (!ok) {
+        why = "書き込みに失敗しました" + ErrnoText(err ? err : errno);
+        ::unlink(tmp.c_str());
+        UnregisterTemporary(tmp);
+        return {};
+    }
+    return tmp;
+}
+
+// --- temporaries removed by a signal ------------------------------------
+
+struct TemporarySlot {
+    std::atomic<bool> used{false};
+    bool folder = false;
+    char path[4096] = {};
+};
+TemporarySlot g_temporaries[16];
+
+void RemoveTemporaries(int sig) {
+    for (int pass = 0; pass < 2; ++pass)
+        for (TemporarySlot& t : g_temporaries) {
+            if (!t.used.load() || t.folder != (pass == 1)) continue;
+            if (t.folder) ::rmdir(t.path);
+            else ::unlink(t.path);
+        }
+    ::signal(sig, SIG_DFL);
+    ::raise(sig);
+}
+
+}  // namespace
+
+bool ReadRegularFile(const std::string& path, size_t maxBytes, std::string& bytes, std::string& why) {
+    bytes.clear();
+    // O_NONBLOCK: opening a FIFO without a writer returns at once; the type
+    // check below then refuses it before anything is read.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        why = errno == ENOENT ? "ファイルが見つかりません。" : "ファイルを開けません" + ErrnoText(errno) + "。";
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        why = S_ISDIR(st.st_mode) ? "フォルダーです。" : "通常のファイルではありません（デバイスや FIFO などは読みません）。";
         ::close(fd);
-        ::unlink(tmp.c_str());
-        return fail("書き込みに失敗しました。", err);
+        return false;
     }
-    if (::close(fd) != 0) {
-        const int err = errno;
-        ::unlink(tmp.c_str());
-        return fail("書き込みに失敗しました。", err);
+    if (static_cast<unsigned long long>(st.st_size) > maxBytes) {
+        why = "ファイルが大きすぎます（" + std::to_string(st.st_size) + " バイト、上限 " + std::to_string(maxBytes) + " バイト）。";
+        ::close(fd);
+        return false;
     }
-    if (std::rename(tmp.c_str(), target.c_str()) != 0) {
-        const int err = errno;
-        ::unlink(tmp.c_str());
-        return fail("ファイルを置き換えられません。", err);
+    // Read at most one byte beyond the limit, in case the file grows.
+    const size_t size = static_cast<size_t>(st.st_size);
+    bytes.resize((size < maxBytes ? size : maxBytes) + 1);
+    size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            why = "読み取れません" + ErrnoText(errno) + "。";
+            ::close(fd);
+            bytes.clear();
+            return false;
+        }
+        if (n == 0) break;
+        got += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    bytes.resize(got);
+    if (got > maxBytes) {
+        why = "ファイルが大きすぎます（上限 " + std::to_string(maxBytes) + " バイト）。";
+        bytes.clear();
+        return false;
     }
     return true;
+}
+
+bool ResolveLinks(const std::string& path, std::string& target, std::string& why) {
+    target = path;
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st {};
+        if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+        std::string link(4096, '\0');
+        const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
+        if (n < 0 || static_cast<size_t>(n) >= link.size()) {
+            why = "リンク先を読み取れません。";
+            return false;
+        }
+        link.resize(static_cast<size_t>(n));
+        if (link.empty()) return true;
+        target = link[0] == '/' ? link : FolderPart(target) + "/" + link;
+    }
+    why = "シンボリックリンクが循環しているか、長すぎます。";
+    return false;
+}
+
+std::string WhyNotReplaceable(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) return "フォルダーです。";
+        if (!S_ISREG(st.st_mode)) return "通常のファイルではありません（デバイスや FIFO などには書き出しません）。";
+        // The write bits count even for the administrator, who may write anyway.
+        if ((st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0) return "読み取り専用のファイルです。";
+    } else if (errno != ENOENT) {
+        return std::string(std::strerror(errno)) + "。";
+    }
+    const std::string folder = FolderPart(path);
+    struct stat fs {};
+    if (::stat(folder.c_str(), &fs) != 0) return "フォルダー「" + folder + "」がありません。";
+    if (!S_ISDIR(fs.st_mode)) return "「" + folder + "」はフォルダーではありません。";
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) return "フォルダー「" + folder + "」に書き込めません。";
+    return {};
+}
+
+std::string TemporaryBeside(const std::string& path) {
+    static std::atomic<unsigned> counter{0};
+    const size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    return folder + ".lw" + std::to_string(getpid()) + "-" + std::to_string(counter++) + ".tmp";
+}
+
+bool WriteFileReplacing(const std::string& path, std::string_view bytes, std::string* error) {
+    PendingFile one{path, std::string(bytes)};
+    return WriteFilesReplacing({one}, error);
+}
+
+bool WriteFilesReplacing(const std::vector<PendingFile>& files, std::string* error) {
+    auto fail = [&](const std::string& path, const std::string& what) {
+        if (error) *error = "「" + path + "」に保存できません: " + what;
+        return false;
+    };
+    // Every target is checked before anything is written.
+    std::vector<std::string> targets;
+    for (const PendingFile& f : files) {
+        std::string target, why;
+        if (f.path.empty()) return fail(f.path, "ファイル名がありません。");
+        if (!ResolveLinks(f.path, target, why)) return fail(f.path, why);
+        why = WhyNotReplaceable(target);
+        if (!why.empty()) return fail(f.path, why);
+        targets.push_back(target);
+    }
+    std::vector<std::string> temps;
+    auto dropTemps = [&]() {
+        for (const std::string& t : temps)
+            if (!t.empty()) {
+                ::unlink(t.c_str());
+                UnregisterTemporary(t);
+            }
+    };
+    for (size_t i = 0; i < files.size(); ++i) {
+        std::string why;
+        temps.push_back(WriteTemporary(targets[i], files[i].bytes, why));
+        if (temps.back().empty()) {
+            dropTemps();
+            return fail(files[i].path, why);
+        }
+    }
+    // Put every file in place, keeping the replaced ones until all are done.
+    struct Done {
+        std::string target, backup;
+    };
+    std::vector<Done> done;
+    for (size_t i = 0; i < files.size(); ++i) {
+        Done d{targets[i], {}};
+        if (files.size() > 1 && ::access(targets[i].c_str(), F_OK) == 0) {
+            d.backup = TemporaryBeside(targets[i]);
+            RegisterTemporary(d.backup);
+            if (::link(targets[i].c_str(), d.backup.c_str()) != 0 && ::rename(targets[i].c_str(), d.backup.c_str()) != 0)
+                d.backup.clear();
+        }
+        if (std::rename(temps[i].c_str(), targets[i].c_str()) != 0) {
+            const int err = errno;
+            if (!d.backup.empty()) done.push_back(d);
+            for (auto it = done.rbegin(); it != done.rend(); ++it) {
+                if (it->backup.empty()) ::unlink(it->target.c_str());
+                else ::rename(it->backup.c_str(), it->target.c_str());
+                UnregisterTemporary(it->backup);
+            }
+            dropTemps();
+            return fail(files[i].path, "ファイルを置き換えられません" + ErrnoText(err));
+        }
+        UnregisterTemporary(temps[i]);
+        temps[i].clear();
+        done.push_back(d);
+    }
+    for (const Done& d : done)
+        if (!d.backup.empty()) {
+            ::unlink(d.backup.c_str());
+            UnregisterTemporary(d.backup);
+        }
+    return true;
+}
+
+bool PutFileInPlace(const std::string& temporary, const std::string& path, std::string* error) {
+    auto fail = [&](const std::string& what) {
+        ::unlink(temporary.c_str());
+        if (error) *error = "「" + path + "」に保存できません: " + what;
+        return false;
+    };
+    std::string target, why;
+    if (!ResolveLinks(path, target, why)) return fail(why);
+    why = WhyNotReplaceable(target);
+    if (!why.empty()) return fail(why);
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0) (void)::chmod(temporary.c_str(), st.st_mode & 07777);
+    if (std::rename(temporary.c_str(), target.c_str()) != 0) return fail("ファイルを置き換えられません" + ErrnoText(errno));
+    return true;
+}
+
+void RegisterTemporary(const std::string& path, bool folder) {
+    if (path.empty() || path.size() >= sizeof g_temporaries[0].path) return;
+    for (TemporarySlot& t : g_temporaries) {
+        if (t.used.load()) continue;
+        std::memcpy(t.path, path.c_str(), path.size() + 1);
+        t.folder = folder;
+        t.used.store(true);
+        return;
+    }
+}
+
+void UnregisterTemporary(const std::string& path) {
+    for (TemporarySlot& t : g_temporaries)
+        if (t.used.load() && path == t.path) {
+            t.used.store(false);
+            return;
+        }
+}
+
+void RemoveTemporariesOnSignals() {
+    static std::atomic<bool> installed{false};
+    if (installed.exchange(true)) return;
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) ::signal(sig, RemoveTemporaries);
 }
 
 }  // namespace lw
