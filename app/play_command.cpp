@@ -32,7 +32,12 @@ int RunPlay(const std::vector<std::string>& args, std::ostream& out, std::ostrea
             return 2;
         }
         if (option) continue;
-        if (a == "--wav" && i + 1 < args.size() && args[i + 1].rfind("--", 0) != 0 && wav.empty()) {
+        if (a == "--wav") {
+            const bool value = i + 1 < args.size() && args[i + 1].rfind("--", 0) != 0;
+            if (!value || !wav.empty()) {
+                err << (value ? "--wav: 書き出す WAV は一つだけ指定してください。\n" : "--wav: 値がありません。\n") << kUsage;
+                return 2;
+            }
             wav = args[++i];
         } else if (a.size() > 1 && a[0] == '-') {
             err << "「" << a << "」: --play では使えないオプションです。\n" << kUsage;

@@ -129,6 +129,7 @@ TEST_F(CommandSafety, RefusedNamesAndFilesChangeNothing) {
         {{"--export-score", "x.png", "song.tab", "--tempo", "50"}, 2, "「--tempo」: --export-score では使えない"},
         {{"--play", "song.tab", "--tempo", "--instrument", "5", "--wav", "x.wav"}, 2, "--tempo: 値がありません"},
         {{"--play", "song.tab", "--wave", "x.wav"}, 2, "usage: lutewise --play"},
+        {{"--play", "song.tab", "--wav"}, 2, "--wav: 値がありません"},
         {{"--export-midi", "x.mid", "song.tab", "--tempo", "1000"}, 2, "1～999"},
         {{"--exprot-midi", "x.mid", "song.tab"}, 2, "「--exprot-midi」: 知らないオプション"},
         {{"song.tab", "-x"}, 2, "usage: lutewise [FILE.tab"},
