@@ -282,7 +282,9 @@ void UnregisterTemporary(const std::string& path) {
 void RemoveTemporariesOnSignals() {
     static std::atomic<bool> installed{false};
     if (installed.exchange(true)) return;
-    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) ::signal(sig, RemoveTemporaries);
+    // Every signal whose default ends the program and that can be caught.
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGALRM, SIGUSR1, SIGUSR2, SIGXCPU, SIGXFSZ})
+        ::signal(sig, RemoveTemporaries);
 }
 
 }  // namespace lw

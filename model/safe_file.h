@@ -50,7 +50,8 @@ bool WriteFilesReplacing(const std::vector<PendingFile>& files, std::string* err
 bool PutFileInPlace(const std::string& temporary, const std::string& path, std::string* error = nullptr);
 
 // Temporaries that a signal ending the program (SIGINT, SIGTERM, SIGHUP,
-// SIGQUIT) removes; a folder entry is removed after the files. At most 16.
+// SIGQUIT, SIGPIPE, SIGXFSZ, ...) removes; a folder entry is removed after
+// the files. At most 16.
 void RegisterTemporary(const std::string& path, bool folder = false);
 void UnregisterTemporary(const std::string& path);
 // Installs the signal handlers once.

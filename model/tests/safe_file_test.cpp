@@ -136,7 +136,7 @@ TEST_F(SafeFile, SeveralFilesArePutInPlaceAllOrNone) {
 }
 
 TEST_F(SafeFile, ASignalThatEndsTheProgramRemovesItsTemporaries) {
-    for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGXFSZ}) {
         const pid_t pid = fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) {
