@@ -147,6 +147,23 @@ TEST_F(CommandSafety, RefusedNamesAndFilesChangeNothing) {
     }
 }
 
+TEST_F(CommandSafety, EveryCommandRefusesMissingDamagedAndNonRegularInputs) {
+    WriteBytes("damaged.tab", "\"TAB\",9,0,\"C\",0,22,\"\",\"\",\"\",\"201\"\r\n");
+    ASSERT_EQ(mkfifo("fifo.tab", 0644), 0);
+    fs::create_symlink("/dev/zero", "zero.tbp");
+    fs::create_directory("folder.tab");
+    const auto before = Snapshot(work->path);
+    for (const char* in : {"missing.tab", "damaged.tab", "fifo.tab", "zero.tbp", "folder.tab"})
+        for (const auto& args : EveryCommand("out", in)) {
+            if (args[0] == "--convert" && std::string(in) == "zero.tbp") continue;
+            SCOPED_TRACE(args[0] + " " + in);
+            EXPECT_EQ(Run(args), 1);
+            EXPECT_NE(err.str().find(std::string("「") + in + "」"), std::string::npos) << err.str();
+            EXPECT_EQ(out.str(), "");
+            EXPECT_EQ(Snapshot(work->path), before);
+        }
+}
+
 TEST_F(CommandSafety, BrokenSettingsAreBlamedNotTheRow) {
     WriteBytes("Lutewise.ini", "[TAB]\r\nFontSize=x\r\n");
     const auto before = Snapshot(work->path);
