@@ -2,6 +2,7 @@
 
 #include "convert.h"
 #include "export_command.h"
+#include "import_command.h"
 #include "play_command.h"
 #include "score_command.h"
 
@@ -29,6 +30,7 @@ std::string UsageText() {
            "       lutewise --export-score [--notes] OUT.bmp|OUT.png|OUT.pdf INPUT.tab|INPUT.tbp ...\n"
            "       lutewise --export-midi OUT.mid INPUT.tab|INPUT.tbp ... [--tempo N] [--instrument GM] [--base N]\n"
            "       lutewise --export-musicxml OUT.musicxml INPUT.tab|INPUT.tbp ...\n"
+           "       lutewise --import-musicxml IN.musicxml|IN.mxl OUT.tbp [--part N] [--measures-per-row M]\n"
            "       lutewise --help | -h\n"
            "       lutewise --version\n";
 }
@@ -58,6 +60,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     if (cmd == "--export-score") return RunExportScore(rest, out, err);
     if (cmd == "--export-midi") return RunExportMidi(rest, out, err);
     if (cmd == "--export-musicxml") return RunExportMusicXml(rest, out, err);
+    if (cmd == "--import-musicxml") return RunImportMusicXml(rest, out, err);
     // The editor's files; an option nobody knows is refused, not opened.
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];

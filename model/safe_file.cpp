@@ -172,75 +172,101 @@ std::string TemporaryBeside(const std::string& path) {
     return folder + ".lw" + std::to_string(getpid()) + "-" + std::to_string(counter++) + ".tmp";
 }
 
+namespace {
+
+std::string FailText(const std::string& path, const std::string& what) { return "「" + path + "」に保存できません: " + what; }
+
+// The file path names in the end, if it may be replaced; false with why.
+bool ReplaceableTarget(const std::string& path, std::string& target, std::string& why) {
+    if (path.empty()) {
+        why = "ファイル名がありません。";
+        return false;
+    }
+    if (!ResolveLinks(path, target, why)) return false;
+    why = WhyNotReplaceable(target);
+    return why.empty();
+}
+
+}  // namespace
+
 bool WriteFileReplacing(const std::string& path, std::string_view bytes, std::string* error) {
-    PendingFile one{path, std::string(bytes)};
-    return WriteFilesReplacing({one}, error);
+    StagedFiles one;
+    return one.Stage(path, bytes, error) && one.Commit(error);
 }
 
 bool WriteFilesReplacing(const std::vector<PendingFile>& files, std::string* error) {
-    auto fail = [&](const std::string& path, const std::string& what) {
-        if (error) *error = "「" + path + "」に保存できません: " + what;
-        return false;
-    };
     // Every target is checked before anything is written.
-    std::vector<std::string> targets;
     for (const PendingFile& f : files) {
         std::string target, why;
-        if (f.path.empty()) return fail(f.path, "ファイル名がありません。");
-        if (!ResolveLinks(f.path, target, why)) return fail(f.path, why);
-        why = WhyNotReplaceable(target);
-        if (!why.empty()) return fail(f.path, why);
-        targets.push_back(target);
-    }
-    std::vector<std::string> temps;
-    auto dropTemps = [&]() {
-        for (const std::string& t : temps)
-            if (!t.empty()) {
-                ::unlink(t.c_str());
-                UnregisterTemporary(t);
-            }
-    };
-    for (size_t i = 0; i < files.size(); ++i) {
-        std::string why;
-        temps.push_back(WriteTemporary(targets[i], files[i].bytes, why));
-        if (temps.back().empty()) {
-            dropTemps();
-            return fail(files[i].path, why);
+        if (!ReplaceableTarget(f.path, target, why)) {
+            if (error) *error = FailText(f.path, why);
+            return false;
         }
     }
-    // Put every file in place, keeping the replaced ones until all are done.
+    StagedFiles staged;
+    for (const PendingFile& f : files)
+        if (!staged.Stage(f.path, f.bytes, error)) return false;
+    return staged.Commit(error);
+}
+
+StagedFiles::~StagedFiles() {
+    for (const Entry& e : staged_)
+        if (!e.tmp.empty()) {
+            ::unlink(e.tmp.c_str());
+            UnregisterTemporary(e.tmp);
+        }
+}
+
+bool StagedFiles::Stage(const std::string& path, std::string_view bytes, std::string* error) {
+    Entry e{path, {}, {}};
+    std::string why;
+    if (!ReplaceableTarget(path, e.target, why) || (e.tmp = WriteTemporary(e.target, bytes, why)).empty()) {
+        if (error) *error = FailText(path, why);
+        return false;
+    }
+    staged_.push_back(std::move(e));
+    return true;
+}
+
+bool StagedFiles::Commit(std::string* error) {
+    // With several files, the ones being replaced stay reachable under a
+    // second name until every new file is in place.
     struct Done {
         std::string target, backup;
     };
     std::vector<Done> done;
-    for (size_t i = 0; i < files.size(); ++i) {
-        Done d{targets[i], {}};
-        if (files.size() > 1 && ::access(targets[i].c_str(), F_OK) == 0) {
-            d.backup = TemporaryBeside(targets[i]);
+    auto forget = [](const std::string& name) {
+        if (name.empty()) return;
+        ::unlink(name.c_str());
+        UnregisterTemporary(name);
+    };
+    for (Entry& e : staged_) {
+        Done d{e.target, {}};
+        if (staged_.size() > 1 && ::access(e.target.c_str(), F_OK) == 0) {
+            d.backup = TemporaryBeside(e.target);
             RegisterTemporary(d.backup);
-            if (::link(targets[i].c_str(), d.backup.c_str()) != 0 && ::rename(targets[i].c_str(), d.backup.c_str()) != 0)
+            if (::link(e.target.c_str(), d.backup.c_str()) != 0 && std::rename(e.target.c_str(), d.backup.c_str()) != 0) {
+                UnregisterTemporary(d.backup);
                 d.backup.clear();
+            }
         }
-        if (std::rename(temps[i].c_str(), targets[i].c_str()) != 0) {
+        if (std::rename(e.tmp.c_str(), e.target.c_str()) != 0) {
             const int err = errno;
             if (!d.backup.empty()) done.push_back(d);
             for (auto it = done.rbegin(); it != done.rend(); ++it) {
                 if (it->backup.empty()) ::unlink(it->target.c_str());
-                else ::rename(it->backup.c_str(), it->target.c_str());
+                else std::rename(it->backup.c_str(), it->target.c_str());
                 UnregisterTemporary(it->backup);
             }
-            dropTemps();
-            return fail(files[i].path, "ファイルを置き換えられません" + ErrnoText(err));
+            if (error) *error = FailText(e.path, "ファイルを置き換えられません" + ErrnoText(err));
+            return false;  // the remaining temporaries go with the object
         }
-        UnregisterTemporary(temps[i]);
-        temps[i].clear();
+        UnregisterTemporary(e.tmp);
+        e.tmp.clear();
         done.push_back(d);
     }
-    for (const Done& d : done)
-        if (!d.backup.empty()) {
-            ::unlink(d.backup.c_str());
-            UnregisterTemporary(d.backup);
-        }
+    for (const Done& d : done) forget(d.backup);
+    staged_.clear();
     return true;
 }
 

@@ -36,9 +36,29 @@ std::string TemporaryBeside(const std::string& path);
 // anything fails; the previous file then stays intact.
 bool WriteFileReplacing(const std::string& path, std::string_view bytes, std::string* error = nullptr);
 
-// Several files written together: every file goes to a temporary first,
-// then all are put in place. When anything fails every existing file is as
-// it was and no temporary is left.
+// Several files that appear together or not at all: each is checked and
+// written to a temporary file beside its target first; Commit renames them
+// over their targets and, when one rename fails, puts back every file it had
+// replaced. Temporaries that were never committed are removed with the object.
+class StagedFiles {
+public:
+    StagedFiles() = default;
+    StagedFiles(const StagedFiles&) = delete;
+    StagedFiles& operator=(const StagedFiles&) = delete;
+    ~StagedFiles();
+    bool Stage(const std::string& path, std::string_view bytes, std::string* error = nullptr);
+    bool Commit(std::string* error = nullptr);
+
+private:
+    struct Entry {
+        std::string path, target, tmp;
+    };
+    std::vector<Entry> staged_;
+};
+
+// The same for files at hand: every target is checked before anything is
+// written; when anything fails every existing file is as it was and no
+// temporary is left.
 struct PendingFile {
     std::string path;
     std::string bytes;

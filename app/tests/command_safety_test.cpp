@@ -260,6 +260,7 @@ TEST_F(CommandSafety, HelpVersionAndUnknownOptionsWithoutADisplay) {
         EXPECT_EQ(run({help}, o, e), 0) << e;
         for (const char* form : {"lutewise [FILE.tab|FILE.tbp ...]", "--convert IN.tab OUT.tab", "--play INPUT",
                                  "--export-score [--notes]", "--export-midi OUT.mid", "--export-musicxml OUT",
+                                 "--import-musicxml IN.musicxml|IN.mxl OUT.tbp",
                                  "--help | -h", "--version"})
             EXPECT_NE(o.find(form), std::string::npos) << form;
         EXPECT_EQ(e, "");
