@@ -529,7 +529,7 @@ bool Shell::RestoreImage(bool undo) {
     // Undone or redone, the row is changed (or back as saved) and its copy follows.
     const bool was = row.Modified;
     FollowSavedState(row, row.CurrentImage);
-    Entry.UpdateEnabled = Entry.RestButtonsEnabled = false;
+    Entry.ReloadSelected();
     Entry.SetCursor(Entry.CursorM, Entry.CursorP, Entry.CursorString);
     if (was != row.Modified) Notify();
     RowChanged(row);
@@ -626,6 +626,10 @@ RowEditor* Shell::ActiveEditor() {
 
 void Shell::Show3renOption(bool show) {
     if (view_) view_->ShowTripletOptions(show);
+}
+
+void Shell::Refuse(const std::string& why) {
+    if (view_) view_->Refused(why);
 }
 
 void Shell::AsistoTransparent() {

@@ -107,6 +107,8 @@ public:
     virtual void HideCompanions() {}
     // The score window (frmGakufu) shows GakufuPages[0].
     virtual void ShowGakufu() {}
+    // A refused key or choice: a beep and the reason in the status bar.
+    virtual void Refused(const std::string& why) {}
     // The tool bar's tool buttons are released (EditMode went back to 0).
     virtual void ToolsReleased() {}
     // Drops the clsKoComm object the main window holds. It may be called from
@@ -342,6 +344,7 @@ public:
     void Show3renOption(bool show) override;
     void MoveKoSetForm(int measure, int cellIndex, bool force) override;
     void AsistoTransparent() override;
+    void Refuse(const std::string& why) override;
     void BringRowToFront(int slot) override;
     void ShowFramePopup() override;
     void ShowRepMarkPopup(int markIndex) override;
@@ -395,8 +398,9 @@ public:
     void ChordsStored();
     bool EnterChord(int measure, const std::string& name, bool& found);
     // The settings file read again (common settings, wizard) keeping the
-    // open rows' measure boxes.
-    void ReloadSettings() { ReadSettings(active_); }
+    // measure boxes of every open row, the active one too: bar lines moved
+    // by hand stay while the row geometry is the same.
+    void ReloadSettings() { ReadSettings(nullptr); }
     // After the common settings: the font sizes written to the settings
     // file and every row drawn again with them.
     void CommonSettingsStored();
