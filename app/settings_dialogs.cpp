@@ -81,10 +81,13 @@ void MainWindow::SyncSettingsMenu() {
 
 void MainWindow::mnuSeteiTuning() {
     if (!IsDanOpen(shell_->OpenRowCount(), 1)) return;
+    const int before = shell_->s.GakkiCode;
     KoTuning dlg(shell_->s, ui_, shell_->IniPath(), this);
     ExecDialog(dlg);
     SyncSettingsMenu();
     shell_->mnuViewRefresh();
+    // Every row's staff follows the new tuning.
+    if (shell_->s.GakkiCode != before) shell_->RelayoutRows();
 }
 
 void MainWindow::mnuSeteiSyosetsu(QWidget* parent) {
@@ -127,7 +130,9 @@ public:
     }
     bool WizStore(const WizardChoice& c) override {
         Shell& s = sh();
-        if (!s.SetInstrument(c.instrument)) return false;
+        // The instrument shown as it was keeps its tuning (an open tuning
+        // is a tuning of the guitar item).
+        if (c.instrument != s.s.GakkiMenuIx && !s.SetInstrument(c.instrument)) return false;
         s.s.ChordFontSize = static_cast<int16_t>(c.chordFontSize);
         s.s.FletFontSize = static_cast<int16_t>(c.fletFontSize);
         s.s.MoveFletForm = c.moveFletForm;

@@ -287,7 +287,7 @@ public:
     void BuildRecentMenu();
     void OpenRecent(int i);
     struct ProjectListItem {
-        std::string FileName, Caption;
+        std::string FileName, Caption, Path;
     };
     std::vector<ProjectListItem> ProjectListItems() const;
 
@@ -430,8 +430,12 @@ private:
     // The row as it is now is what its file holds: unchanged, no history.
     void ResetHistory(RowDoc& row);
     bool RestoreImage(bool undo);
-    // The active row's changed mark and recovery copy for what it holds now.
+    // The row's changed mark and recovery copy for what it holds now (image).
     void FollowSavedState(RowDoc& row, const std::string& image);
+    bool WriteRecoveryCopy(const RowDoc& row, const std::string& image);
+    // Every open row's mark, copy and history after a change that reached
+    // them all (the row area).
+    void FollowRowsSavedState();
     void AfterMeasureCountChange();
     void ResetAllSlots();
     void InitRecoveryCounter();
