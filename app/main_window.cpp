@@ -420,7 +420,12 @@ void MainWindow::BuildToolBar() {
     VScroll1->setPageStep(1);
     VScroll1->setFixedSize(16, 28);
     connect(VScroll1, &QScrollBar::valueChanged, this, [this](int v) {
-        if (!updating_) shell_->VScroll1Change(v);
+        if (updating_) return;
+        // The arrow held down repeats; a question about hidden measures
+        // must not let it step on underneath (a disabled bar stops it).
+        VScroll1->setEnabled(false);
+        shell_->VScroll1Change(v);
+        VScroll1->setEnabled(true);
     });
     labMeter = new QLabel(Q(shell_->labMeter));
     labMeter->setObjectName("labMeter");

@@ -786,3 +786,22 @@ TEST(SettingsPath, IniPathIsInTheCurrentFolder) {
 }
 
 }  // namespace
+
+// The first reading of a run takes the instrument and resets the
+// common-settings options; later readings (a measure count, a new row, the
+// settings dialogs) keep what the user chose in this run.
+TEST_F(SettingsFile, LaterReadingsKeepTheInstrumentAndOptionsOfTheRun) {
+    Put(FullIni());
+    Session s;
+    ScriptedUi ui;
+    ASSERT_TRUE(ReadIniSettings(s, ui, ini));
+    ASSERT_EQ(s.GakkiCode, 0);
+    s.GakkiCode = 6;  // "Open-D (DADF#AD)" chosen
+    s.MoveFletForm = false;
+    s.RhythmRewrite = true;
+    ASSERT_TRUE(ReadIniSettings(s, ui, ini));
+    EXPECT_EQ(s.GakkiCode, 6);
+    EXPECT_EQ(s.MaxStringIx, 5);
+    EXPECT_FALSE(s.MoveFletForm);
+    EXPECT_TRUE(s.RhythmRewrite);
+}
