@@ -503,15 +503,19 @@ void Shell::FollowRowsSavedState() {
         if (r->Closing) continue;
         RowDoc& row = *r;
         const std::string image = ImageOf(row);
-        if (image != row.CurrentImage) {
-            row.UndoImages.push_back(std::move(row.CurrentImage));
-            if (row.UndoImages.size() > kUndoSteps) row.UndoImages.erase(row.UndoImages.begin());
-            row.RedoImages.clear();
-            row.CurrentImage = image;
-        }
+        RecordStep(row, image);
         FollowSavedState(row, image);
     }
     Notify();
+}
+
+void Shell::RecordStep(RowDoc& row, const std::string& image) {
+    if (image == row.CurrentImage) return;
+    // One undo step per change; a new change ends what could be redone.
+    row.UndoImages.push_back(std::move(row.CurrentImage));
+    if (row.UndoImages.size() > kUndoSteps) row.UndoImages.erase(row.UndoImages.begin());
+    row.RedoImages.clear();
+    row.CurrentImage = image;
 }
 
 void Shell::RowEdited() {
@@ -520,13 +524,7 @@ void Shell::RowEdited() {
     s.CurDanIx = static_cast<int16_t>(row.Slot());
     const bool was = row.Modified;
     const std::string image = ImageOf(row);
-    if (image != row.CurrentImage) {
-        // One undo step per change; a new change ends what could be redone.
-        row.UndoImages.push_back(std::move(row.CurrentImage));
-        if (row.UndoImages.size() > kUndoSteps) row.UndoImages.erase(row.UndoImages.begin());
-        row.RedoImages.clear();
-        row.CurrentImage = image;
-    }
+    RecordStep(row, image);
     FollowSavedState(row, image);
     // Fret numbers burnt in before the change must not stay behind.
     Repaint(row);

@@ -436,6 +436,8 @@ private:
     // Every open row's mark, copy and history after a change that reached
     // them all (the row area).
     void FollowRowsSavedState();
+    // An undo step when the row (image) differs from what it held.
+    void RecordStep(RowDoc& row, const std::string& image);
     void AfterMeasureCountChange();
     void ResetAllSlots();
     void InitRecoveryCounter();

@@ -27,24 +27,8 @@ using namespace lwtest;
 
 namespace {
 
-class EditingTest : public ::testing::Test {
+class EditingTest : public FreshEditor {
 protected:
-    void SetUp() override {
-        EnsureApp();
-        work = std::make_unique<WorkFolder>();
-        mw = std::make_unique<MainWindow>(ui, store);
-        mw->LoadMainForm();
-        mw->show();
-        sh().InitStartValues();
-        mw->DialogHook = [](QDialog&) { return int(QDialog::Rejected); };
-    }
-    void TearDown() override {
-        sh().AskSave = false;
-        mw.reset();
-        work.reset();
-    }
-    Shell& sh() { return mw->shell(); }
-    std::string Ini() { return ReadBytes(work->File("Lutewise.ini")); }
     std::string SaveAs(const std::string& name) {
         const std::string p = work->File(name);
         ui.saveAnswers = {p};
@@ -60,10 +44,6 @@ protected:
         mw->RunWizard(kStartOpenRow);
         mw->DialogHook = [](QDialog&) { return int(QDialog::Rejected); };
     }
-    ScriptedUi ui;
-    MemoryUserStore store;
-    std::unique_ptr<WorkFolder> work;
-    std::unique_ptr<MainWindow> mw;
 };
 
 }  // namespace

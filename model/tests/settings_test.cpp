@@ -399,11 +399,11 @@ TEST_F(SettingsFile, FontSizesAreReadOncePerRun) {
     ASSERT_TRUE(ReadIniSettings(s, ui, ini));
     ASSERT_TRUE(ProfileFile::Write(ini, "TAB", "FontSize", "20"));
     ASSERT_TRUE(ProfileFile::Write(ini, "TAB", "FontSize2", "18"));
-    ASSERT_TRUE(ProfileFile::Write(ini, "TAB", "Gakki", "22"));
+    ASSERT_TRUE(ProfileFile::Write(ini, "RIREKI", "MruList", "x.tbp"));
     ASSERT_TRUE(ReadIniSettings(s, ui, ini));
     EXPECT_EQ(s.ChordFontSize, 10);
     EXPECT_EQ(s.FletFontSize, 9);
-    EXPECT_EQ(s.GakkiCode, 22);  // the rest is read again
+    EXPECT_EQ(s.MruFiles[0], "x.tbp");  // the rest is read again
     // Once set, the font keys are not even required.
     Put(FullIni());
     std::string text = Get();
