@@ -661,6 +661,8 @@ void MainWindow::StateChanged() {
     for (int i = 0; i < 8; ++i) mnuEditDeleteSyosetsu[i]->setVisible(i < sh.s.CurSyosetsuCnt);
     for (int i = 0; i < 5; ++i) mnuSeteiPosRhythm[i]->setChecked(sh.s.PosRhythm == i + 1);
     SyncSettingsMenu();
+    // The note-entry window follows the layout style ("符尾は下" only with a staff).
+    if (koSetFlet_ && koSetFlet_->isVisible()) koSetFlet_->Refresh();
     if (!labFilePath) {
     } else if (RowDoc* r = sh.ActiveRow()) {
         const std::string path = r->Path();

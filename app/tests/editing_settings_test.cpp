@@ -15,6 +15,7 @@
 #include "app_test_support.h"
 #include "document_window.h"
 #include "ko_kytsu_setei.h"
+#include "ko_set_flet.h"
 #include "ko_tuning.h"
 #include "ko_wizard.h"
 #include "main_window.h"
@@ -257,4 +258,26 @@ TEST_F(EditingTest, UndoBringsTheNoteEntryBackToTheRow) {
     ASSERT_TRUE(sh().Undo());
     EXPECT_EQ(sh().s.DanBuf[row->Slot()].Syosetsu[0].Onpu[1].Flet[1], 3);
     EXPECT_EQ(e.GetPosNo(1), 4) << "the window shows fret 3 again";
+}
+
+// "符尾は下" stands in the note-entry window only while a staff is drawn,
+// and the measure-copy window sits right below the note-entry window.
+TEST_F(EditingTest, TheNoteEntryWindowFollowsTheLayoutAndCarriesTheCopyWindow) {
+    ASSERT_NE(sh().DoFileNew(), nullptr);
+    sh().menuWindowFlet();
+    KoSetFlet* k = mw->koSetFlet();
+    ASSERT_NE(k, nullptr);
+    ASSERT_EQ(sh().s.PosRhythm, 1);
+    EXPECT_TRUE(k->chkDownUp->isVisible());
+    sh().SetPosRhythm(3);  // "TAB譜のみ、リズム譜はTAB譜の下"
+    EXPECT_FALSE(k->chkDownUp->isVisible());
+    sh().SetPosRhythm(1);
+    EXPECT_TRUE(k->chkDownUp->isVisible());
+    mw->ShowKoCopy();
+    ASSERT_NE(mw->koCopy(), nullptr);
+    k->move(k->pos() + QPoint(30, 20));
+    ASSERT_TRUE(k->Activated);
+    k->Activated();
+    EXPECT_EQ(mw->koCopy()->pos().x(), k->frameGeometry().left());
+    EXPECT_EQ(mw->koCopy()->pos().y(), k->frameGeometry().bottom() + 1);
 }
