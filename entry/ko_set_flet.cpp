@@ -288,6 +288,9 @@ void KoSetFlet::Refresh() {
         labPos[k - 1]->setText(p > 0 ? QString::number(p - 1) : QString());
     }
     ShowStrings(e_.Strings());
+    // The rest tab hides the preview of the note's frets.
+    if (e_.Tab == 1)
+        for (QLabel* l : labPos) l->setVisible(false);
     BeforeX->setText(QString::fromStdString(e_.BeforeX()));
     BeforeY->setText(QString::fromStdString(e_.BeforeY()));
     // The stem direction matters only where notes stand on the staff.

@@ -74,7 +74,11 @@ TEST(KoSetFletWindow, RestTabButtonsTakeThePlacesOfUpdateAndClear) {
     EXPECT_TRUE(f.w.cmdUpdate->isVisible());
     EXPECT_TRUE(f.w.cmdClear->isVisible());
     EXPECT_FALSE(f.w.cmdUpdate_kyf->isVisible());
+    f.e.SetFletPosNo(1, 4);
+    f.w.Refresh();
+    EXPECT_TRUE(f.w.labPos[0]->isVisible());
     f.e.TabClick(1);
+    EXPECT_FALSE(f.w.labPos[0]->isVisible()) << "no note preview on the rest tab";
     EXPECT_FALSE(f.w.cmdUpdate->isVisible());
     EXPECT_FALSE(f.w.cmdClear->isVisible());
     EXPECT_TRUE(f.w.cmdUpdate_kyf->isVisible());
