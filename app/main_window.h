@@ -27,6 +27,7 @@ class QRadioButton;
 class QScrollBar;
 class QTimer;
 class QToolBar;
+class QUrl;
 
 namespace lw {
 
@@ -39,6 +40,7 @@ class KoChord;
 class KoPiano;
 class ProjectListWindow;
 class RowSubWindow;
+class ToolWindowKeeper;
 
 class MainWindow : public QMainWindow, public ShellView, public KoCopyHost {
     Q_OBJECT
@@ -109,6 +111,8 @@ public:
     // "MIDIで再生(&M)" and "TAB領域設定(&A)...": the KoComm commands.
     void mnuMidi();
     void mnuExportMidi();
+    // The status bar names the file an export wrote.
+    void ShowWritten();
     void mnuTabArea();
 
     // "ｺﾋﾟｰ(&C)": the measure-copy window, when a row is open.
@@ -152,6 +156,14 @@ public:
     void PrintScore(bool preview);
     void ShowGakufu() override;
     ScoreWindow* gakufuWindow() const { return gakufu_; }
+    // Places tool windows and dialogs on the screen, off the active row.
+    ToolWindowKeeper* toolKeeper() const { return toolKeeper_; }
+    // "調号(&K)...": the key dialog for the active row's key.
+    void mnuSeteiKey();
+    // "ﾏﾆｭｱﾙ(&M)" and "目次(&C)": the user manual (at the anchor) in the
+    // desktop's browser. Tests see the address here instead.
+    void OpenManual(const std::string& anchor);
+    std::function<void(const QUrl&)> OpenUrlHook;
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -199,6 +211,7 @@ private:
     class RepMarkRelay;
     std::unique_ptr<RepMarkHost> repHost_;
     KoRepMark* koRepMark_ = nullptr;
+    ToolWindowKeeper* toolKeeper_ = nullptr;
 };
 
 }  // namespace lw

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "messages.h"
 #include "paths.h"
 #include "row_picture.h"
 #include "safe_file.h"
@@ -27,9 +28,7 @@ constexpr const char* kUsage =
 class CollectingUi : public UiPort {
 public:
     int MessageBox(const std::string& text, int, const std::string&) override {
-        std::string t = text;
-        for (size_t k = 0; (k = t.find("\n\r", k)) != std::string::npos;) t.replace(k, 2, "\n");
-        shown.push_back(t);
+        shown.push_back(PlainLineBreaks(text));
         return kIdOk;
     }
     std::string OpenFileName(const std::string&, const std::string&) override { return {}; }

@@ -373,6 +373,8 @@ public:
     // rows (its start values: tempo 100, instrument 1, base note 60),
     // recorded by obj into a Standard MIDI File the user names.
     bool ExportMidiFile(clsKoComm& obj);
+    // The file the last export wrote.
+    std::string LastWritten;
     // ---- document settings dialogs ----
     int RepOption = -1;   // the repeat-mark palette's option (-1: none yet)
     void ShowTextDialog(int textIndex) override;

@@ -55,9 +55,7 @@ CommUiPort& TabAreaUi() {
 class CollectingUi : public UiPort {
 public:
     int MessageBox(const std::string& text, int, const std::string&) override {
-        std::string t = text;
-        for (size_t k = 0; (k = t.find("\n\r", k)) != std::string::npos;) t.replace(k, 2, "\n");
-        shown += (shown.empty() ? "" : "\n") + t;
+        shown += (shown.empty() ? "" : "\n") + PlainLineBreaks(text);
         return kIdOk;
     }
     std::string OpenFileName(const std::string&, const std::string&) override { return {}; }

@@ -273,13 +273,17 @@ private:
 
 }  // namespace
 
+std::string TooLargeMessage(uintmax_t size) {
+    return "ファイルが大きすぎます（" + std::to_string(size) + " バイト）。TAB譜ファイルではありません。";
+}
+
 LoadTabResult LoadTabFromBytes(Session& s, RowItems& items, std::string_view bytes, const std::string& name,
                                const MeasureCountChanged& onMeasureCount) {
     LoadTabResult res;
     items.Clear();
     Loader loader(s, items, name, res);
     if (bytes.size() > kMaxTabFileBytes) {
-        loader.Fail(0, "ファイルが大きすぎます（" + std::to_string(bytes.size()) + " バイト）。TAB譜ファイルではありません。");
+        loader.Fail(0, TooLargeMessage(bytes.size()));
         return res;
     }
     // A text file never holds a NUL byte; whatever does is not a row.
@@ -302,8 +306,15 @@ LoadTabResult LoadTab(Session& s, RowItems& items, const std::string& path, cons
         res.error = "「" + path + "」を開けません。ファイルが見つからないか、読み取れません。";
         return res;
     }
-    // Read at most one byte beyond the limit: enough to refuse a huge file
-    // without holding it in memory.
+    // A regular file is refused by its size, which the message names; of
+    // anything else at most one byte beyond the limit is read.
+    if (S_ISREG(st.st_mode) && static_cast<uintmax_t>(st.st_size) > kMaxTabFileBytes) {
+        LoadTabResult res;
+        items.Clear();
+        res.ok = false;
+        res.error = TooLargeMessage(static_cast<uintmax_t>(st.st_size));
+        return res;
+    }
     const size_t want = S_ISREG(st.st_mode) && static_cast<size_t>(st.st_size) <= kMaxTabFileBytes
                             ? static_cast<size_t>(st.st_size) + 1
                             : kMaxTabFileBytes + 1;

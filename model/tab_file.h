@@ -16,6 +16,8 @@ namespace lw {
 // Files larger than this are refused unread: a full row with many texts is a
 // few hundred kilobytes at most.
 constexpr size_t kMaxTabFileBytes = 4u << 20;
+// The refusal of a file of size bytes above that limit.
+std::string TooLargeMessage(uintmax_t size);
 
 // The name of the playback interchange file in the current folder.
 inline constexpr const char* kPlayFileName = "Interface.tab";
