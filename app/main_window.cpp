@@ -507,7 +507,8 @@ void MainWindow::FirstStartGeometry() {
     // The frame needs a little room of its own on the screen.
     want = want.boundedTo(avail.size() - QSize(16, 40));
     resize(want);
-    move(avail.left() + (avail.width() - want.width()) / 2, avail.top() + (avail.height() - want.height()) / 3);
+    // At the top, so that the tool windows find room below the rows.
+    move(avail.left() + (avail.width() - want.width()) / 2, avail.top());
 }
 
 bool MainWindow::Shutdown() {

@@ -1,5 +1,6 @@
 #include "tool_windows.h"
 
+#include <QDialog>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QMdiArea>
@@ -94,6 +95,12 @@ bool ToolWindowKeeper::eventFilter(QObject* obj, QEvent* e) {
         return false;
     }
     QPoint wanted = w->pos();
+    // A dialog nobody placed comes up centred on its parent's window, as
+    // the dialog itself would put it.
+    if (qobject_cast<QDialog*>(w) && !w->testAttribute(Qt::WA_Moved) && w->parentWidget()) {
+        const QRect parent = w->parentWidget()->window()->frameGeometry();
+        wanted = parent.center() - QRect(QPoint(0, 0), w->frameGeometry().size()).center();
+    }
     if (!seen_.contains(w)) {
         // The first showing in this run: where the user put it last time.
         seen_.insert(w);
