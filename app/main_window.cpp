@@ -276,7 +276,7 @@ void MainWindow::BuildMenus() {
         connect(a, &QAction::triggered, this, [this, i] { shell_->SetPosRhythm(i + 1); });
         mnuSeteiPosRhythm[i] = a;
     }
-    add(setei, "mnuSeteiKey", "調号(&K)...", [this] { mnuSeteiKey(); });
+    add(setei, "mnuSeteiKey", "調号(&Y)...", [this] { mnuSeteiKey(); });
     setei->addSeparator();
     add(setei, "mnuSeteiTabArea", "TAB領域設定(&A)...", [this] { mnuTabArea(); });
     BuildSettingsMenu(setei);
@@ -677,6 +677,8 @@ void MainWindow::StateChanged() {
         if (on) mnuFileMRU[i]->setText(Q(sh.RecentCaptions[i]));
     }
     updating_ = false;
+    // Another row may be active now: tool windows step off it.
+    if (toolKeeper_) toolKeeper_->Refit();
 }
 
 void MainWindow::SetBusy(bool busy, const std::string& statusText) {

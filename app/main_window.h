@@ -158,7 +158,7 @@ public:
     ScoreWindow* gakufuWindow() const { return gakufu_; }
     // Places tool windows and dialogs on the screen, off the active row.
     ToolWindowKeeper* toolKeeper() const { return toolKeeper_; }
-    // "調号(&K)...": the key dialog for the active row's key.
+    // "調号(&Y)...": the key dialog for the active row's key.
     void mnuSeteiKey();
     // "ﾏﾆｭｱﾙ(&M)" and "目次(&C)": the user manual (at the anchor) in the
     // desktop's browser. Tests see the address here instead.

@@ -81,6 +81,11 @@ void ToolWindowKeeper::Remember(QWidget* w) {
     placed_[w] = w->pos();
 }
 
+void ToolWindowKeeper::Refit() {
+    for (QWidget* w : placed_.keys())
+        if (w->isVisible() && placed_.value(w) == w->pos()) MoveTo(w, w->pos());
+}
+
 void ToolWindowKeeper::RememberAll() {
     for (QWidget* w : placed_.keys())
         if (w->isVisible()) Remember(w);

@@ -33,6 +33,9 @@ public:
     QPoint Place(QSize size, QPoint wanted) const;
     // Moves w there; a later place that differs was chosen by the user.
     void MoveTo(QWidget* w, QPoint wanted);
+    // Windows that stand where the program put them are placed again (off
+    // the row that is active now); those the user moved stay.
+    void Refit();
     // Stores where the user put each window that is open.
     void RememberAll();
     // The store's key of a window ("" for a window that is not remembered).

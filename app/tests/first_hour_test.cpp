@@ -299,7 +299,7 @@ TEST_F(FirstHour, TheManualIsFoundInstalledOrInTheBuildTreeAndOpensAtItsContents
     QUrl opened;
     mw->OpenUrlHook = [&opened](const QUrl& u) { opened = u; };
     mw->action("mnuHelpContents")->trigger();
-    if (opened.isEmpty()) GTEST_SKIP() << "no manual in this build tree";
+    ASSERT_FALSE(opened.isEmpty()) << "the build copies the manual beside the program";
     EXPECT_EQ(opened.fragment(), QStringLiteral("contents"));
     EXPECT_TRUE(QFileInfo::exists(opened.toLocalFile()));
 }
