@@ -2,12 +2,9 @@
 
 #include <algorithm>
 
-namespace lw {
+#include "tab_file.h"
 
-int RowMeter(const Session& s, int slot) {
-    (void)slot;
-    return s.MeterID;
-}
+namespace lw {
 
 NewRowSettings SettingsForNewRow(const Session& s, int previousSlot, bool inProject) {
     NewRowSettings n;
@@ -18,7 +15,7 @@ NewRowSettings SettingsForNewRow(const Session& s, int previousSlot, bool inProj
     if (inProject) {
         const int count = s.DanBuf[previousSlot].SyosetsuCnt;
         if (count >= 1 && count <= kMaxMeasures) n.measures = count;
-        n.meter = RowMeter(s, previousSlot);
+        n.meter = PlayMeterID(s, previousSlot);  // the row's own (the session's when active)
     }
     return n;
 }

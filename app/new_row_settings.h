@@ -14,10 +14,6 @@ struct NewRowSettings {
     std::string key = "C";  // KeyName
 };
 
-// The time signature of the row in slot. (Rows share the session's one time
-// signature; this is the one place that reads it for a row.)
-int RowMeter(const Session& s, int slot);
-
 // The start of a new row after the row in previousSlot (-1: no row before
 // it). The key always comes from the row before; in a project the measure
 // count and time signature do too, otherwise they are the current ones (the

@@ -295,6 +295,7 @@ RowDoc* Shell::LoadNewDoc() {
     s.CurSyosetsuCnt = static_cast<int16_t>(start.measures);
     if (start.meter != s.MeterID && IsValidMeterId(start.meter)) SetmenuMeter(start.meter);
     s.DanBuf[slot].SyosetsuCnt = s.CurSyosetsuCnt;
+    s.DanBuf[slot].MeterID = s.MeterID;
     for (auto& m : s.DanBuf[slot].Syosetsu) ResetMeasure(m);
     // A new row starts without the repeat sign a closed row left in its slot.
     s.DanBuf[slot].TopRepStart = 0;

@@ -104,20 +104,22 @@ TEST(FirstStart, TheExampleOpensOnlyOnTheVeryFirstStart) {
 
 TEST(NewRowSettings, ARowGoesOnAsTheRowBeforeIt) {
     Session s;
+    s.CurDanIx = 0;
     s.CurSyosetsuCnt = 4;
-    s.MeterID = 12;  // 3/4, the session's (and so every row's) time signature
+    s.MeterID = 12;  // 3/4: the active row's, as the wizard or menu set it
     s.KeyName[2] = "G";
     s.DanBuf[2].SyosetsuCnt = 6;
+    s.DanBuf[2].MeterID = 1;  // 6/8
     struct C {
         int previous;
         bool project;
         int measures, meter;
         const char* key;
     } cases[] = {
-        {2, true, 6, 12, "G"},    // in a project: all three
-        {2, false, 4, 12, "G"},   // without: the key; count as the wizard chose
+        {2, true, 6, 1, "G"},     // in a project: all three of the row before
+        {2, false, 4, 12, "G"},   // without: the key; count and metre as the wizard chose
         {-1, true, 4, 12, "C"},   // the first row
-        {5, true, 4, 12, "C"},    // a row before without key or count
+        {0, true, 4, 12, "C"},    // the row before is the active one: the session's settings
     };
     for (const C& c : cases) {
         const NewRowSettings n = SettingsForNewRow(s, c.previous, c.project);
