@@ -59,7 +59,8 @@ CommUiPort& TabAreaUi() {
 class CollectingUi : public UiPort {
 public:
     int MessageBox(const std::string& text, int, const std::string&) override {
-        shown += (shown.empty() ? "" : "\n") + PlainLineBreaks(text);
+        if (!shown.empty()) shown += '\n';
+        shown += PlainLineBreaks(text);
         return kIdOk;
     }
     std::string OpenFileName(const std::string&, const std::string&) override { return {}; }
