@@ -172,6 +172,7 @@ void MainWindow::BuildMenus() {
         if (sh.OpenRowCount() > 0) SaveImgFile();
     });
     file->addSeparator();
+    add(file, "mnuFileImportMusicXml", "MusicXMLを読み込む...", [&sh] { sh.ImportMusicXml(); });
     add(file, "mnuFileExportMusicXml", "MusicXMLで書き出す...", [this, &sh] {
         if (sh.ExportMusicXml()) ShowWritten();
     });

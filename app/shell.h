@@ -375,6 +375,10 @@ public:
     bool ExportMidiFile(clsKoComm& obj);
     // The file the last export wrote.
     std::string LastWritten;
+    // "MusicXMLを読み込む...": a MusicXML file the user picks made into rows
+    // and a project where the user names it, then that project opened (the
+    // instrument of the file's TAB tuning chosen first).
+    bool ImportMusicXml();
     // ---- document settings dialogs ----
     int RepOption = -1;   // the repeat-mark palette's option (-1: none yet)
     void ShowTextDialog(int textIndex) override;
