@@ -17,8 +17,10 @@ QApplication& App() {
     static int argc = 1;
     static char name[] = "dialogs_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    // One application for the whole binary, never destroyed: a static one
+    // would be torn down after Qt's own thread storage at exit.
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) return *app;
+    return *new QApplication(argc, argv);
 }
 
 struct ScriptedUi : UiPort {
