@@ -8,7 +8,9 @@
 #include <filesystem>
 #include <memory>
 
+#include "command_rows.h"
 #include "messages.h"
+#include "output_guard.h"
 #include "paths.h"
 #include "row_picture.h"
 #include "safe_file.h"
@@ -24,6 +26,8 @@ constexpr const char* kUsage =
     "usage: lutewise --export-score [--notes] OUT.bmp|OUT.png|OUT.pdf INPUT.tab|INPUT.tbp ...\n"
     "  --notes  notes on the staff, as with \"音符を描画する\"\n";
 
+const std::vector<std::string> kScoreExtensions = {".bmp", ".png", ".pdf"};
+
 // Every message the editor would show is a reason to stop.
 class CollectingUi : public UiPort {
 public:
@@ -36,15 +40,30 @@ public:
     std::vector<std::string> shown;
 };
 
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
 // NAME-k.EXT beside NAME.EXT.
 std::string PagePath(const std::string& out, int k) {
-    const fs::path p(out);
-    return (p.parent_path() / (p.stem().string() + "-" + std::to_string(k) + p.extension().string())).string();
+    const size_t slash = out.find_last_of('/');
+    const size_t dot = out.find_last_of('.');
+    const size_t cut = dot == std::string::npos || (slash != std::string::npos && dot < slash) ? out.size() : dot;
+    return out.substr(0, cut) + "-" + std::to_string(k) + out.substr(cut);
+}
+
+// The pages are checked as the name was, then written all or none.
+bool WriteScoreFiles(const std::vector<std::pair<std::string, QByteArray>>& files,
+                     const std::vector<std::string>& inputs, std::ostream& err) {
+    std::vector<PendingFile> pending;
+    for (const auto& [path, bytes] : files) {
+        const NameCheck c = CheckOutputName(path, kScoreExtensions, inputs);
+        if (!c.ok()) {
+            err << c.message << '\n';
+            return false;
+        }
+        pending.push_back({path, std::string(bytes.constData(), static_cast<size_t>(bytes.size()))});
+    }
+    std::string why;
+    if (WriteFilesReplacing(pending, &why)) return true;
+    err << why << '\n';
+    return false;
 }
 
 }  // namespace
@@ -53,19 +72,23 @@ int RunExportScore(const std::vector<std::string>& given, std::ostream& out, std
     std::vector<std::string> args;
     bool notes = false;
     for (const std::string& a : given) {
-        if (a == "--notes") notes = true;
-        else args.push_back(a);
+        if (a == "--notes") {
+            notes = true;
+        } else if (a.size() > 1 && a[0] == '-') {
+            err << "「" << a << "」: --export-score では使えないオプションです。\n" << kUsage;
+            return 2;
+        } else {
+            args.push_back(a);
+        }
     }
     if (args.size() < 2) {
         err << kUsage;
-        return 1;
+        return 2;
     }
     const std::string target = args[0];
-    const std::string ext = Lower(fs::path(target).extension().string());
-    if (ext != ".bmp" && ext != ".png" && ext != ".pdf") {
-        err << "「" << target << "」: 書き出せるのは .bmp, .png, .pdf です。\n" << kUsage;
-        return 1;
-    }
+    const std::string ext = LowerExtension(target);
+    const std::vector<std::string> inputs(args.begin() + 1, args.end());
+    if (const int code = CheckCommandFiles(inputs, target, kScoreExtensions, kUsage, err)) return code;
     std::error_code ec;
     const std::string ini = JoinPath(CurrentFolder(), "Lutewise.ini");
     if (!fs::is_regular_file(ini, ec)) {
@@ -94,10 +117,10 @@ int RunExportScore(const std::vector<std::string>& given, std::ostream& out, std
         for (const std::string& m : ui.shown) err << m << '\n';
         return 1;
     };
+    if (!ui.shown.empty()) return failed("「" + ini + "」を読み込めません。");
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& in = args[i];
-        const std::string e = Lower(fs::path(in).extension().string());
-        if (!fs::is_regular_file(in, ec)) return failed("「" + in + "」を読み込めません。");
+        const std::string e = LowerExtension(in);
         if (e == ".tab") {
             std::string why;
             if (!shell.TabReadable(in, why)) return failed("「" + in + "」を読み込めません: " + why);
@@ -130,17 +153,8 @@ int RunExportScore(const std::vector<std::string>& given, std::ostream& out, std
             files.emplace_back(pages == 1 ? target : PagePath(target, k + 1), bytes);
         }
     }
-    std::vector<std::string> written;
-    for (const auto& [path, bytes] : files) {
-        std::string why;
-        if (!WriteFileReplacing(path, std::string_view(bytes.constData(), bytes.size()), &why)) {
-            for (const std::string& w : written) fs::remove(w, ec);
-            err << "「" << path << "」に書き込めません: " << why << '\n';
-            return 1;
-        }
-        written.push_back(path);
-    }
-    for (const std::string& w : written) out << w << '\n';
+    if (!WriteScoreFiles(files, inputs, err)) return 1;
+    for (const auto& f : files) out << f.first << '\n';
     return 0;
 }
 

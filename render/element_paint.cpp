@@ -174,7 +174,23 @@ void DrawFretNumber(QPainter& p, const SceneLabel& l, const QFont& font, int tpp
 
 void DrawTextAt(QPainter& p, const QString& text, const QFont& font, QPointF topLeft) {
     if (text.isEmpty()) return;
-    const TextImage& ti = CachedText(text, font);
+    // Only what falls on the picture is drawn: a text beyond its edge is
+    // skipped, a long one is cut where it leaves the picture.
+    QString shown = text;
+    if (const QPaintDevice* d = p.device()) {
+        const QRectF area = p.transform().inverted().mapRect(QRectF(0, 0, d->width(), d->height()));
+        const QFontMetricsF m(font);
+        if (topLeft.x() >= area.right() || topLeft.y() >= area.bottom() || topLeft.y() + m.height() <= area.top()) return;
+        const double room = area.right() - topLeft.x() + m.maxWidth();
+        int lo = 0, hi = int(shown.size());
+        while (lo < hi) {  // the longest start that still reaches the edge
+            const int mid = (lo + hi + 1) / 2;
+            if (m.horizontalAdvance(shown.left(mid)) <= room) lo = mid;
+            else hi = mid - 1;
+        }
+        if (lo < shown.size()) shown.truncate(lo + 1);
+    }
+    const TextImage& ti = CachedText(shown, font);
     Ink(p, QPointF(std::round(topLeft.x() - ti.left), std::round(topLeft.y())), ti.ink);
 }
 
