@@ -12,6 +12,7 @@ PKGS=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth imagemagick
+  desktop-file-utils libxml2-utils
 )
 missing=()
 for p in "${PKGS[@]}"; do
