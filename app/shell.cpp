@@ -922,6 +922,8 @@ void Shell::VScroll1Change(int value) {
 
 void Shell::MeterMenu(int code) {
     SetmenuMeter(code);
+    // The notes stand where the new meter spaces them, as when the row is opened.
+    if (active_ && !active_->Closing && active_->Editor) active_->Editor->ReLayoutTAB("all");
     RowEdited();
 }
 
