@@ -155,6 +155,12 @@ TEST_F(RowPictureCommands, EveryCommandLeavesThePictureOfAFreshOpenOfTheSavedRow
              sh.Entry.KeyDigit(4, 9000000);
              sh.mnuViewReDraw();
          }},
+        {"one-measure row, a note typed", false, [](Shell& sh, DocumentWindow&) {
+             sh.VScroll1Change(8);
+             sh.s.RhythmRewrite = true;
+             sh.Entry.SetCursor(0, 1, 2);
+             sh.Entry.KeyDigit(5, 9000000);
+         }},
     };
     const char* examples[] = {"kirakira1.tab", "ode1.tab", "ode2.tab"};
     int seed = 0;
