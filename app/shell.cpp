@@ -495,7 +495,7 @@ void Shell::RowEdited() {
         row.CurrentImage = image;
     }
     FollowSavedState(row, image);
-    // Fret numbers burnt in before the change must not stay behind.
+    // The picture follows the row.
     Repaint(row);
     if (was != row.Modified) Notify();
 }
@@ -1000,7 +1000,7 @@ void Shell::SetDrawNote(bool on) {
 void Shell::RestyleRows() {
     // Each row reads the geometry of the new style as the active row (the
     // settings give the active slot its own measures), gets the ground of
-    // the style, is laid out anew and burnt in; its window follows the new
+    // the style, is laid out anew and painted; its window follows the new
     // picture size.
     RowDoc* keep = active_;
     g.DrawNote = DrawNote;

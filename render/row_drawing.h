@@ -80,7 +80,7 @@ void PutKeySignature(RowScene& scene, const Session& s, int slot, bool drawNote)
 // fret of the current tuning; false when nothing can be entered.
 bool StaffPointToStringFret(const Session& s, int slot, RowRenderState& st, double y, int& string, int& fret);
 
-// The context for burning in a row of this style.
+// The context for painting a row of this style.
 BurnContext BurnContextOf(const RowStyle& style, const DanLayoutData& l, UiPort* ui);
 
 }  // namespace lw
