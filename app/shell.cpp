@@ -14,6 +14,7 @@
 #include "messages.h"
 #include "musicxml_writer.h"
 #include "paths.h"
+#include "play_command.h"
 #include "row_pictures.h"
 #include "row_restyle.h"
 #include "score.h"
@@ -1313,18 +1314,16 @@ bool Shell::PreparePlayback(clsKoComm& obj) {
     // closed since the numbers were given holds that row's notes still;
     // it plays as an empty row.
     auto rows = std::make_unique<Session>(s);
+    std::vector<const RowItems*> items(kSlotCount, nullptr);
     for (int i = 0; i < kSlotCount; ++i)
-        if (!RowOfSlot(i)) ResetRow(rows->DanBuf[i]);
+        if (RowDoc* r = RowOfSlot(i)) items[i] = &r->Items;
+        else ResetRow(rows->DanBuf[i]);
+    TellPlayback(obj, *rows, items);
     std::string err;
     if (!WritePlayFile(*rows, CurrentFolder(), &err)) {
         ShowMsg(ui_, std::string(kPlayFileName) + " を書き込めません。" + kMsgBreak + err, "16");
         return false;
     }
-    obj.let_p_SyosetsuSu(s.CurSyosetsuCnt);
-    obj.let_p_DocumentCount(s.DocCount);
-    obj.let_p_Gakki(s.GakkiCode);
-    obj.let_p_LineCnt(s.MaxStringIx);
-    obj.let_p_MeterID(s.MeterID);
     return true;
 }
 
