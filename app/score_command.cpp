@@ -23,10 +23,10 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
-    "usage: lutewise --export-score [--notes] OUT.bmp|OUT.png|OUT.pdf INPUT.tab|INPUT.tbp ...\n"
+    "usage: lutewise --export-score [--notes] OUT.bmp|OUT.png|OUT.pdf|OUT.svg INPUT.tab|INPUT.tbp ...\n"
     "  --notes  notes on the staff, as with \"音符を描画する\"\n";
 
-const std::vector<std::string> kScoreExtensions = {".bmp", ".png", ".pdf"};
+const std::vector<std::string> kScoreExtensions = {".bmp", ".png", ".pdf", ".svg"};
 
 // Every message the editor would show is a reason to stop.
 class CollectingUi : public UiPort {
@@ -39,14 +39,6 @@ public:
     std::string SaveFileName(const std::string&, const std::string&) override { return {}; }
     std::vector<std::string> shown;
 };
-
-// NAME-k.EXT beside NAME.EXT.
-std::string PagePath(const std::string& out, int k) {
-    const size_t slash = out.find_last_of('/');
-    const size_t dot = out.find_last_of('.');
-    const size_t cut = dot == std::string::npos || (slash != std::string::npos && dot < slash) ? out.size() : dot;
-    return out.substr(0, cut) + "-" + std::to_string(k) + out.substr(cut);
-}
 
 // The pages are checked as the name was, then written all or none.
 bool WriteScoreFiles(const std::vector<std::pair<std::string, QByteArray>>& files,
@@ -86,7 +78,6 @@ int RunExportScore(const std::vector<std::string>& given, std::ostream& out, std
         return 2;
     }
     const std::string target = args[0];
-    const std::string ext = LowerExtension(target);
     const std::vector<std::string> inputs(args.begin() + 1, args.end());
     if (const int code = CheckCommandFiles(inputs, target, kScoreExtensions, kUsage, err)) return code;
     std::error_code ec;
@@ -138,21 +129,8 @@ int RunExportScore(const std::vector<std::string>& given, std::ostream& out, std
 
     // Everything is encoded before the first file is written.
     std::vector<std::pair<std::string, QByteArray>> files;
-    if (ext == ".pdf") {
-        QByteArray pdf;
-        std::string why;
-        if (!PrintScoreToPdf(shell, pdf, &why)) return failed("PDF を作れません: " + why);
-        files.emplace_back(target, pdf);
-    } else {
-        const int pages = static_cast<int>(shell.GakufuPages.size());
-        for (int k = 0; k < pages; ++k) {
-            QByteArray bytes;
-            QBuffer buf(&bytes);
-            buf.open(QIODevice::WriteOnly);
-            if (!shell.GakufuPages[k].save(&buf, ext == ".bmp" ? "BMP" : "PNG")) return failed("画像を作れません。");
-            files.emplace_back(pages == 1 ? target : PagePath(target, k + 1), bytes);
-        }
-    }
+    std::string why;
+    if (!EncodeScoreFiles(shell, target, files, &why)) return failed(why);
     if (!WriteScoreFiles(files, inputs, err)) return 1;
     for (const auto& f : files) out << f.first << '\n';
     return 0;

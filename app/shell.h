@@ -55,8 +55,9 @@ struct RowDoc {
     int RecoverySeq = 0;        // labRecoverySeq
     RowItems Items;
     RowScene Scene;
-    // The row picture (picTAB) and what its redraws keep: the clean ground
-    // of the layout style, the staff cache and the accidental memory.
+    // The row picture (picTAB), painted from the row after every change (a
+    // cache: painting it again gives the same pixels), and the clean ground
+    // of the layout style with the staff table of staff clicks.
     QImage Picture;
     RowRenderState Render;
     std::string GroundError;    // why the ground picture could not be read
@@ -88,7 +89,7 @@ public:
     // Creates the row window at (left, top) twips; false when it refused to
     // be moved (maximised child windows).
     virtual bool CreateRowWindow(RowDoc& row, int leftTwips, int topTwips) = 0;
-    // Loads the ground picture, blanks unused lines, fills picSave; sizes the
+    // Shows the row's picture after its ground was prepared; sizes the
     // window from the picture when sizeWindow.
     virtual void PrepareRowPicture(RowDoc& row, bool sizeWindow) = 0;
     virtual void ShowRowWindow(RowDoc& row) = 0;
@@ -241,16 +242,13 @@ public:
     // Before the score is composed: companions hidden, every row laid out anew.
     void HanelAll();
     // "楽譜作成(&G)" (mode "0": whole rows) and the staff-only command (mode
-    // "1": the upper half of each row): every row burnt in anew and the rows
+    // "1": the upper half of each row): every row painted anew and the rows
     // stacked in row order into the score picture (picGakufu). More rows
     // than one picture holds are told with "@0026"/"@0027" unless allPages,
     // which puts them on further pictures (GakufuPages). False without rows.
     bool CreateGakufu(const std::string& mode, bool allPages = false);
     std::vector<QImage> GakufuPages;   // picGakufu is the first
     int GakufuRowCount = 0;
-    // The row drawn anew `scale` times finer than on the screen (glyphs and
-    // texts rendered at that size, for printing); the window keeps its picture.
-    QImage PrintPicture(RowDoc& row, int scale);
     // The open rows in the order of their numbers.
     std::vector<RowDoc*> RowsInOrder() const;
     // The spinner moved by the user. Hiding measures that hold notes is asked
@@ -262,12 +260,6 @@ public:
     void SetPosRhythm(int style);
     // "音符を描画する": notes on the five-line staff in every open row.
     void SetDrawNote(bool on);
-    // The ground of the row's layout style into its picture (GroundError
-    // says why it is white when the file could not be read).
-    void PrepareRowGround(RowDoc& row);
-    // Burns the whole row into its picture anew ("all") or the measure being
-    // edited ("0"); false after a failure (shown).
-    bool RenderRow(RowDoc& row, const std::string& what = "all");
 
     // "新規作成(&N)" and "開く(&O)": with a project open a new row or a row
     // file at once; without one the set-up wizard, whose OK does that.
@@ -336,7 +328,6 @@ public:
     bool PutRhythm(const std::string& what) override;
     bool RedrawRow() override;
     void PutKeySignature() override;
-    void ClearAccidentalMemory() override;
 
     // ---- NoteEntryHost ----
     RowEditor* ActiveEditor() override;
@@ -423,16 +414,13 @@ private:
     // and bar positions win over the current ones.
     bool LoadIntoRow(RowDoc& row, const std::string& name, bool noRedraw,
                      const std::function<LoadTabResult(const MeasureCountChanged&)>& load);
-    // The room the row start (clef, "TAB", key signature) takes before the
-    // first note of the row.
-    void UpdateRowStart(RowDoc& row);
     // Every open row in the current layout style and note drawing.
     void RestyleRows();
     // Where the ground pictures are read: the program folder.
     std::string GroundFolder() const;
     // The row whose editor is working: the one of the active slot.
     RowDoc* EditingRow() const;
-    // Burns the row anew and has the view show it.
+    // The row changed: its picture is painted anew and the view shows it.
     void Repaint(RowDoc& row);
     // The row as it is now is what its file holds: unchanged, no history.
     void ResetHistory(RowDoc& row);

@@ -4,7 +4,7 @@
 set -euo pipefail
 PKGS=(
   build-essential cmake ninja-build ccache pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev zlib1g-dev
   librtmidi-dev libfluidsynth-dev timgm6mb-soundfont
   libzip-dev
   fonts-ipafont fonts-liberation lilypond-fonts
@@ -12,6 +12,7 @@ PKGS=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth imagemagick
+  poppler-utils librsvg2-bin
   desktop-file-utils libxml2-utils
 )
 missing=()
