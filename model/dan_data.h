@@ -66,6 +66,8 @@ struct DanData {
     int16_t SyosetsuCnt = 0;
     std::array<SyosetsuData, kMeasureSlots> Syosetsu{};
     int16_t TopRepStart = 0;
+    // Time-signature code of this row (22 = "4/4"), from and to its file.
+    int16_t MeterID = 22;
 };
 
 // BarFlag indexes.

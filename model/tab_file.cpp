@@ -87,6 +87,8 @@ public:
         const int count = MeasuresOf(s_.CurSyosetsuCnt);
         DanData& dan = s_.CurDan();
         if (!header) {
+            // A file without a header takes the time signature in force.
+            dan.MeterID = s_.MeterID;
             for (int m = 0; m < count; ++m) {
                 dan.Syosetsu[m].BarFlag[kBarPlain] = kTrue;
                 dan.Syosetsu[m].BarFlag[kBarPlain2] = kTrue;
@@ -120,6 +122,7 @@ private:
         s_.CurDan().SyosetsuCnt = count;
         if (changed && onMeasureCount) onMeasureCount(s_);
         s_.KeyName[s_.CurDanIx] = h[3].empty() ? std::string("C") : h[3];
+        s_.CurDan().MeterID = meter;
         s_.MeterID = meter;
         version = h[9];
 
@@ -369,7 +372,7 @@ std::string SerializeTab(const Session& s, const RowItems& items) {
 
     RecordWriter w(out);
     w.Text("TAB").Number(static_cast<long>(count)).Number(textCount).Text(s.KeyName[slot]).Number(repCount);
-    w.Number(static_cast<long>(s.MeterID)).Text("").Text("").Text("").Text(s.VersionText);
+    w.Number(static_cast<long>(dan.MeterID)).Text("").Text("").Text("").Text(s.VersionText);
     w.End();
     for (size_t i = 1; i < items.Texts.size(); ++i) {
         const TextItem& t = items.Texts[i];

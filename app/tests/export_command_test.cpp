@@ -124,7 +124,7 @@ void WriteSixEightRow(const std::string& path) {
     auto s = std::make_unique<Session>();
     s->MaxStringIx = 5;
     s->CurSyosetsuCnt = 2;
-    s->MeterID = 1;
+    s->MeterID = s->DanBuf[0].MeterID = 1;
     s->KeyName[0] = "G";
     DanData& d = s->DanBuf[0];
     auto put = [&](int m, std::vector<std::pair<int, int>> strings, int id, bool dot = false) {
