@@ -179,7 +179,7 @@ void RowEditor::LayoutPositions() {
             double adv = 0;
             for (int st = 1; st <= strings && st < kStringSlots; ++st)
                 if (pos.FletUse[st] == kSounding)
-                    adv = std::max(adv, GetNoteAdvance(available, pos.NoteLengthID[st], pos.NoteAttr, s_.MeterID));
+                    adv = std::max(adv, GetNoteAdvance(available, pos.NoteLengthID[st], pos.NoteAttr, Dan().MeterID));
             sum += adv;
             if (!FitsI16(x)) x = std::clamp(x, -32768.0, 32767.0);  // never wraps; drag and entry refuse earlier
             x = static_cast<double>(RoundHalfEven(x));
@@ -923,7 +923,7 @@ bool RowEditor::AddNotePos(double x, int& m, int& noteX) {
 bool RowEditor::CheckSyosetsuFull(int& m) {
     if (m < 0 || m >= kMaxMeasures) return false;
     const int total = MeasureTicks(s_, m);
-    if (GetSyosetsuLength(s_.MeterID) <= total) {
+    if (GetSyosetsuLength(Dan().MeterID) <= total) {
         if (s_.CurSyosetsuCnt == m + 1) {
             ShowMsg(ui_, "@0003", "16");
             return false;
@@ -968,7 +968,7 @@ bool RowEditor::InsertNote(int m0, int q) {
     }
     // Re-pack by the meter: a measure takes notes until the next would pass
     // its capacity or its 24 positions.
-    int capacity = GetSyosetsuLength(s_.MeterID);
+    int capacity = GetSyosetsuLength(Dan().MeterID);
     if (capacity <= 0) capacity = 96;
     int t = m0, sum = 0, inT = 0, prevSrc = m0;
     for (Entry& e : list) {

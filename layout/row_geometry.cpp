@@ -55,7 +55,7 @@ double GetNoteXExact(const Session& s, int m, int count) {
         double best = 0;
         for (int st = 1; st <= s.MaxStringIx + 1 && st < kStringSlots; ++st) {
             if (pos.FletUse[st] != kSounding) continue;
-            best = std::max(best, GetNoteAdvance(available, pos.NoteLengthID[st], pos.NoteAttr, s.MeterID));
+            best = std::max(best, GetNoteAdvance(available, pos.NoteLengthID[st], pos.NoteAttr, s.CurDan().MeterID));
         }
         sum += best;
     }
@@ -158,7 +158,7 @@ bool MeasureFits(const Session& s, int m, double width, double cellWidth, double
         double adv = 0;
         for (int st = 1; st <= s.MaxStringIx + 1 && st < kStringSlots; ++st)
             if (pos.FletUse[st] == kSounding)
-                adv = std::max(adv, GetNoteAdvance(available, pos.NoteLengthID[st], pos.NoteAttr, s.MeterID));
+                adv = std::max(adv, GetNoteAdvance(available, pos.NoteLengthID[st], pos.NoteAttr, s.CurDan().MeterID));
         // Columns one cell apart touch; a little air keeps the numbers apart.
         if (p < n && adv > 0 && adv < cellWidth + kColumnGap) return false;
         x += adv;
