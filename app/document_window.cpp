@@ -11,7 +11,7 @@
 #include <QScrollArea>
 
 #include "row_geometry.h"
-#include "row_picture.h"
+#include "row_overlay.h"
 #include "stamps.h"
 
 namespace lw {
@@ -37,23 +37,11 @@ void DocumentWindow::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), Qt::white);
     if (RowDoc* row = Row()) {
+        // The row's picture, then the editing markers above it.
         if (!row->Picture.isNull()) p.drawImage(0, 0, row->Picture);
-        // A row whose last bar line was moved in ends there: the ground's
-        // lines beyond it are covered.
         const DanLayoutData& lay = shell_.s.DanLayout[row->Slot()];
-        const int cnt = std::clamp<int>(shell_.s.DanBuf[row->Slot()].SyosetsuCnt, 1, 8);
-        const double k = Twips(1), end = lay.SyosetsuLeft[cnt], groundEnd = lay.TabLeft + lay.TabWidth;
-        if (end > lay.TabLeft && end < groundEnd) {
-            const double staffTop = lay.StaffInterval > 0 ? std::min<double>(lay.StaffTop, lay.TabTop) : lay.TabTop;
-            const double top = std::min<double>(staffTop, lay.TabTop) / k - 3;
-            const double bottom = (lay.TabTop + 5.0 * lay.StringInterval) / k + 3;
-            p.fillRect(QRectF(end / k + 1, top, (groundEnd - end) / k + 3, bottom - top), Qt::white);
-        }
-        SceneFonts fonts;
-        if (shell_.s.FletFontSize > 0) fonts.fletPointSize = shell_.s.FletFontSize;
-        if (shell_.s.ChordFontSize > 0) fonts.chordPointSize = shell_.s.ChordFontSize;
         const int tpp = shell_.s.TwipsPerPixelX > 0 ? shell_.s.TwipsPerPixelX : 15;
-        PaintScene(p, row->Scene, row->Items, fonts, tpp, &StampBook::ForLayout(lay, tpp));
+        PaintRowOverlay(p, row->Scene, tpp, StampBook::ForLayout(lay, tpp));
     }
     if (!dragRect_.isNull()) {
         const double k = Twips(1);

@@ -892,17 +892,21 @@ void MainWindow::ShowGakufu() {
 bool MainWindow::SaveImgFile() {
     if (!gakufu_ || gakufu_->Picture().isNull()) return false;
     const QString keep = QDir::currentPath();
-    const std::string path = ui_.SaveFileName("BMPﾌｧｲﾙ (*.bmp)|*.bmp", "");
+    const std::string path = ui_.SaveFileName(kScoreFilter, "");
     QDir::setCurrent(keep);
     if (path.empty()) return false;
-    QByteArray bytes;
-    QBuffer buf(&bytes);
-    buf.open(QIODevice::WriteOnly);
+    // The file is always in the format its name says.
+    std::vector<std::pair<std::string, QByteArray>> files;
     std::string why;
-    if (!gakufu_->Picture().save(&buf, "BMP") ||
-        !WriteFileReplacing(path, std::string_view(bytes.constData(), bytes.size()), &why)) {
-        ShowMsg(ui_, path + kMsgBreak + why, "16");
+    if (!EncodeScoreFiles(*shell_, path, files, &why)) {
+        ShowMsg(ui_, why, "16");
         return false;
+    }
+    for (const auto& [name, bytes] : files) {
+        if (!WriteFileReplacing(name, std::string_view(bytes.constData(), bytes.size()), &why)) {
+            ShowMsg(ui_, name + kMsgBreak + why, "16");
+            return false;
+        }
     }
     return true;
 }

@@ -20,7 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
-    "usage: lutewise --export-score [--notes] OUT.bmp|OUT.png|OUT.pdf INPUT.tab|INPUT.tbp ...\n"
+    "usage: lutewise --export-score [--notes] OUT.bmp|OUT.png|OUT.pdf|OUT.svg INPUT.tab|INPUT.tbp ...\n"
     "  --notes  notes on the staff, as with \"音符を描画する\"\n";
 
 // Every message the editor would show is a reason to stop.
@@ -42,12 +42,6 @@ std::string Lower(std::string s) {
     return s;
 }
 
-// NAME-k.EXT beside NAME.EXT.
-std::string PagePath(const std::string& out, int k) {
-    const fs::path p(out);
-    return (p.parent_path() / (p.stem().string() + "-" + std::to_string(k) + p.extension().string())).string();
-}
-
 }  // namespace
 
 int RunExportScore(const std::vector<std::string>& given, std::ostream& out, std::ostream& err) {
@@ -63,8 +57,8 @@ int RunExportScore(const std::vector<std::string>& given, std::ostream& out, std
     }
     const std::string target = args[0];
     const std::string ext = Lower(fs::path(target).extension().string());
-    if (ext != ".bmp" && ext != ".png" && ext != ".pdf") {
-        err << "「" << target << "」: 書き出せるのは .bmp, .png, .pdf です。\n" << kUsage;
+    if (ext != ".bmp" && ext != ".png" && ext != ".pdf" && ext != ".svg") {
+        err << "「" << target << "」: " << kScoreFormats << '\n' << kUsage;
         return 1;
     }
     std::error_code ec;
@@ -116,21 +110,8 @@ int RunExportScore(const std::vector<std::string>& given, std::ostream& out, std
 
     // Everything is encoded before the first file is written.
     std::vector<std::pair<std::string, QByteArray>> files;
-    if (ext == ".pdf") {
-        QByteArray pdf;
-        std::string why;
-        if (!PrintScoreToPdf(shell, pdf, &why)) return failed("PDF を作れません: " + why);
-        files.emplace_back(target, pdf);
-    } else {
-        const int pages = static_cast<int>(shell.GakufuPages.size());
-        for (int k = 0; k < pages; ++k) {
-            QByteArray bytes;
-            QBuffer buf(&bytes);
-            buf.open(QIODevice::WriteOnly);
-            if (!shell.GakufuPages[k].save(&buf, ext == ".bmp" ? "BMP" : "PNG")) return failed("画像を作れません。");
-            files.emplace_back(pages == 1 ? target : PagePath(target, k + 1), bytes);
-        }
-    }
+    std::string why;
+    if (!EncodeScoreFiles(shell, target, files, &why)) return failed(why);
     std::vector<std::string> written;
     for (const auto& [path, bytes] : files) {
         std::string why;

@@ -14,6 +14,7 @@
 #include "messages.h"
 #include "musicxml_writer.h"
 #include "paths.h"
+#include "row_pictures.h"
 #include "row_restyle.h"
 #include "score.h"
 #include "stamps.h"
@@ -299,8 +300,9 @@ RowDoc* Shell::LoadNewDoc() {
     ReadSettings(&r);
     s.KeyName[slot] = "C";
     r.Editor = std::make_unique<RowEditor>(s, g, r.Scene, r.Items, ui_, *this, slot);
-    PrepareRowGround(r);
-    lw::PutKeySignature(r.Scene, s, slot, DrawNote);
+    g.DrawNote = DrawNote;
+    PrepareRowGround(s, r, DrawNote, GroundFolder());
+    PlaceRowKeySignature(s, r, DrawNote);
     if (view_) {
         view_->PrepareRowPicture(r, r.Moved);
         view_->ShowRowWindow(r);
@@ -422,10 +424,10 @@ bool Shell::LoadIntoRow(RowDoc& row, const std::string& path, bool noRedraw,
     row.Editor->UnLoadRepten();
     row.Editor->UnLoadKugiliLine();
     row.Editor->LoadKugiri();
-    UpdateRowStart(row);
+    UpdateRowStart(s, row, DrawNote);
     if (!noRedraw) row.Editor->ReLayoutTAB("all");
     row.Editor->LoadChord();
-    lw::PutKeySignature(row.Scene, s, slot, DrawNote);
+    PlaceRowKeySignature(s, row, DrawNote);
     return res.ok;
 }
 
@@ -526,8 +528,12 @@ bool Shell::RestoreImage(bool undo) {
     from.pop_back();
     to.push_back(row.CurrentImage);
     // The row is read back whole, as into a new window: nothing of what it
-    // holds now may stay behind.
+    // holds now may stay behind, except what no file holds: which closing
+    // bar lines are placed.
+    std::array<int16_t, kMeasureSlots> barVisible{};
+    for (int m = 0; m < kMeasureSlots; ++m) barVisible[m] = s.DanBuf[row.Slot()].Syosetsu[m].BarVisible;
     ResetRow(s.DanBuf[row.Slot()]);
+    for (int m = 0; m < kMeasureSlots; ++m) s.DanBuf[row.Slot()].Syosetsu[m].BarVisible = barVisible[m];
     LoadIntoRow(row, row.Caption, false, [this, &row, &image](const MeasureCountChanged& onCount) {
         return LoadTabFromBytes(s, row.Items, image, row.Caption, onCount);
     });
@@ -839,62 +845,6 @@ std::vector<RowDoc*> Shell::RowsInOrder() const {
     return rows;
 }
 
-namespace {
-
-// The ground's lines drawn anew k times finer: each horizontal run of ink
-// becomes a line two thirds of a screen pixel thick, not a k-times block.
-QImage FineGround(const QImage& ground, int k) {
-    QImage fine(ground.width() * k, ground.height() * k, QImage::Format_RGB32);
-    fine.fill(Qt::white);
-    QPainter p(&fine);
-    const int thick = std::max(1, 2 * k / 3);
-    for (int y = 0; y < ground.height(); ++y) {
-        for (int x = 0; x < ground.width();) {
-            if (qGray(ground.pixel(x, y)) >= 128) {
-                ++x;
-                continue;
-            }
-            int end = x;
-            while (end < ground.width() && qGray(ground.pixel(end, y)) < 128) ++end;
-            p.fillRect(x * k, y * k + (k - thick) / 2, (end - x) * k, thick, Qt::black);
-            x = end;
-        }
-    }
-    return fine;
-}
-
-}  // namespace
-
-QImage Shell::PrintPicture(RowDoc& row, int scale) {
-    if (row.Closing || !row.Editor || row.Render.ground.isNull()) return {};
-    scale = std::clamp(scale, 1, 8);
-    RowDoc* keep = active_;
-    ActivateProc(row);
-    const bool hidden = g.KeepNoteEntryHidden;
-    g.KeepNoteEntryHidden = true;   // printing shows no dialog
-    row.Editor->ReLayoutTAB("all");
-    g.KeepNoteEntryHidden = hidden;
-    const int slot = row.Slot();
-    RowScene scene = row.Scene;
-    RowItems items = row.Items;
-    DanData dan = s.DanBuf[slot];
-    InvalidateStaffData(dan);
-    Repaint(row);
-    RowStyle style = RowStyleOf(s, slot, DrawNote);
-    // Twips stay; a pixel gets `scale` times smaller, texts as many times larger.
-    style.tpp = std::max(1, style.tpp / scale);
-    const int k = (s.TwipsPerPixelX > 0 ? s.TwipsPerPixelX : 15) / style.tpp;
-    style.fonts.fletPointSize *= k;
-    style.fonts.chordPointSize *= k;
-    for (TextItem& t : items.Texts) t.FontSize *= k;
-    RowRenderState st;
-    SetGround(st, FineGround(row.Render.ground, k), style, s.DanLayout[slot]);
-    QImage pic = st.ground;
-    lw::PutRhythm(pic, st, scene, items, dan, s.DanLayout[slot], style, "all", 0, nullptr);
-    if (keep && keep != &row && FindRow(keep->Id) == keep && !keep->Closing) ActivateProc(*keep);
-    return pic;
-}
-
 bool Shell::CreateGakufu(const std::string& mode, bool allPages) {
     if (view_) view_->SetBusy(true, "各段をビットマップに反映中");
     HanelAll();
@@ -1073,8 +1023,9 @@ void Shell::RestyleRows() {
         // of the new style is the same.
         ReadSettings(nullptr);
         g.DrawNote = DrawNote;
-        UpdateRowStart(*r);
-        RestyleRow(r->Picture, r->Render, *r->Editor, s, DrawNote, GroundFolder(), &ui_, &r->GroundError);
+        UpdateRowStart(s, *r, DrawNote);
+        RestyleRow(r->Render, *r->Editor, s, DrawNote, GroundFolder(), &r->GroundError);
+        PaintRowPicture(s, *r, DrawNote, &ui_);
         if (view_) {
             view_->PrepareRowPicture(*r, true);
             view_->RowContentChanged(*r);
@@ -1093,45 +1044,8 @@ void Shell::RestyleRows() {
 
 std::string Shell::GroundFolder() const { return ProgramFolder.empty() ? CurrentFolder() : ProgramFolder; }
 
-void Shell::UpdateRowStart(RowDoc& row) {
-    const int slot = row.Slot();
-    DanLayoutData& l = s.DanLayout[slot];
-    const RowStyle style = RowStyleOf(s, slot, DrawNote);
-    const double right = RowStartRight(l, StampBook::ForLayout(l, style.tpp), style.keyName, style.bassClef,
-                                       lw::StaffShown(style.posRhythm, DrawNote), style.tpp);
-    // Fret numbers (and the heads over them) stand left of their column
-    // when notes are drawn.
-    const double need = std::ceil(right - l.SyosetsuLeft[0]) + (DrawNote ? 60 : 0);
-    l.RowStartInset = static_cast<int16_t>(std::clamp(need, 0.0, 3000.0));
-}
-
-void Shell::PrepareRowGround(RowDoc& row) {
-    UpdateRowStart(row);
-    const int slot = row.Slot();
-    g.DrawNote = DrawNote;
-    PrepareGround(row.Render, GroundFolder(), RowStyleOf(s, slot, DrawNote), s.DanLayout[slot], &row.GroundError);
-    row.Picture = row.Render.ground;
-    // The cross-hair and the note columns span the whole picture.
-    const int tpp = s.TwipsPerPixelX > 0 ? s.TwipsPerPixelX : 15;
-    row.Scene.WindowWidth = row.Picture.width() * tpp;
-    row.Scene.WindowHeight = row.Picture.height() * tpp;
-}
-
-bool Shell::RenderRow(RowDoc& row, const std::string& what) {
-    if (row.Closing || row.Render.ground.isNull()) return true;
-    const int slot = row.Slot();
-    // Drawing keeps its staff positions and drawn marks in a copy: the row
-    // the file holds must not look changed because it was drawn.
-    // Staff positions stored with the row may come from another key or
-    // tuning: they are worked out anew.
-    DanData drawn = s.DanBuf[slot];
-    InvalidateStaffData(drawn);
-    return lw::PutRhythm(row.Picture, row.Render, row.Scene, row.Items, drawn, s.DanLayout[slot],
-                         RowStyleOf(s, slot, DrawNote), what, g.CurSyosetsuIx, &ui_);
-}
-
 void Shell::Repaint(RowDoc& row) {
-    RenderRow(row, "all");
+    PaintRowPicture(s, row, DrawNote, &ui_);
     if (view_) view_->RowContentChanged(row);
 }
 
@@ -1140,10 +1054,12 @@ RowDoc* Shell::EditingRow() const {
     return active_;
 }
 
-bool Shell::PutRhythm(const std::string& what) {
+// The row is painted whole after every change: there is no part of a
+// picture to keep or to erase.
+bool Shell::PutRhythm(const std::string&) {
     RowDoc* r = EditingRow();
     if (!r) return true;
-    const bool ok = RenderRow(*r, what);
+    const bool ok = PaintRowPicture(s, *r, DrawNote, &ui_);
     if (view_) view_->RowContentChanged(*r);
     return ok;
 }
@@ -1151,14 +1067,7 @@ bool Shell::PutRhythm(const std::string& what) {
 bool Shell::RedrawRow() { return PutRhythm("all"); }
 
 void Shell::PutKeySignature() {
-    if (RowDoc* r = EditingRow()) {
-        lw::PutKeySignature(r->Scene, s, r->Slot(), DrawNote);
-        UpdateRowStart(*r);
-    }
-}
-
-void Shell::ClearAccidentalMemory() {
-    if (RowDoc* r = EditingRow()) r->Render.memory.Clear();
+    if (RowDoc* r = EditingRow()) PlaceRowKeySignature(s, *r, DrawNote);
 }
 
 bool Shell::StaffPointToStringFret(double, double y, int& string, int& fret) {
@@ -1171,18 +1080,7 @@ bool Shell::StaffShown() const { return lw::StaffShown(s.PosRhythm, DrawNote); }
 
 int Shell::StaffLine(int string, int fret) {
     RowDoc* r = EditingRow();
-    if (!r || string < 1 || string > 6) return 0;
-    const int slot = r->Slot();
-    const RowStyle style = RowStyleOf(s, slot, DrawNote);
-    RowRenderState& st = r->Render;
-    // The staff table of the row's key; the row's own notes stay untouched.
-    auto scratch = std::make_unique<DanData>();
-    st.staff.Ensure(style.keyName, style.bassClef, *scratch);
-    OpenStringValues(style.gakkiCode, style.tuning, st.open);
-    // A scratch position and memory: asking must not change the row.
-    OnpuData pos{};
-    AccidentalMemory memory;
-    return lw::StaffPosition(st.staff, memory, s.DanLayout[slot], pos, string, fret, st.open).line;
+    return r ? StaffLineOf(s, *r, DrawNote, string, fret) : 0;
 }
 
 // ---------------------------------------------------------------- projects

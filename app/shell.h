@@ -54,8 +54,9 @@ struct RowDoc {
     int RecoverySeq = 0;        // labRecoverySeq
     RowItems Items;
     RowScene Scene;
-    // The row picture (picTAB) and what its redraws keep: the clean ground
-    // of the layout style, the staff cache and the accidental memory.
+    // The row picture (picTAB), painted from the row after every change (a
+    // cache: painting it again gives the same pixels), and the clean ground
+    // of the layout style with the staff table of staff clicks.
     QImage Picture;
     RowRenderState Render;
     std::string GroundError;    // why the ground picture could not be read
@@ -245,9 +246,6 @@ public:
     bool CreateGakufu(const std::string& mode, bool allPages = false);
     std::vector<QImage> GakufuPages;   // picGakufu is the first
     int GakufuRowCount = 0;
-    // The row drawn anew `scale` times finer than on the screen (glyphs and
-    // texts rendered at that size, for printing); the window keeps its picture.
-    QImage PrintPicture(RowDoc& row, int scale);
     // The open rows in the order of their numbers.
     std::vector<RowDoc*> RowsInOrder() const;
     // The spinner moved by the user. Hiding measures that hold notes is asked
@@ -259,12 +257,6 @@ public:
     void SetPosRhythm(int style);
     // "音符を描画する": notes on the five-line staff in every open row.
     void SetDrawNote(bool on);
-    // The ground of the row's layout style into its picture (GroundError
-    // says why it is white when the file could not be read).
-    void PrepareRowGround(RowDoc& row);
-    // Burns the whole row into its picture anew ("all") or the measure being
-    // edited ("0"); false after a failure (shown).
-    bool RenderRow(RowDoc& row, const std::string& what = "all");
 
     // "新規作成(&N)" and "開く(&O)": with a project open a new row or a row
     // file at once; without one the set-up wizard, whose OK does that.
@@ -333,7 +325,6 @@ public:
     bool PutRhythm(const std::string& what) override;
     bool RedrawRow() override;
     void PutKeySignature() override;
-    void ClearAccidentalMemory() override;
 
     // ---- NoteEntryHost ----
     RowEditor* ActiveEditor() override;
@@ -412,16 +403,13 @@ private:
     // and bar positions win over the current ones.
     bool LoadIntoRow(RowDoc& row, const std::string& name, bool noRedraw,
                      const std::function<LoadTabResult(const MeasureCountChanged&)>& load);
-    // The room the row start (clef, "TAB", key signature) takes before the
-    // first note of the row.
-    void UpdateRowStart(RowDoc& row);
     // Every open row in the current layout style and note drawing.
     void RestyleRows();
     // Where the ground pictures are read: the program folder.
     std::string GroundFolder() const;
     // The row whose editor is working: the one of the active slot.
     RowDoc* EditingRow() const;
-    // Burns the row anew and has the view show it.
+    // The row changed: its picture is painted anew and the view shows it.
     void Repaint(RowDoc& row);
     // The row as it is now is what its file holds: unchanged, no history.
     void ResetHistory(RowDoc& row);

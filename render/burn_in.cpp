@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "element_paint.h"
 #include "messages.h"
 #include "staff_notation.h"
 #include "stamps.h"
@@ -14,181 +13,112 @@ namespace {
 
 QRectF RectOf(const ScenePicture& e, int tpp) { return PxRect(e.Left, e.Top, e.Width, e.Height, tpp); }
 
-// The stamp's size as an element's size, twips.
-void SizeToStamp(ScenePicture& e, const StampBook& book, int tpp) {
-    const QImage& img = book.Get(e.Image);
-    e.Width = img.width() * double(tpp);
-    e.Height = img.height() * double(tpp);
-}
-
-void BlitAndHide(QImage& dest, ScenePicture& e, const BurnContext& c) {
-    if (!e.Visible) return;
-    DrawStampInto(dest, c.Book(), e.Image, RectOf(e, c.tpp));
-    e.Visible = false;
-}
-
-void BlitAll(QImage& dest, std::vector<ScenePicture>& v, size_t from, const BurnContext& c) {
-    if (v.size() <= from || dest.isNull()) return;
-    BlitElements(dest, v, from, c);
-}
-
-bool Fail(const BurnContext& c) {
-    if (c.messages) ShowMsg(*c.messages, kLeadError, "16");
-    return false;
-}
-
 int Tpp(const BurnContext& c) { return c.tpp > 0 ? c.tpp : 15; }
 
 }  // namespace
 
-void BlitElements(QImage& dest, std::vector<ScenePicture>& v, size_t from, const BurnContext& c) {
-    for (size_t i = from; i < v.size(); ++i) BlitAndHide(dest, v[i], c);
-}
-
 const StampBook& BurnContext::Book() const { return stamps ? *stamps : StampBook::Default(); }
 
-void PutImgBitBlt(QImage& dest, ScenePicture& e, const BurnContext& c) {
-    if (!e.Visible || dest.isNull()) return;
-    BlitAndHide(dest, e, c);
+void BlitElements(Canvas& dest, const std::vector<ScenePicture>& v, size_t from, const BurnContext& c) {
+    for (size_t i = from; i < v.size(); ++i) PutImgBitBlt(dest, v[i], c);
 }
 
-void PutImgStretchBlt(QImage& dest, ScenePicture& e, const BurnContext& c) {
-    if (!e.Visible || dest.isNull()) return;
+void PutImgBitBlt(Canvas& dest, const ScenePicture& e, const BurnContext& c) {
+    if (e.Visible) DrawStampIn(dest, c.Book(), e.Image, RectOf(e, Tpp(c)));
+}
+
+void PutImgStretchBlt(Canvas& dest, const ScenePicture& e, const BurnContext& c) {
+    if (!e.Visible) return;
     const int tpp = Tpp(c);
-    const QRectF r = RectOf(e, tpp);
     // The source area of the element's picture, which holds its stamp at 0, 0.
-    QImage source(int(std::lround(kStretchSourceWidth / tpp)), int(std::lround(kStretchSourceHeight / tpp)),
-                  QImage::Format_RGB32);
-    source.fill(Qt::white);
-    {
-        QPainter q(&source);
-        q.drawImage(0, 0, c.Book().Get(e.Image));
-    }
-    QPainter p(&dest);
-    p.setCompositionMode(QPainter::CompositionMode_Darken);
-    p.drawImage(QRectF(std::round(r.left()), std::round(r.top()), std::round(r.width()), std::round(r.height())), source);
-    e.Visible = false;
+    StretchStampIn(dest, c.Book(), e.Image, RectOf(e, tpp),
+                   QRectF(0, 0, std::lround(kStretchSourceWidth / tpp), std::lround(kStretchSourceHeight / tpp)));
 }
 
-void PutImgCaption(QImage& dest, const std::string& text, const std::string& fontName, double points, double leftPx,
+void PutImgCaption(Canvas& dest, const std::string& text, const std::string& fontName, double points, double leftPx,
                    double topPx) {
-    if (dest.isNull()) return;
-    QPainter p(&dest);
-    DrawTextAt(p, QString::fromStdString(text), RowFont(fontName, points), QPointF(leftPx, topPx));
+    DrawTextAt(dest, QString::fromStdString(text), RowFont(fontName, points), QPointF(leftPx, topPx));
 }
 
-void PutImg5HosokuLine(QImage& dest, double x1, double y1, double x2, double y2, int tpp) {
-    if (dest.isNull()) return;
+void PutImg5HosokuLine(Canvas& dest, double x1, double y1, double x2, double y2, int tpp) {
     const int ya = int(std::round(Px(y1, tpp))), yb = int(std::round(Px(y2, tpp)));
     const int xa = int(std::round(Px(x1, tpp))), xb = int(std::round(Px(x2, tpp)));
-    if (ya == yb && dest.depth() == 32) {
-        HLineInto(dest, std::min(xa, xb), std::max(xa, xb), ya);
+    if (ya == yb) {
+        InkHLine(dest, std::min(xa, xb), std::max(xa, xb), ya);
         return;
     }
-    QPainter p(&dest);
-    p.setPen(QPen(Qt::black, 1, Qt::SolidLine, Qt::FlatCap));
-    p.drawLine(QPoint(xa, ya), QPoint(xb, yb));
+    InkLine(dest, QPointF(xa, ya), QPointF(xb, yb), 1);
 }
 
-void PutImgFletPos(QImage& dest, RowScene& scene, DanData& dan, const BurnContext& c) {
-    if (dest.isNull() || scene.labPos.empty()) return;
+void PutImgFletPos(Canvas& dest, const RowScene& scene, const BurnContext& c) {
+    if (scene.labPos.empty()) return;
     const double points = scene.labPos[0].FontSize > 0 ? scene.labPos[0].FontSize : c.fonts.fletPointSize;
     const QFont font = RowFont("Times New Roman", points);
-    {
-        QPainter p(&dest);
-        for (size_t i = 1; i < scene.labPos.size(); ++i) {
-            SceneLabel& l = scene.labPos[i];
-            if (!l.Visible) continue;
-            if (!l.Caption.empty()) DrawFretNumber(p, l, font, Tpp(c));
-            l.Visible = false;
-        }
+    for (size_t i = 1; i < scene.labPos.size(); ++i) {
+        const SceneLabel& l = scene.labPos[i];
+        if (l.Visible && !l.Caption.empty()) DrawFretNumber(dest, l, font, Tpp(c));
     }
-    const int n = std::clamp<int>(dan.SyosetsuCnt, 0, kMeasureSlots);
-    for (int m = 0; m < n; ++m) dan.Syosetsu[m].DrawFlag = kTrue;
 }
 
-void PutKyufu(QImage& dest, RowScene& scene, const BurnContext& c) { BlitAll(dest, scene.picKyufu, 1, c); }
+void PutKyufu(Canvas& dest, const RowScene& scene, const BurnContext& c) { BlitElements(dest, scene.picKyufu, 1, c); }
 
-void PutImgChord(QImage& dest, const RowScene& scene, const BurnContext& c) {
-    if (dest.isNull() || scene.labChord.empty()) return;
+void PutImgChord(Canvas& dest, const RowScene& scene, const BurnContext& c) {
+    if (scene.labChord.empty()) return;
     const double points = scene.labChord[0].FontSize > 0 ? scene.labChord[0].FontSize : c.fonts.chordPointSize;
     const QFont font = RowFont("ＭＳ Ｐ明朝", points);
-    QPainter p(&dest);
     for (size_t i = 1; i < scene.labChord.size(); ++i) {
         const SceneLabel& l = scene.labChord[i];
-        if (l.Visible) DrawTextAt(p, QString::fromStdString(l.Caption), font, QPointF(Px(l.Left, Tpp(c)), Px(l.Top, Tpp(c))));
+        if (l.Visible)
+            DrawTextAt(dest, QString::fromStdString(l.Caption), font, QPointF(Px(l.Left, Tpp(c)), Px(l.Top, Tpp(c))));
     }
 }
 
-void PutImgText(QImage& dest, const RowItems& items, const BurnContext& c) {
-    if (dest.isNull()) return;
-    QPainter p(&dest);
+void PutImgText(Canvas& dest, const RowItems& items, const BurnContext& c) {
     for (size_t i = 1; i < items.Texts.size(); ++i) {
         const TextItem& t = items.Texts[i];
         if (!t.Visible) continue;
-        DrawTextAt(p, QString::fromStdString(t.Caption), RowFont(t.FontName.empty() ? "ＭＳ Ｐ明朝" : t.FontName, t.FontSize > 0 ? t.FontSize : 10),
+        DrawTextAt(dest, QString::fromStdString(t.Caption),
+                   RowFont(t.FontName.empty() ? "ＭＳ Ｐ明朝" : t.FontName, t.FontSize > 0 ? t.FontSize : 10),
                    QPointF(Px(t.Left, Tpp(c)), Px(t.Top, Tpp(c))));
     }
 }
 
-void PutRepMark(QImage& dest, RowScene& scene, const RowItems& items, const BurnContext& c) {
-    if (dest.isNull()) return;
-    QPainter p(&dest);
+void PutRepMark(Canvas& dest, const RowScene& scene, const RowItems& items, const BurnContext& c) {
     for (size_t i = 1; i < items.RepMarks.size(); ++i) {
         const RepMarkItem& m = items.RepMarks[i];
-        if (m.Visible) DrawStampIn(p, c.Book(), RepMarkStamp(m.Tag), PxRect(m.Left, m.Top, m.Width, m.Height, Tpp(c)));
+        if (m.Visible) DrawStampIn(dest, c.Book(), RepMarkStamp(m.Tag), PxRect(m.Left, m.Top, m.Width, m.Height, Tpp(c)));
     }
     for (size_t i = 1; i < scene.picRepten.size(); ++i)
-        if (scene.picRepten[i].Visible) DrawRepeatDots(p, c.Book(), scene.picRepten[i], Tpp(c));
+        if (scene.picRepten[i].Visible) DrawRepeatDots(dest, c.Book(), scene.picRepten[i], Tpp(c));
 }
 
-void PutImgRhythmNote(QImage& dest, RowScene& scene, const BurnContext& c) { BlitAll(dest, scene.picNote, 0, c); }
-
-void PutImgKugiriLine(QImage& dest, const RowScene& scene, const BurnContext& c) {
-    if (dest.isNull()) return;
-    QPainter p(&dest);
+void PutImgKugiriLine(Canvas& dest, const RowScene& scene, const BurnContext& c) {
     for (size_t i = 1; i < scene.lineKugiri.size(); ++i)
-        if (scene.lineKugiri[i].Visible) DrawBarLine(p, scene.lineKugiri[i], Tpp(c));
+        if (scene.lineKugiri[i].Visible) DrawBarLine(dest, scene.lineKugiri[i], Tpp(c));
 }
 
-void PutKey(QImage& dest, const RowScene& scene, const BurnContext& c) {
-    if (dest.isNull() || scene.picKey.size() < 2) return;
-    for (size_t i = 1; i < scene.picKey.size(); ++i) {
-        const ScenePicture& e = scene.picKey[i];
-        if (e.Visible) DrawStampInto(dest, c.Book(), e.Image, RectOf(e, Tpp(c)));
-    }
-}
+void PutKey(Canvas& dest, const RowScene& scene, const BurnContext& c) { BlitElements(dest, scene.picKey, 1, c); }
 
-void PutImgSharp(QImage& dest, StaffMarks& m, const BurnContext& c) { BlitAll(dest, m.picSharp, 0, c); }
-void PutImgFlat(QImage& dest, StaffMarks& m, const BurnContext& c) { BlitAll(dest, m.picFlat, 0, c); }
-void PutImgNatural(QImage& dest, StaffMarks& m, const BurnContext& c) { BlitAll(dest, m.picNatural, 0, c); }
+void PutImgSharp(Canvas& dest, const StaffMarks& m, const BurnContext& c) { BlitElements(dest, m.picSharp, 0, c); }
+void PutImgFlat(Canvas& dest, const StaffMarks& m, const BurnContext& c) { BlitElements(dest, m.picFlat, 0, c); }
+void PutImgNatural(Canvas& dest, const StaffMarks& m, const BurnContext& c) { BlitElements(dest, m.picNatural, 0, c); }
 
-bool PutImgTateBar(QImage& dest, RowScene& scene, const BurnContext& c) {
-    if (dest.isNull() || scene.picTate.empty()) return Fail(c);
-    ScenePicture& e = scene.picTate[0];
-    if (!e.Visible) return true;
+void PutImgTateBar(Canvas& dest, const ScenePicture& e, const BurnContext& c) {
+    if (!e.Visible) return;
     const int tpp = Tpp(c);
     const QImage& img = c.Book().Get(e.Image);
-    QPainter p(&dest);
-    StretchStampIn(p, c.Book(), e.Image, RectOf(e, tpp), QRectF(0, 0, img.width(), kTateStampHeight / tpp));
-    e.Visible = false;
-    return true;
+    StretchStampIn(dest, c.Book(), e.Image, RectOf(e, tpp), QRectF(0, 0, img.width(), kTateStampHeight / tpp));
 }
 
-bool PutTAB(QImage& dest, RowScene& scene, const RowItems& items, DanData& dan, const BurnContext& c) {
-    if (dest.isNull() || dest.format() == QImage::Format_Indexed8) return Fail(c);
-    if (scene.labPos.empty() || scene.picKyufu.empty() || scene.labChord.empty() || scene.lineKugiri.empty())
-        return Fail(c);
+void PutTAB(Canvas& dest, const RowScene& scene, const RowItems& items, const BurnContext& c) {
     // Texts are drawn without a background (transparent mode): only the
     // digits' own band clears the string line.
-    PutImgFletPos(dest, scene, dan, c);
+    PutImgFletPos(dest, scene, c);
     PutKyufu(dest, scene, c);
     PutImgChord(dest, scene, c);
     PutImgText(dest, items, c);
     PutRepMark(dest, scene, items, c);
-    PutImgRhythmNote(dest, scene, c);
     PutImgKugiriLine(dest, scene, c);
-    return true;
 }
 
 bool StaffShown(int posRhythm, bool drawNote) { return drawNote || posRhythm == 1 || posRhythm == 2; }
@@ -223,29 +153,20 @@ double RowStartRight(const DanLayoutData& l, const StampBook& book, const std::s
     return right + space;
 }
 
-bool PutImgInitForm(QImage& dest, RowScene& scene, const DanLayoutData& l, const RowStartStyle& style,
+void PutImgInitForm(Canvas& dest, const RowScene& scene, const DanLayoutData& l, const RowStartStyle& style,
                     const BurnContext& c) {
-    if (dest.isNull() || dest.format() == QImage::Format_Indexed8 || scene.picKey.empty()) return Fail(c);
     const int tpp = Tpp(c);
     const StampBook& book = c.Book();
-    if (StaffShown(style.posRhythm, style.drawNote) && l.StaffInterval > 0) {
-        ScenePicture clef;
-        clef.Image = style.bassClef ? Stamp::picHeon : Stamp::picToon;
-        SizeToStamp(clef, book, tpp);
-        clef.Left = ClefLeft(l, book, style.bassClef, tpp);
-        clef.Top = l.StaffTop - (style.bassClef ? 0.7 : 2.5) * l.StaffInterval;
-        clef.Visible = true;
-        PutImgBitBlt(dest, clef, c);
-    }
-    ScenePicture word;
-    word.Image = Stamp::picTABstring;
-    SizeToStamp(word, book, tpp);
-    word.Left = TabWordLeft(l, book, tpp);
-    word.Top = l.TabTop + (style.maxStringIx == 5 ? l.StringInterval : 0) - 0.2 * l.StringInterval;
-    word.Visible = true;
-    PutImgBitBlt(dest, word, c);
+    auto place = [&](Stamp s, double left, double top) {
+        const QImage& img = book.Get(s);
+        DrawStampIn(dest, book, s, PxRect(left, top, img.width() * double(tpp), img.height() * double(tpp), tpp));
+    };
+    if (StaffShown(style.posRhythm, style.drawNote) && l.StaffInterval > 0)
+        place(style.bassClef ? Stamp::picHeon : Stamp::picToon, ClefLeft(l, book, style.bassClef, tpp),
+              l.StaffTop - (style.bassClef ? 0.7 : 2.5) * l.StaffInterval);
+    place(Stamp::picTABstring, TabWordLeft(l, book, tpp),
+          l.TabTop + (style.maxStringIx == 5 ? l.StringInterval : 0) - 0.2 * l.StringInterval);
     PutKey(dest, scene, c);
-    return true;
 }
 
 void PlaceKeySignature(RowScene& scene, const DanLayoutData& l, const std::string& keyName, bool bassClef,

@@ -1,11 +1,8 @@
-// Burning a row window's elements into its picture (picTAB): each visible
-// element is drawn at its own place and size, and the elements the layout
-// places again on every re-layout (fret numbers, rests, rhythm glyphs,
-// stems, accidentals) are hidden afterwards. Chord names, free texts, repeat
-// marks and dots, key signs and bar lines stay visible: the row window keeps
-// showing them and a redraw from a fresh ground burns them in again.
+// The layers of a row picture: each visible element of the row window drawn
+// at its own place and size, in the fixed order in which they cover each
+// other. Drawing reads the scene and never changes it.
 //
-// All positions are twips; twipsPerPixel converts them to picture pixels.
+// All positions are twips; twipsPerPixel converts them to the row's pixels.
 #pragma once
 
 #include <QImage>
@@ -13,6 +10,7 @@
 #include <vector>
 
 #include "dan_data.h"
+#include "element_paint.h"
 #include "row_picture.h"
 #include "row_scene.h"
 #include "session.h"
@@ -51,47 +49,43 @@ struct BurnContext {
 };
 
 // ---- one element ----
-// AND-copies a visible element (its stamp at its place and size) and hides it.
-void PutImgBitBlt(QImage& dest, ScenePicture& e, const BurnContext& c);
-// Stretches the fixed 375 x 270-twip source area of a visible element's
-// picture onto its rectangle, then hides it.
-void PutImgStretchBlt(QImage& dest, ScenePicture& e, const BurnContext& c);
+// The painters take the row as it is and change nothing: drawing a row twice
+// gives the same picture, whatever was drawn before. Positions are twips,
+// painted in the row's screen pixels on the canvas (see Canvas).
+
+// A visible element's stamp at its place and size.
+void PutImgBitBlt(Canvas& dest, const ScenePicture& e, const BurnContext& c);
+// The fixed 375 x 270-twip source area of a visible element's picture
+// stretched onto its rectangle.
+void PutImgStretchBlt(Canvas& dest, const ScenePicture& e, const BurnContext& c);
 // One text in pixels (technique letters "H", "P", "S": "Times New Roman", 8 points).
-void PutImgCaption(QImage& dest, const std::string& text, const std::string& fontName, double points, double leftPx,
+void PutImgCaption(Canvas& dest, const std::string& text, const std::string& fontName, double points, double leftPx,
                    double topPx);
 // One ledger line from (x1, y1) to (x2, y2) twips.
-void PutImg5HosokuLine(QImage& dest, double x1, double y1, double x2, double y2, int tpp);
+void PutImg5HosokuLine(Canvas& dest, double x1, double y1, double x2, double y2, int tpp);
 
-// AND-copies and hides every visible element from index `from` on.
-void BlitElements(QImage& dest, std::vector<ScenePicture>& v, size_t from, const BurnContext& c);
+// Every visible element from index `from` on.
+void BlitElements(Canvas& dest, const std::vector<ScenePicture>& v, size_t from, const BurnContext& c);
 
 // ---- one kind of element ----
-// Fret numbers; afterwards every measure of the row is marked drawn (DrawFlag -1).
-void PutImgFletPos(QImage& dest, RowScene& scene, DanData& dan, const BurnContext& c);
-void PutKyufu(QImage& dest, RowScene& scene, const BurnContext& c);
-void PutImgChord(QImage& dest, const RowScene& scene, const BurnContext& c);
-void PutImgText(QImage& dest, const RowItems& items, const BurnContext& c);
-void PutRepMark(QImage& dest, RowScene& scene, const RowItems& items, const BurnContext& c);
-void PutImgRhythmNote(QImage& dest, RowScene& scene, const BurnContext& c);
-void PutImgKugiriLine(QImage& dest, const RowScene& scene, const BurnContext& c);
-void PutKey(QImage& dest, const RowScene& scene, const BurnContext& c);
-void PutImgSharp(QImage& dest, StaffMarks& marks, const BurnContext& c);
-void PutImgFlat(QImage& dest, StaffMarks& marks, const BurnContext& c);
-void PutImgNatural(QImage& dest, StaffMarks& marks, const BurnContext& c);
-// The stem element picTate(0): its stamp's top 435 twips stretched to its height.
-bool PutImgTateBar(QImage& dest, RowScene& scene, const BurnContext& c);
-
-// Beams and slurs are drawn straight into the picture by the rhythm drawing;
-// their burn-in entry points have nothing left to draw.
-inline void PutImgYokoBar(QImage&) {}
-inline void PutImgSlar(QImage&) {}
+void PutImgFletPos(Canvas& dest, const RowScene& scene, const BurnContext& c);
+void PutKyufu(Canvas& dest, const RowScene& scene, const BurnContext& c);
+void PutImgChord(Canvas& dest, const RowScene& scene, const BurnContext& c);
+void PutImgText(Canvas& dest, const RowItems& items, const BurnContext& c);
+void PutRepMark(Canvas& dest, const RowScene& scene, const RowItems& items, const BurnContext& c);
+void PutImgKugiriLine(Canvas& dest, const RowScene& scene, const BurnContext& c);
+void PutKey(Canvas& dest, const RowScene& scene, const BurnContext& c);
+void PutImgSharp(Canvas& dest, const StaffMarks& marks, const BurnContext& c);
+void PutImgFlat(Canvas& dest, const StaffMarks& marks, const BurnContext& c);
+void PutImgNatural(Canvas& dest, const StaffMarks& marks, const BurnContext& c);
+// A stem element: its stamp's top 435 twips stretched to its height.
+void PutImgTateBar(Canvas& dest, const ScenePicture& stem, const BurnContext& c);
 
 // ---- the row ----
-// Burns in the whole row: fret numbers, rests, chord names, free texts,
-// repeat marks, rhythm glyphs, bar lines. False (and "Lead Error !!" unless
-// c.messages is null) when the picture or an element array is missing;
-// what was burnt in before stays.
-bool PutTAB(QImage& dest, RowScene& scene, const RowItems& items, DanData& dan, const BurnContext& c);
+// The elements of the row in their fixed order, each covering what came
+// before: fret numbers, rests, chord names, free texts, repeat marks, bar
+// lines. (The rhythm glyphs are drawn by the rhythm pass before them.)
+void PutTAB(Canvas& dest, const RowScene& scene, const RowItems& items, const BurnContext& c);
 
 // What the row start depends on.
 struct RowStartStyle {
@@ -120,8 +114,8 @@ double RowStartRight(const DanLayoutData& l, const StampBook& book, const std::s
                      bool staffShown, int tpp);
 
 // The row start: clef (when the staff is shown), the word "TAB", the key
-// signature (picKey elements 1...). False + "Lead Error !!" on failure.
-bool PutImgInitForm(QImage& dest, RowScene& scene, const DanLayoutData& l, const RowStartStyle& style,
+// signature (picKey elements 1...).
+void PutImgInitForm(Canvas& dest, const RowScene& scene, const DanLayoutData& l, const RowStartStyle& style,
                     const BurnContext& c);
 
 // Places the key signature of `keyName` into scene.picKey with the row's

@@ -81,7 +81,20 @@ void Ink(QPainter& p, QPointF at, const QImage& img) {
     p.setCompositionMode(mode);
 }
 
+QPointF Rounded(QPointF at) { return QPointF(std::round(at.x()), std::round(at.y())); }
+
 }  // namespace
+
+Canvas::Canvas(QPainter& painter) : p(painter) {
+    // Straight pixel copies only where they give what the painter would:
+    // a 32-bit picture, painted 1:1 without clipping.
+    if (p.device() && p.device()->devType() == QInternal::Image && p.transform().isIdentity() && !p.hasClipping()) {
+        auto* img = static_cast<QImage*>(p.device());
+        if (img->format() == QImage::Format_RGB32 || img->format() == QImage::Format_ARGB32_Premultiplied ||
+            img->format() == QImage::Format_ARGB32)
+            raster = img;
+    }
+}
 
 int EmHeightPx(double points, double dpiY) {
     const long pt = RoundHalfEven(points);
@@ -96,13 +109,32 @@ QFont RowFont(const std::string& face, double points) {
     return f;
 }
 
-void DrawStampIn(QPainter& p, const StampBook& book, Stamp s, const QRectF& r) {
+void InkStamp(Canvas& c, const QImage& img, const StampShape& shape, QPointF at) {
+    const QPointF r = Rounded(at);
+    if (c.raster) {
+        InkInto(*c.raster, img, r.toPoint());
+        return;
+    }
+    QPainter& p = c.p;
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.translate(r);
+    for (const QPainterPath& path : shape.fills) p.fillPath(path, Qt::black);
+    p.restore();
+}
+
+void InkStamp(Canvas& c, const StampBook& book, Stamp s, QPointF at) {
+    if (s == Stamp::None) return;
+    InkStamp(c, book.Get(s), book.Shape(s), at);
+}
+
+void DrawStampIn(Canvas& c, const StampBook& book, Stamp s, const QRectF& r) {
     if (s == Stamp::None) return;
     const QImage& img = book.Get(s);
     if (img.isNull()) return;
     const double w = r.width() > 0 ? r.width() : img.width();
     const double h = r.height() > 0 ? r.height() : img.height();
-    Ink(p, QPointF(std::round(r.left() + (w - img.width()) / 2.0), std::round(r.top() + (h - img.height()) / 2.0)), img);
+    InkStamp(c, img, book.Shape(s), QPointF(r.left() + (w - img.width()) / 2.0, r.top() + (h - img.height()) / 2.0));
 }
 
 void InkInto(QImage& dest, const QImage& src, QPoint at) {
@@ -133,85 +165,134 @@ void InkInto(QImage& dest, const QImage& src, QPoint at) {
     }
 }
 
-void DrawStampInto(QImage& dest, const StampBook& book, Stamp s, const QRectF& r) {
-    if (s == Stamp::None) return;
-    const QImage& img = book.Get(s);
-    if (img.isNull()) return;
-    const double w = r.width() > 0 ? r.width() : img.width();
-    const double h = r.height() > 0 ? r.height() : img.height();
-    InkInto(dest, img, QPoint(int(std::round(r.left() + (w - img.width()) / 2.0)), int(std::round(r.top() + (h - img.height()) / 2.0))));
+void InkHLine(Canvas& c, int x1, int x2, int y) {
+    if (x2 <= x1) return;
+    if (c.raster) {
+        QImage& dest = *c.raster;
+        if (y < 0 || y >= dest.height()) return;
+        x1 = std::max(0, x1);
+        x2 = std::min(dest.width(), x2);
+        QRgb* line = reinterpret_cast<QRgb*>(dest.scanLine(y));
+        for (int x = x1; x < x2; ++x) line[x] = qRgb(0, 0, 0);
+        return;
+    }
+    FillInk(c, QRectF(x1, y, x2 - x1, 1));
 }
 
-void HLineInto(QImage& dest, int x1, int x2, int y) {
-    if (y < 0 || y >= dest.height() || dest.depth() != 32) return;
-    x1 = std::max(0, x1);
-    x2 = std::min(dest.width(), x2);
-    QRgb* line = reinterpret_cast<QRgb*>(dest.scanLine(y));
-    for (int x = x1; x < x2; ++x) line[x] = qRgb(0, 0, 0);
+void FillInk(Canvas& c, const QRectF& r) {
+    if (r.width() <= 0 || r.height() <= 0) return;
+    c.p.fillRect(r, Qt::black);
 }
 
-void StretchStampIn(QPainter& p, const StampBook& book, Stamp s, const QRectF& r, const QRectF& source) {
+void FillInkPolygon(Canvas& c, const QPolygonF& poly) {
+    QPainter& p = c.p;
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::black);
+    p.drawPolygon(poly);
+    p.restore();
+}
+
+void InkLine(Canvas& c, QPointF a, QPointF b, double width) {
+    QPainter& p = c.p;
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QPen(Qt::black, width, Qt::SolidLine, Qt::FlatCap));
+    p.drawLine(a, b);
+    p.restore();
+}
+
+void StretchStampIn(Canvas& c, const StampBook& book, Stamp s, const QRectF& r, const QRectF& source) {
     if (s == Stamp::None || r.width() <= 0 || r.height() <= 0) return;
     const QImage& img = book.Get(s);
     if (img.isNull()) return;
     const QRectF src = source.intersected(QRectF(0, 0, img.width(), img.height()));
     if (src.isEmpty()) return;
-    const auto mode = p.compositionMode();
-    p.setCompositionMode(QPainter::CompositionMode_Darken);
-    p.drawImage(QRectF(std::round(r.left()), std::round(r.top()), std::max(1.0, std::round(r.width())),
-                       std::max(1.0, std::round(r.height()))),
-                img, src);
-    p.setCompositionMode(mode);
+    const QRectF dst(std::round(r.left()), std::round(r.top()), std::max(1.0, std::round(r.width())),
+                     std::max(1.0, std::round(r.height())));
+    QPainter& p = c.p;
+    if (c.raster) {
+        const auto mode = p.compositionMode();
+        p.setCompositionMode(QPainter::CompositionMode_Darken);
+        p.drawImage(dst, img, src);
+        p.setCompositionMode(mode);
+        return;
+    }
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setClipRect(dst, Qt::IntersectClip);
+    p.translate(dst.topLeft());
+    p.scale(dst.width() / src.width(), dst.height() / src.height());
+    p.translate(-src.topLeft());
+    for (const QPainterPath& path : book.Shape(s).fills) p.fillPath(path, Qt::black);
+    p.restore();
 }
 
-void DrawFretNumber(QPainter& p, const SceneLabel& l, const QFont& font, int tpp) {
+void DrawFretNumber(Canvas& c, const SceneLabel& l, const QFont& font, int tpp) {
     const FretImage& fi = CachedFret(l.Caption, font);
     const bool oneDigit = std::atoi(l.Caption.c_str()) < 10;
-    const double x = Px(l.Left + (oneDigit ? l.Width / 4.0 : 0), tpp) - fi.left;
-    const double y = Px(l.Top, tpp) + fi.top;
-    p.drawImage(QPointF(std::round(x), std::round(y)), fi.band);
+    const double x = std::round(Px(l.Left + (oneDigit ? l.Width / 4.0 : 0), tpp) - fi.left);
+    const double y = std::round(Px(l.Top, tpp) + fi.top);
+    if (c.raster) {
+        c.p.drawImage(QPointF(x, y), fi.band);
+        return;
+    }
+    // The white band, then the digits as text.
+    QPainter& p = c.p;
+    p.fillRect(QRectF(x, y, fi.band.width(), fi.band.height()), Qt::white);
+    p.setFont(font);
+    p.setPen(Qt::black);
+    p.drawText(QPointF(x + 1, y + QFontMetricsF(font).ascent() - fi.top), QString::fromStdString(l.Caption));
 }
 
-void DrawTextAt(QPainter& p, const QString& text, const QFont& font, QPointF topLeft) {
+void DrawTextAt(Canvas& c, const QString& text, const QFont& font, QPointF topLeft) {
     if (text.isEmpty()) return;
     const TextImage& ti = CachedText(text, font);
-    Ink(p, QPointF(std::round(topLeft.x() - ti.left), std::round(topLeft.y())), ti.ink);
+    const QPointF at(std::round(topLeft.x() - ti.left), std::round(topLeft.y()));
+    if (c.raster) {
+        Ink(c.p, at, ti.ink);
+        return;
+    }
+    QPainter& p = c.p;
+    p.setFont(font);
+    p.setPen(Qt::black);
+    p.drawText(at + QPointF(1, QFontMetricsF(font).ascent()), text);
 }
 
-void DrawRepeatDots(QPainter& p, const StampBook& book, const ScenePicture& e, int tpp) {
+void DrawRepeatDots(Canvas& c, const StampBook& book, const ScenePicture& e, int tpp) {
     const size_t comma = e.Tag.find(',');
     const double interval = (e.Height - 40) / 2;
     if (comma == std::string::npos || interval <= 0) {
-        DrawStampIn(p, book, e.Image, PxRect(e.Left, e.Top, e.Width, e.Height, tpp));
+        DrawStampIn(c, book, e.Image, PxRect(e.Left, e.Top, e.Width, e.Height, tpp));
         return;
     }
     const double halves[2] = {std::atof(e.Tag.c_str()), std::atof(e.Tag.c_str() + comma + 1)};
     const double ipx = Px(interval, tpp);
     const double d = std::clamp(ipx * 0.45, 3.0, 7.0);
-    // One opaque picture of the dot, so that printing it twice changes nothing.
     const int size = int(std::ceil(d)) + 2;
-    QImage dot(size, size, QImage::Format_RGB32);
-    dot.fill(Qt::white);
-    {
+    StampShape shape;
+    QPainterPath dotPath;
+    dotPath.addEllipse(QPointF(size / 2.0, size / 2.0), d / 2, d / 2);
+    shape.fills.push_back(dotPath);
+    // One opaque picture of the dot, so that printing it twice changes nothing.
+    QImage dot;
+    if (c.raster) {
+        dot = QImage(size, size, QImage::Format_RGB32);
+        dot.fill(Qt::white);
         QPainter q(&dot);
         q.setRenderHint(QPainter::Antialiasing, true);
-        q.setPen(Qt::NoPen);
-        q.setBrush(Qt::black);
-        q.drawEllipse(QPointF(size / 2.0, size / 2.0), d / 2, d / 2);
+        q.fillPath(dotPath, Qt::black);
     }
     const double cx = Px(e.Left + e.Width / 2, tpp);
     for (double h : halves) {
         const double cy = Px(e.Top + 20, tpp) + h * ipx / 2;
-        Ink(p, QPointF(std::round(cx - size / 2.0), std::round(cy - size / 2.0)), dot);
+        InkStamp(c, dot, shape, QPointF(cx - size / 2.0, cy - size / 2.0));
     }
 }
 
-void DrawBarLine(QPainter& p, const SceneLine& l, int tpp) {
-    const bool aa = p.testRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::Antialiasing, false);
-    p.setPen(QPen(Qt::black, std::max(1, l.BorderWidth), Qt::SolidLine, Qt::FlatCap));
-    p.drawLine(QPointF(Px(l.X1, tpp), Px(l.Y1, tpp)), QPointF(Px(l.X2, tpp), Px(l.Y2, tpp)));
-    p.setRenderHint(QPainter::Antialiasing, aa);
+void DrawBarLine(Canvas& c, const SceneLine& l, int tpp) {
+    InkLine(c, QPointF(Px(l.X1, tpp), Px(l.Y1, tpp)), QPointF(Px(l.X2, tpp), Px(l.Y2, tpp)), std::max(1, l.BorderWidth));
 }
 
 Stamp RepMarkStamp(const std::string& tag) {

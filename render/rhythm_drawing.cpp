@@ -96,8 +96,8 @@ ArcShape ArcRule(QPointF s, QPointF e, double h, bool above, bool staffForm) {
     return {box, QPointF(x1, y1), QPointF(x2, y2), above};
 }
 
-void DrawArc(QImage& dest, const ArcShape& a) {
-    if (dest.isNull() || a.box.width() <= 0 || a.box.height() <= 0) return;
+void DrawArc(Canvas& dest, const ArcShape& a) {
+    if (a.box.width() <= 0 || a.box.height() <= 0) return;
     const QPointF c = a.box.center();
     const double rx = a.box.width() / 2, ry = a.box.height() / 2;
     // Angles of the radials through the two points, as parametric angles of
@@ -108,10 +108,13 @@ void DrawArc(QImage& dest, const ArcShape& a) {
     double span = angle(to) - a0;
     while (span <= 0) span += 360;
     while (span > 360) span -= 360;
-    QPainter p(&dest);
+    QPainter& p = dest.p;
+    p.save();
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(Qt::black, 1.3));
+    p.setBrush(Qt::NoBrush);
     p.drawArc(a.box, int(std::lround(a0 * 16)), int(std::lround(span * 16)));
+    p.restore();
 }
 
 namespace {
@@ -147,19 +150,14 @@ StemSpot StemOfStamp(const QImage& img, bool up) {
     return s;
 }
 
-void FillRect(QImage& dest, double x, double y0, double w, double y1) {
+void FillRect(Canvas& dest, double x, double y0, double w, double y1) {
     if (y1 < y0) std::swap(y0, y1);
-    QPainter p(&dest);
-    p.fillRect(QRectF(x, y0, w, y1 - y0), Qt::black);
+    FillInk(dest, QRectF(x, y0, w, y1 - y0));
 }
 
-void FillBand(QImage& dest, double x1, double y1, double x2, double y2, double t) {
+void FillBand(Canvas& dest, double x1, double y1, double x2, double y2, double t) {
     if (x2 <= x1) return;
-    QPainter p(&dest);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(Qt::black);
-    p.drawPolygon(QPolygonF({QPointF(x1, y1), QPointF(x1, y1 + t), QPointF(x2, y2 + t), QPointF(x2, y2)}));
+    FillInkPolygon(dest, QPolygonF({QPointF(x1, y1), QPointF(x1, y1 + t), QPointF(x2, y2 + t), QPointF(x2, y2)}));
 }
 
 int Count(const SyosetsuData& ms) { return std::clamp<int>(ms.OnpuCnt, 0, kMaxPositions); }
@@ -177,7 +175,7 @@ struct BeamLine {
     double Outer(double x) const { return sign * At(x); }
 };
 
-void DrawBeamBand(QImage& dest, const BeamLine& b, double xa, double xb, double offset) {
+void DrawBeamBand(Canvas& dest, const BeamLine& b, double xa, double xb, double offset) {
     if (xb <= xa) return;
     const double ya = b.At(xa) + offset, yb = b.At(xb) + offset;
     if (b.sign > 0) FillBand(dest, xa, ya, xb, yb, b.t);
@@ -186,7 +184,7 @@ void DrawBeamBand(QImage& dest, const BeamLine& b, double xa, double xb, double 
 
 // Draws the main beam, second beam and stubs of run r; the stems of the
 // group end at the beam; the geometry records where.
-void DrawGroup(QImage& dest, const BeamGroups& g, const BeamRun& r, MeasureGeom& geom, double space, double tpp,
+void DrawGroup(Canvas& dest, const BeamGroups& g, const BeamRun& r, MeasureGeom& geom, double space, double tpp,
                bool drawStems) {
     std::vector<int> notes;
     for (int p = r.first; p <= r.last; ++p)
@@ -246,14 +244,15 @@ void DrawGroup(QImage& dest, const BeamGroups& g, const BeamRun& r, MeasureGeom&
 }
 
 // The triplet mark of every middle note of a triplet.
-void DrawTripletMarks(QImage& dest, const SyosetsuData& work, const MeasureGeom& geom, bool drawNote,
+void DrawTripletMarks(Canvas& dest, const SyosetsuData& work, const MeasureGeom& geom, bool drawNote,
                       const StampBook& book) {
     const int n = Count(work);
     for (int p = 1; p <= n; ++p) {
         if (!GetBit(work.Onpu[p].NoteAttr, kAttrTripletMid) || !geom[p].placed) continue;
         const NoteGeom& g = geom[p];
         const bool above = !g.down || !drawNote;
-        const QImage& mark = book.Get(CopyPicture3ren(above ? 0 : 1));
+        const Stamp markStamp = CopyPicture3ren(above ? 0 : 1);
+        const QImage& mark = book.Get(markStamp);
         const double gap = std::max(2.0, book.SpacePx() / 3.0);
         double top;
         if (above) {
@@ -265,12 +264,12 @@ void DrawTripletMarks(QImage& dest, const SyosetsuData& work, const MeasureGeom&
             top = low + gap;
         }
         const double left = g.stemX - mark.width() / 2.0;
-        if (left > 0) InkInto(dest, mark, QPoint(int(std::lround(left)), int(std::lround(top))));
+        if (left > 0) InkStamp(dest, book, markStamp, QPointF(std::lround(left), std::lround(top)));
     }
 }
 
 // Ties, slurs and technique arcs of the measure.
-void DrawArcs(QImage& dest, const SyosetsuData& ms, const MeasureGeom& geom,
+void DrawArcs(Canvas& dest, const SyosetsuData& ms, const MeasureGeom& geom,
               const MeasureGeom* prev, const SyosetsuData* prevMs, int strings, const BurnContext& c) {
     const int n = Count(ms);
     const StampBook& book = c.Book();
@@ -327,10 +326,9 @@ void SetAnchors(NoteGeom& g, double left, double top, double right, double botto
 
 }  // namespace
 
-bool DrawStaffRhythm(QImage& picTAB, const SyosetsuData& ms, const DanLayoutData& l, MeasureGeom& geom,
+bool DrawStaffRhythm(Canvas& picTAB, const SyosetsuData& ms, const DanLayoutData& l, MeasureGeom& geom,
                      const MeasureGeom* prev, const SyosetsuData* prevMs, const RhythmContext& rc,
                      const BurnContext& c) {
-    if (picTAB.isNull()) return false;
     SyosetsuData work = ms;
     PrepareMeasure(work, rc.meterId);
     const BeamGroups g = GroupMeasure(work, rc.meterId);
@@ -355,7 +353,7 @@ bool DrawStaffRhythm(QImage& picTAB, const SyosetsuData& ms, const DanLayoutData
         if (const int flags = FlagCount(sv)) {
             const QImage& f = book.Flag(flags, !ng.down);
             const double y = ng.down ? ng.stemEnd - f.height() + 1 : ng.stemEnd;
-            InkInto(picTAB, f, QPoint(int(std::lround(ng.stemX)), int(std::lround(y))));
+            InkStamp(picTAB, f, book.FlagShape(flags, !ng.down), QPointF(std::lround(ng.stemX), std::lround(y)));
         }
         // The note-level anchors follow the stem glyph.
         SetAnchors(ng, ng.left, std::min(ng.top, ng.stemEnd), ng.right, std::max(ng.bottom, ng.stemEnd));
@@ -368,10 +366,9 @@ bool DrawStaffRhythm(QImage& picTAB, const SyosetsuData& ms, const DanLayoutData
     return true;
 }
 
-bool DrawRhythmRow(QImage& picTAB, const SyosetsuData& ms, const DanLayoutData& l, MeasureGeom& geom,
+bool DrawRhythmRow(Canvas& picTAB, const SyosetsuData& ms, const DanLayoutData& l, MeasureGeom& geom,
                    const MeasureGeom* prev, const SyosetsuData* prevMs, const RhythmContext& rc,
                    const BurnContext& c) {
-    if (picTAB.isNull()) return false;
     SyosetsuData work = ms;
     PrepareMeasure(work, rc.meterId);
     const BeamGroups g = GroupMeasure(work, rc.meterId);
@@ -409,14 +406,14 @@ bool DrawRhythmRow(QImage& picTAB, const SyosetsuData& ms, const DanLayoutData& 
         const PosRectData& cell = pos.PosRect[k];
         const double left = Px(cell.Left + cell.Width / 2.0, tpp) - headW / 2 - (rc.drawNote ? Px(60, tpp) : 0);
         const double top = Px(topTw, tpp);
-        InkInto(picTAB, img, QPoint(int(std::lround(left)), int(std::lround(top))));
+        InkStamp(picTAB, book, s, QPointF(std::lround(left), std::lround(top)));
         if (dotted) {
             // Right of the head, or of the flag that hangs beside it.
             const double x = s == Stamp::pic4up_2 || s == Stamp::pic0Up_2 || s == Stamp::pic2Up_2 ? left + headW
                                                                                               : left + img.width();
             const QImage& dot = book.Dot();
-            InkInto(picTAB, dot, QPoint(int(std::lround(x + book.SpacePx() * 0.2)),
-                                        int(std::lround(top + img.height() - book.SpacePx() - 1))));
+            InkStamp(picTAB, dot, book.DotShape(),
+                     QPointF(std::lround(x + book.SpacePx() * 0.2), std::lround(top + img.height() - book.SpacePx() - 1)));
         }
         ng.placed = true;
         ng.down = false;

@@ -1,7 +1,7 @@
 // Rhythm notation of a measure: the glyph choice of notes, stems, rests,
 // triplet marks and repeat signs; stems, flags and beams on the staff or in
 // the rhythm row; triplet marks; ties, slurs and technique arcs with their
-// "H", "P", "S" letters. Everything is burnt straight into the row picture.
+// "H", "P", "S" letters, painted on the row's canvas.
 #pragma once
 
 #include <QImage>
@@ -53,7 +53,7 @@ struct ArcShape {
 ArcShape ArcRule(QPointF start, QPointF end, double h, bool above, bool staffForm);
 // Draws the arc counter-clockwise from start to end (below) or from end to
 // start (above), as the Windows Arc call does.
-void DrawArc(QImage& dest, const ArcShape& a);
+void DrawArc(Canvas& dest, const ArcShape& a);
 
 // Beam thickness and the distance of the second beam (pixels).
 inline constexpr double kBeamThickness = 6;
@@ -68,12 +68,12 @@ struct RhythmContext {
 // Staff pass after the heads were placed (geom filled by the head drawing):
 // stems, flags, beams, triplet marks, ties, slurs and technique arcs.
 // prev: the previous measure's geometry (null for the row's first measure).
-bool DrawStaffRhythm(QImage& picTAB, const SyosetsuData& ms, const DanLayoutData& l, MeasureGeom& geom,
+bool DrawStaffRhythm(Canvas& picTAB, const SyosetsuData& ms, const DanLayoutData& l, MeasureGeom& geom,
                      const MeasureGeom* prev, const SyosetsuData* prevMs, const RhythmContext& rc,
                      const BurnContext& c);
 
 // Rhythm-row pass: glyphs, beams, triplet marks, ties, slurs and technique arcs.
-bool DrawRhythmRow(QImage& picTAB, const SyosetsuData& ms, const DanLayoutData& l, MeasureGeom& geom,
+bool DrawRhythmRow(Canvas& picTAB, const SyosetsuData& ms, const DanLayoutData& l, MeasureGeom& geom,
                    const MeasureGeom* prev, const SyosetsuData* prevMs, const RhythmContext& rc,
                    const BurnContext& c);
 

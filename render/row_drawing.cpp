@@ -75,9 +75,9 @@ RowStyle RowStyleOf(const Session& s, int slot, bool drawNote) {
 }
 
 void SetGround(RowRenderState& st, const QImage& ground, const RowStyle& style, const DanLayoutData& l) {
-    st.ground = ground.convertToFormat(QImage::Format_RGB32);
-    if (style.maxStringIx == 3 || style.maxStringIx == 4) BlankUnusedLines(st.ground, l, style.maxStringIx, style.tpp);
-    st.picSave = MakePicSave(st.ground);
+    QImage img = ground.convertToFormat(QImage::Format_RGB32);
+    if (style.maxStringIx == 3 || style.maxStringIx == 4) BlankUnusedLines(img, l, style.maxStringIx, style.tpp);
+    st.ground = GroundOf(img);
 }
 
 bool PrepareGround(RowRenderState& st, const std::string& folder, const RowStyle& style, const DanLayoutData& l,
@@ -111,7 +111,7 @@ BurnContext BurnContextOf(const RowStyle& style, const DanLayoutData& l, UiPort*
     return c;
 }
 
-void DrawStaffMeasure(QImage& picTAB, RowRenderState& st, RowScene& scene, DanData& dan, const DanLayoutData& l,
+void DrawStaffMeasure(Canvas& picTAB, MeasurePass& st, const RowScene& scene, DanData& dan, const DanLayoutData& l,
                       int m, const RowStyle& style, const BurnContext& c) {
     if (m < 0 || m >= kMeasureSlots || l.StaffInterval <= 0) return;
     st.staff.Ensure(style.keyName, style.bassClef, dan);
@@ -127,7 +127,7 @@ void DrawStaffMeasure(QImage& picTAB, RowRenderState& st, RowScene& scene, DanDa
     const int strings = std::clamp(style.maxStringIx + 1, 1, 6);
     SyosetsuData& ms = dan.Syosetsu[m];
     const int n = std::clamp<int>(ms.OnpuCnt, 0, kMaxPositions);
-    if (picTAB.isNull() || n == 0) return;
+    if (n == 0) return;
     struct Head {
         ScenePicture e;
         StaffNote note;
@@ -141,8 +141,9 @@ void DrawStaffMeasure(QImage& picTAB, RowRenderState& st, RowScene& scene, DanDa
     for (int p = 1; p <= n; ++p) {
         OnpuData& pos = ms.Onpu[p];
         if (pos.IsRest()) continue;
-        scene.picNote.clear();
-        st.marks.Clear();
+        // The glyphs and signs of this position (picNote, picSharp, ...).
+        std::vector<ScenePicture> picNote;
+        StaffMarks marks;
         std::vector<Head> heads;
         std::vector<Sign> signs;
         for (int k = 1; k <= strings; ++k) {
@@ -188,12 +189,12 @@ void DrawStaffMeasure(QImage& picTAB, RowRenderState& st, RowScene& scene, DanDa
             belowMoved = moved;
         }
         for (const Head& h : heads) {
-            scene.picNote.push_back(h.e);
+            picNote.push_back(h.e);
             if (h.dotAbove) {
                 const QImage& dot = book.Dot();
                 const double x = Px(h.e.Left, tpp) + book.Get(h.e.Image).width() - side + space * 0.4 - 1;
                 const double y = Px(h.centreY - l.StaffInterval / 2.0, tpp) - dot.height() / 2.0;
-                InkInto(picTAB, dot, QPoint(int(std::round(x)), int(std::round(y))));
+                InkStamp(picTAB, dot, book.DotShape(), QPointF(std::round(x), std::round(y)));
             }
             for (int line : LedgerLines(h.note.line, h.note.half)) {
                 const double y = StaffLineY(l, line);
@@ -229,37 +230,15 @@ void DrawStaffMeasure(QImage& picTAB, RowRenderState& st, RowScene& scene, DanDa
             g.alternate = QPointF(g.left + 10, g.down ? g.bottom + halfH : g.top - halfH);
         }
         PlaceSignColumns(signs, l.StaffInterval);
-        for (const auto& sg : signs) MarkArray(st.marks, sg.e.Image).push_back(sg.e);
-        PutImgRhythmNote(picTAB, scene, c);
-        PutImgSharp(picTAB, st.marks, c);
-        PutImgFlat(picTAB, st.marks, c);
-        PutImgNatural(picTAB, st.marks, c);
+        for (const auto& sg : signs) MarkArray(marks, sg.e.Image).push_back(sg.e);
+        BlitElements(picTAB, picNote, 0, c);   // the rhythm glyphs (PutImgRhythmNote)
+        PutImgSharp(picTAB, marks, c);
+        PutImgFlat(picTAB, marks, c);
+        PutImgNatural(picTAB, marks, c);
     }
 }
 
-bool PutRhythm(QImage& picTAB, RowRenderState& st, RowScene& scene, const RowItems& items, DanData& dan,
-               const DanLayoutData& l, const RowStyle& style, const std::string& what, int currentMeasure,
-               UiPort* ui) {
-    const BurnContext c = BurnContextOf(style, l, ui);
-    scene.pic5Sen_Hosoku.Visible = false;
-    const bool all = what == "all";
-    const int count = std::clamp<int>(dan.SyosetsuCnt > 0 ? dan.SyosetsuCnt : kMaxMeasures, 1, kMaxMeasures);
-    if (all || currentMeasure < 0 || currentMeasure >= count) {
-        if (!st.ground.isNull()) picTAB = st.ground;
-    } else {
-        EraseMeasureStrip(picTAB, st.picSave, l.SyosetsuLeft[currentMeasure], l.SyosetsuLeft[currentMeasure + 1], c.tpp);
-    }
-    if (!PutImgInitForm(picTAB, scene, l, style.Start(), c)) return false;
-    if (all) {
-        for (int m = 0; m < count; ++m)
-            if (!RedrawDan(picTAB, st, scene, dan, l, m, style, c)) return false;
-    } else if (!RedrawDan(picTAB, st, scene, dan, l, std::clamp(currentMeasure, 0, count - 1), style, c)) {
-        return false;
-    }
-    return PutTAB(picTAB, scene, items, dan, c);
-}
-
-bool RedrawDan(QImage& picTAB, RowRenderState& st, RowScene& scene, DanData& dan, const DanLayoutData& l, int m,
+bool RedrawDan(Canvas& picTAB, MeasurePass& st, const RowScene& scene, DanData& dan, const DanLayoutData& l, int m,
                const RowStyle& style, const BurnContext& c) {
     if (m < 0 || m >= kMaxMeasures) return true;
     st.memory.Clear();

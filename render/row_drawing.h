@@ -1,6 +1,5 @@
-// Drawing a whole row window into its picture: the ground of the layout
-// style, the row start, the notes on the staff and the burnt-in elements.
-// One RowRenderState per row window keeps what lives between redraws.
+// The measures of a row: the notes on the staff and the rhythm passes, the
+// style a row is drawn in, and what a row window keeps of its drawing.
 #pragma once
 
 #include <QImage>
@@ -31,45 +30,45 @@ struct RowStyle {
 // tuning, key, font sizes, twips per pixel); bass clef for the bass instruments.
 RowStyle RowStyleOf(const Session& s, int slot, bool drawNote);
 
+// What a row window keeps between paints: the clean ground of its style (a
+// cache of the ground file) and the staff table its staff clicks use.
+// Painting keeps nothing here: everything a paint works out lives in it.
 struct RowRenderState {
-    QImage ground;              // the clean ground of the row's style
-    QImage picSave;             // clean strip for erasing one measure
+    RowGround ground;
     StaffCache staff;
-    AccidentalMemory memory;
     OpenValues open{28, 23, 19, 14, 9, 4};
-    StaffMarks marks;
-    // Where each measure's notes, stems and beams were drawn, for the arcs
-    // that start in the measure before.
-    std::array<MeasureGeom, kMeasureSlots> geom{};
 };
 
-// Loads the ground picture of the style from `folder` ("TABn1.bmp" ...),
-// blanks the lines the instrument does not have and keeps a clean strip.
-// False with a reason when the file is missing (the ground is then white).
+// Loads the ground picture of the style from `folder` ("TABn1.bmp" ...) and
+// blanks the lines the instrument does not have. False with a reason when
+// the file is missing (the ground is then white).
 bool PrepareGround(RowRenderState& st, const std::string& folder, const RowStyle& style, const DanLayoutData& l,
                    std::string* error = nullptr);
 // The same from a ground already in memory.
 void SetGround(RowRenderState& st, const QImage& ground, const RowStyle& style, const DanLayoutData& l);
 
+// What one paint of a row works out measure by measure: the staff table,
+// the accidental memory of the measure being drawn, and where each
+// measure's notes, stems and beams were drawn (the arcs that start in the
+// measure before need them).
+struct MeasurePass {
+    StaffCache staff;
+    AccidentalMemory memory;
+    OpenValues open{28, 23, 19, 14, 9, 4};
+    std::array<MeasureGeom, kMeasureSlots> geom{};
+};
+
 // Notes of measure m on the staff: heads, accidentals (after the accidental
-// memory of the measure) and ledger lines, burnt into picTAB. Rests and
-// unsounded positions are skipped.
-void DrawStaffMeasure(QImage& picTAB, RowRenderState& st, RowScene& scene, DanData& dan, const DanLayoutData& l,
+// memory of the measure) and ledger lines. Rests and unsounded positions are
+// skipped. `dan` is the paint's own copy of the row (staff data is cached in it).
+void DrawStaffMeasure(Canvas& picTAB, MeasurePass& st, const RowScene& scene, DanData& dan, const DanLayoutData& l,
                       int m, const RowStyle& style, const BurnContext& c);
 
 // The rhythm of measure m (RedrawDan): the staff pass (heads, stems,
 // beams, marks, arcs) with "音符を描画する", otherwise the rhythm-row pass
 // unless the style shows no rhythm.
-bool RedrawDan(QImage& picTAB, RowRenderState& st, RowScene& scene, DanData& dan, const DanLayoutData& l, int m,
+bool RedrawDan(Canvas& picTAB, MeasurePass& st, const RowScene& scene, DanData& dan, const DanLayoutData& l, int m,
                const RowStyle& style, const BurnContext& c);
-
-// The rhythm redraw of a row window. what = "all": start from the clean
-// ground; otherwise erase the strip of currentMeasure. Then the row start,
-// the staff notes (with "音符を描画する") and PutTAB. False after a
-// failure, "Lead Error !!" shown through `ui` unless it is null.
-bool PutRhythm(QImage& picTAB, RowRenderState& st, RowScene& scene, const RowItems& items, DanData& dan,
-               const DanLayoutData& l, const RowStyle& style, const std::string& what, int currentMeasure,
-               UiPort* ui);
 
 // ---- a row window's staff services (RowPort) ----
 

@@ -1,10 +1,11 @@
-// The row picture (picTAB): its ground loaded from the working folder, the
-// blanking of tablature lines an instrument does not have, the clean strip
-// used to erase a measure, and painting of a row scene over it.
+// The row picture's ground (picTAB's background): loaded from the working
+// folder, the tablature lines an instrument does not have blanked, and its
+// lines kept for devices finer than the screen.
 #pragma once
 
 #include <QImage>
 #include <string>
+#include <vector>
 
 #include "dan_data.h"
 #include "row_scene.h"
@@ -33,22 +34,24 @@ QImage LoadGround(const std::string& folder, const std::string& name, std::strin
 // ground (five strings: the sixth line; four strings: the fifth and sixth).
 void BlankUnusedLines(QImage& picTAB, const DanLayoutData& layout, int maxStringIx, int twipsPerPixel);
 
-// picSave: the clean right half of the ground, used to erase single measures.
-QImage MakePicSave(const QImage& picTAB);
-// Copies the clean strip over one measure's x range (plain copy).
-void EraseMeasureStrip(QImage& picTAB, const QImage& picSave, int leftTwips, int rightTwips, int twipsPerPixel);
+// The clean ground of a row: its picture (the ground file with the
+// instrument's unused lines blanked) and the same ink as rectangles, the
+// staff and TAB lines, which devices finer than the screen draw as lines.
+struct RowGround {
+    QImage image;
+    std::vector<QRect> lines;
+    bool isNull() const { return image.isNull(); }
+    int width() const { return image.width(); }
+    int height() const { return image.height(); }
+};
+// The ground of a picture: its dark pixels (gray below 128) gathered into
+// rectangles, each horizontal run joined with the equal runs below it.
+RowGround GroundOf(const QImage& picture);
 
 struct SceneFonts {
     double fletPointSize = 9;   // labPos template size
     double chordPointSize = 10; // labChord template size
 };
-
-// Paints the visible elements of a scene and the row's free texts and repeat
-// marks in z-order, in window pixels (twips / twipsPerPixel).
-// Stamps come from `stamps` (the row's book, StampBook::ForLayout) or the
-// default book.
-void PaintScene(QPainter& p, const RowScene& scene, const RowItems& items, const SceneFonts& fonts,
-                int twipsPerPixel, const StampBook* stamps = nullptr);
 
 // Pixel size of a stamp as drawn in a row window.
 QImage StampImage(Stamp s);

@@ -18,6 +18,25 @@ int GakufuRowLimit(int posRhythm, const std::string& mode);
 // Pixels left between rows: 10 in style 3, none otherwise.
 int GakufuRowGap(int posRhythm);
 
+// Where the rows go in the score: for each row (in order) its picture, its
+// top (pixels) and the height of it that is shown; the pictures' size.
+struct GakufuPlace {
+    int page = 0;
+    int y = 0;
+    int height = 0;
+};
+struct GakufuLayout {
+    int width = 1024, height = 0;
+    int rowLimit = 0;
+    int pages = 1;
+    bool overflow = false;
+    std::vector<GakufuPlace> rows;
+};
+// rowSizes: each row picture's size (pixels).
+GakufuLayout LayoutGakufu(const std::vector<QSize>& rowSizes, int posRhythm, const std::string& mode, bool allPages);
+// Pixels of a row's left edge left out of the score.
+inline constexpr int kGakufuLeftCut = 10;
+
 struct GakufuResult {
     std::vector<QImage> pages;   // one picture of rowLimit rows each
     int rowCount = 0;            // rows composed

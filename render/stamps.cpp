@@ -34,37 +34,52 @@ QPainterPath Outline(const QFont& f, char16_t code) {
     return path;
 }
 
-void Fill(QImage& img, const QPainterPath& path, QPointF origin) {
-    QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.translate(origin);
-    p.fillPath(path, Qt::black);
+// A stamp as outlines: its pixel picture is rendered from them, and devices
+// finer than the screen fill them at their own resolution.
+struct Built {
+    QSizeF size;
+    StampShape shape;
+    void Add(const QPainterPath& path, QPointF origin) { shape.fills.push_back(path.translated(origin)); }
+    void AddRect(const QRectF& r) {
+        QPainterPath path;
+        path.addRect(r);
+        shape.fills.push_back(path);
+    }
+    void AddAll(const Built& other, QPointF origin) {
+        for (const QPainterPath& path : other.shape.fills) shape.fills.push_back(path.translated(origin));
+    }
+};
+
+Built Sized(double w, double h) {
+    Built b;
+    b.size = QSizeF(std::max(1, int(std::ceil(w))), std::max(1, int(std::ceil(h))));
+    return b;
 }
 
 // A glyph alone on a stamp sized to its outline with a margin.
-QImage GlyphStamp(const QFont& f, char16_t code, double margin = 1) {
+Built GlyphStamp(const QFont& f, char16_t code, double margin = 1) {
     const QPainterPath g = Outline(f, code);
     const QRectF b = g.boundingRect();
-    QImage img = Blank(b.width() + 2 * margin, b.height() + 2 * margin);
-    Fill(img, g, QPointF(margin - b.left(), margin - b.top()));
-    return img;
+    Built s = Sized(b.width() + 2 * margin, b.height() + 2 * margin);
+    s.Add(g, QPointF(margin - b.left(), margin - b.top()));
+    return s;
 }
 
 // A glyph whose origin (the note's line) sits originY below the stamp's top;
 // the stamp is `height` tall, or taller when the glyph needs it.
-QImage OriginStamp(const QFont& f, char16_t code, double originY, double height, double margin = 1) {
+Built OriginStamp(const QFont& f, char16_t code, double originY, double height, double margin = 1) {
     const QPainterPath g = Outline(f, code);
     const QRectF b = g.boundingRect();
     height = std::max(height, originY + b.bottom());
-    QImage img = Blank(b.width() + 2 * margin, height);
-    Fill(img, g, QPointF(margin - b.left(), originY));
-    return img;
+    Built s = Sized(b.width() + 2 * margin, height);
+    s.Add(g, QPointF(margin - b.left(), originY));
+    return s;
 }
 
 // A note head one staff space tall with a pixel above and below; a quarter
 // of a space each side, so ledger lines drawn across the stamp stand out a
 // little from the head.
-QImage HeadStamp(const QFont& f, char16_t head, int space, bool dotted) {
+Built HeadStamp(const QFont& f, char16_t head, int space, bool dotted) {
     const QPainterPath g = Outline(f, head);
     const QRectF b = g.boundingRect();
     const double side = std::max(1.0, space / 4.0);
@@ -72,15 +87,15 @@ QImage HeadStamp(const QFont& f, char16_t head, int space, bool dotted) {
     const QPainterPath dot = Outline(f, kDot);
     const QRectF db = dot.boundingRect();
     const double w = b.width() + 2 * side + (dotted ? space * 0.4 + db.width() : 0);
-    QImage img = Blank(w, h);
-    Fill(img, g, QPointF(side - b.left(), h / 2 - b.center().y()));
-    if (dotted) Fill(img, dot, QPointF(side + b.width() + space * 0.4 - db.left(), h / 2 - db.center().y()));
-    return img;
+    Built s = Sized(w, h);
+    s.Add(g, QPointF(side - b.left(), h / 2 - b.center().y()));
+    if (dotted) s.Add(dot, QPointF(side + b.width() + space * 0.4 - db.left(), h / 2 - db.center().y()));
+    return s;
 }
 
 // A note with its stem (3.5 spaces from the head's centre) and flags from
 // the font: head at the bottom for stems up, at the top for stems down.
-QImage NoteStamp(const QFont& f, char16_t head, int flags, bool up, bool dotted, int space) {
+Built NoteStamp(const QFont& f, char16_t head, int flags, bool up, bool dotted, int space) {
     const QPainterPath g = Outline(f, head);
     const QRectF hb = g.boundingRect();
     const double stem = space * 3.5;
@@ -95,39 +110,36 @@ QImage NoteStamp(const QFont& f, char16_t head, int flags, bool up, bool dotted,
     const bool hasStem = head != kHead0;
     double w = hb.width() + 2 * margin + (flagCode && up ? fb.width() : 0) + (dotted ? space * 0.5 + db.width() : 0);
     const double h = (hasStem ? stem : 0) + hb.height() / 2 + hb.height() / 2 + 2 * margin;
-    QImage img = Blank(w, h);
+    Built s = Sized(w, h);
     const double hx = margin;
     const double headCy = up ? h - margin - hb.height() / 2 : margin + hb.height() / 2;
-    Fill(img, g, QPointF(hx - hb.left(), headCy - hb.center().y()));
+    s.Add(g, QPointF(hx - hb.left(), headCy - hb.center().y()));
     if (hasStem) {
-        QPainter p(&img);
-        p.setRenderHint(QPainter::Antialiasing);
         const double sx = up ? hx + hb.width() - stemW : hx;
         const double y0 = up ? headCy - stem : headCy;
         const double y1 = up ? headCy : headCy + stem;
-        p.fillRect(QRectF(sx, y0, stemW, y1 - y0), Qt::black);
-        p.end();
+        s.AddRect(QRectF(sx, y0, stemW, y1 - y0));
         // Flags hang from the stem's end, their left edge on the stem's left.
-        if (flagCode) Fill(img, flag, QPointF(sx - fb.left(), up ? y0 : y1));
+        if (flagCode) s.Add(flag, QPointF(sx - fb.left(), up ? y0 : y1));
     }
     if (dotted) {
         const double dx = hx + hb.width() + (flagCode && up ? fb.width() : 0) + space * 0.5 - db.left();
-        Fill(img, dot, QPointF(dx, headCy - space * 0.5 - db.center().y()));
+        s.Add(dot, QPointF(dx, headCy - space * 0.5 - db.center().y()));
     }
-    return img;
+    return s;
 }
 
-QImage TextStamp(const QString& text, const QFont& f) {
+Built TextStamp(const QString& text, const QFont& f) {
     QPainterPath path;
     path.addText(0, 0, f, text);
     const QRectF b = path.boundingRect();
-    QImage img = Blank(b.width() + 2, b.height() + 2);
-    Fill(img, path, QPointF(1 - b.left(), 1 - b.top()));
-    return img;
+    Built s = Sized(b.width() + 2, b.height() + 2);
+    s.Add(path, QPointF(1 - b.left(), 1 - b.top()));
+    return s;
 }
 
 // The word "TAB" set vertically, one letter per third of 3.4 string intervals.
-QImage TabWordStamp(int stringPx) {
+Built TabWordStamp(int stringPx) {
     QFont tab("Times New Roman");
     tab.setBold(true);
     const double line = stringPx * 3.4 / 3;
@@ -139,11 +151,20 @@ QImage TabWordStamp(int stringPx) {
         paths[i].addText(0, 0, tab, letters[i]);
         width = std::max(width, paths[i].boundingRect().width());
     }
-    QImage img = Blank(width + 4, stringPx * 3.4);
+    Built s = Sized(width + 4, stringPx * 3.4);
     for (int i = 0; i < 3; ++i) {
         const QRectF b = paths[i].boundingRect();
-        Fill(img, paths[i], QPointF((img.width() - b.width()) / 2 - b.left(), line * (i + 0.5) - b.center().y()));
+        s.Add(paths[i], QPointF((s.size.width() - b.width()) / 2 - b.left(), line * (i + 0.5) - b.center().y()));
     }
+    return s;
+}
+
+// The pixel picture of a stamp: its outlines filled black on white.
+QImage Render(const Built& s) {
+    QImage img = Blank(s.size.width(), s.size.height());
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    for (const QPainterPath& path : s.shape.fills) p.fillPath(path, Qt::black);
     return img;
 }
 
@@ -172,17 +193,25 @@ StampBook::StampBook(int space, int stringPx) : space_(std::max(3, space)), stri
     musicFont_ = !fam.isEmpty();
     QFont f(musicFont_ ? fam : QString("Serif"));
     f.setPixelSize(space * 4);  // the font's em is one staff height
-    auto set = [this](Stamp s, QImage img) { images_[static_cast<int>(s)] = std::move(img); };
+    auto set = [this](Stamp s, const Built& b) {
+        images_[static_cast<int>(s)] = Render(b);
+        shapes_[static_cast<int>(s)] = b.shape;
+    };
 
-    dot_ = GlyphStamp(f, kDot);
+    {
+        const Built d = GlyphStamp(f, kDot);
+        dot_ = Render(d);
+        dotShape_ = d.shape;
+    }
     for (int n = 0; n < 2; ++n) {
         for (int d = 0; d < 2; ++d) {
             const QPainterPath flag = Outline(f, d == 0 ? (n == 0 ? kFlagU3 : kFlagU4) : (n == 0 ? kFlagD3 : kFlagD4));
             const QRectF b = flag.boundingRect();
-            QImage img = Blank(b.width() + 1, b.height() + 1);
+            Built s = Sized(b.width() + 1, b.height() + 1);
             // Up flags hang from their top, down flags rise from their bottom.
-            Fill(img, flag, QPointF(-b.left(), -b.top()));
-            flags_[n][d] = img;
+            s.Add(flag, QPointF(-b.left(), -b.top()));
+            flags_[n][d] = Render(s);
+            flagShapes_[n][d] = s.shape;
         }
     }
     set(Stamp::pic2note, HeadStamp(f, kHead1, space, false));
@@ -213,22 +242,19 @@ StampBook::StampBook(int space, int stringPx) : space_(std::max(3, space)), stri
     {
         // Stem segment: 29 pixels (435 twips) tall, one stem wide.
         const int stemW = std::max(1, int(std::round(space * 0.13)));
-        QImage img = Blank(stemW + 2, 29);
-        QPainter p(&img);
-        p.fillRect(1, 0, stemW, 29, Qt::black);
-        set(Stamp::picTate, img);
+        Built s = Sized(stemW + 2, 29);
+        s.AddRect(QRectF(1, 0, stemW, 29));
+        set(Stamp::picTate, s);
     }
     {
         // Tie and slur arc: a crescent, thick in the middle, thin at the ends.
-        QImage img = Blank(space * 4, space);
-        QPainter p(&img);
-        p.setRenderHint(QPainter::Antialiasing);
+        Built s = Sized(space * 4, space);
         QPainterPath arc;
         arc.moveTo(1, space - 1);
         arc.quadTo(space * 2, -space * 0.6, space * 4 - 1, space - 1);
         arc.quadTo(space * 2, -space * 0.2, 1, space - 1);
-        p.fillPath(arc, Qt::black);
-        set(Stamp::picSlar, img);
+        s.Add(arc, QPointF(0, 0));
+        set(Stamp::picSlar, s);
     }
     set(Stamp::picToon, OriginStamp(f, kClefG, space * 5.5, 0));
     set(Stamp::picHeon, OriginStamp(f, kClefF, space * 1.7, 0));
@@ -255,12 +281,11 @@ StampBook::StampBook(int space, int stringPx) : space_(std::max(3, space)), stri
         set(Stamp::picDC, TextStamp("D.C.", word));
         set(Stamp::picRepEnd, TextStamp("Fine", word));
         // "to Coda" followed by the coda sign.
-        QImage to = TextStamp("to ", word), coda = GlyphStamp(f, kCoda);
-        QImage img = Blank(to.width() + coda.width(), std::max(to.height(), coda.height()));
-        QPainter p(&img);
-        p.drawImage(0, img.height() - to.height(), to);
-        p.drawImage(to.width(), 0, coda);
-        set(Stamp::picToCoda, img);
+        const Built to = TextStamp("to ", word), coda = GlyphStamp(f, kCoda);
+        Built s = Sized(to.size.width() + coda.size.width(), std::max(to.size.height(), coda.size.height()));
+        s.AddAll(to, QPointF(0, s.size.height() - to.size.height()));
+        s.AddAll(coda, QPointF(to.size.width(), 0));
+        set(Stamp::picToCoda, s);
         QFont swing = word;
         swing.setItalic(false);
         set(Stamp::picSwing, TextStamp("Swing", swing));
@@ -271,39 +296,37 @@ StampBook::StampBook(int space, int stringPx) : space_(std::max(3, space)), stri
         num.setBold(true);
         num.setPixelSize(int(space * 1.4));
         for (int n = 1; n <= 2; ++n) {
-            QImage img = Blank(space * 8, space * 2);
-            QPainter p(&img);
-            p.setPen(QPen(Qt::black, 1));
-            p.drawLine(0, 0, img.width() - 1, 0);
-            p.drawLine(0, 0, 0, img.height() - 1);
-            p.setRenderHint(QPainter::Antialiasing);
-            p.setFont(num);
-            p.drawText(QPointF(3, space * 1.6), QString::number(n) + ".");
-            set(n == 1 ? Stamp::picRep1 : Stamp::picRep2, img);
+            Built s = Sized(space * 8, space * 2);
+            s.AddRect(QRectF(0, 0, s.size.width(), 1));
+            s.AddRect(QRectF(0, 0, 1, s.size.height()));
+            QPainterPath number;
+            number.addText(0, 0, num, QString::number(n) + ".");
+            s.Add(number, QPointF(3, space * 1.6));
+            set(n == 1 ? Stamp::picRep1 : Stamp::picRep2, s);
         }
     }
     {
         // Repeat dot: one round dot.
         const int d = std::max(3, space / 2 + 1);
-        QImage img = Blank(d + 1, d + 1);
-        QPainter p(&img);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setBrush(Qt::black);
-        p.setPen(Qt::NoPen);
-        p.drawEllipse(QRectF(0.5, 0.5, d - 0.5, d - 0.5));
-        set(Stamp::picRepten, img);
+        Built s = Sized(d + 1, d + 1);
+        QPainterPath dot;
+        dot.addEllipse(QRectF(0.5, 0.5, d - 0.5, d - 0.5));
+        s.Add(dot, QPointF(0, 0));
+        set(Stamp::picRepten, s);
     }
     {
-        // Ledger-line guide: short lines one staff space apart.
+        // Ledger-line guide: short lines one staff space apart, in grey; a
+        // marker of the row window, never part of the row's picture.
         QImage img = Blank(space * 3, space * 4 + 1);
         QPainter p(&img);
         p.setPen(QPen(Qt::gray, 1));
         for (int i = 0; i < 4; ++i) p.drawLine(0, i * space + space / 2, img.width() - 1, i * space + space / 2);
-        set(Stamp::pic5Sen_Hosoku, img);
+        images_[static_cast<int>(Stamp::pic5Sen_Hosoku)] = img;
     }
 }
 
 const QImage& StampBook::Get(Stamp s) const { return images_[static_cast<int>(s)]; }
+const StampShape& StampBook::Shape(Stamp s) const { return shapes_[static_cast<int>(s)]; }
 
 const StampBook& StampBook::ForSize(int spacePx, int stringPx) {
     static std::map<std::pair<int, int>, std::unique_ptr<StampBook>> books;

@@ -14,11 +14,19 @@
 #pragma once
 
 #include <QImage>
+#include <QPainterPath>
+#include <vector>
 
 #include "dan_data.h"
 #include "row_scene.h"
 
 namespace lw {
+
+// A stamp as outlines in its own pixel coordinates (top-left 0, 0): each
+// path is filled black. Its picture is these outlines rendered at 1:1.
+struct StampShape {
+    std::vector<QPainterPath> fills;
+};
 
 class StampBook {
 public:
@@ -26,6 +34,10 @@ public:
     // stringPx pixels apart.
     explicit StampBook(int spacePx = 8, int stringPx = 13);
     const QImage& Get(Stamp s) const;
+    // The outlines the picture of a stamp was rendered from.
+    const StampShape& Shape(Stamp s) const;
+    const StampShape& DotShape() const { return dotShape_; }
+    const StampShape& FlagShape(int count, bool up) const { return flagShapes_[count >= 2 ? 1 : 0][up ? 0 : 1]; }
     // The augmentation dot alone (a pixel of margin round it), for a dotted
     // note on a line, whose dot goes to the space above.
     const QImage& Dot() const { return dot_; }
@@ -45,8 +57,11 @@ public:
 
 private:
     QImage images_[64];
+    StampShape shapes_[64];
     QImage dot_;
+    StampShape dotShape_;
     QImage flags_[2][2];
+    StampShape flagShapes_[2][2];
     bool musicFont_ = false;
     int space_ = 8;
     int string_ = 13;

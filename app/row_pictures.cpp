@@ -1,0 +1,79 @@
+#include "row_pictures.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "shell.h"
+#include "stamps.h"
+
+namespace lw {
+namespace {
+
+int Tpp(const Session& s) { return s.TwipsPerPixelX > 0 ? s.TwipsPerPixelX : 15; }
+
+}  // namespace
+
+RowStyle RowStyleOfRow(const Session& s, const RowDoc& row, bool drawNote) { return RowStyleOf(s, row.Slot(), drawNote); }
+
+void UpdateRowStart(Session& s, const RowDoc& row, bool drawNote) {
+    const int slot = row.Slot();
+    DanLayoutData& l = s.DanLayout[slot];
+    const RowStyle style = RowStyleOf(s, slot, drawNote);
+    const double right = RowStartRight(l, StampBook::ForLayout(l, style.tpp), style.keyName, style.bassClef,
+                                       StaffShown(style.posRhythm, drawNote), style.tpp);
+    // Fret numbers (and the heads over them) stand left of their column
+    // when notes are drawn.
+    const double need = std::ceil(right - l.SyosetsuLeft[0]) + (drawNote ? 60 : 0);
+    l.RowStartInset = static_cast<int16_t>(std::clamp(need, 0.0, 3000.0));
+}
+
+void PrepareRowGround(Session& s, RowDoc& row, bool drawNote, const std::string& folder) {
+    UpdateRowStart(s, row, drawNote);
+    const int slot = row.Slot();
+    PrepareGround(row.Render, folder, RowStyleOf(s, slot, drawNote), s.DanLayout[slot], &row.GroundError);
+    // The cross-hair and the note columns span the whole picture.
+    row.Scene.WindowWidth = row.Render.ground.width() * Tpp(s);
+    row.Scene.WindowHeight = row.Render.ground.height() * Tpp(s);
+}
+
+void PlaceRowKeySignature(Session& s, RowDoc& row, bool drawNote) {
+    PutKeySignature(row.Scene, s, row.Slot(), drawNote);
+    UpdateRowStart(s, row, drawNote);
+}
+
+bool PaintRowPicture(const Session& s, RowDoc& row, bool drawNote, UiPort* ui) {
+    if (row.Closing || row.Render.ground.isNull()) return true;
+    const int slot = row.Slot();
+    const RowStyle style = RowStyleOf(s, slot, drawNote);
+    const RowPaintInput in{row.Scene, row.Items, s.DanBuf[slot], s.DanLayout[slot], style, row.Render.ground};
+    if (row.Picture.size() != row.Render.ground.image.size() || row.Picture.format() != QImage::Format_RGB32)
+        row.Picture = QImage(row.Render.ground.image.size(), QImage::Format_RGB32);
+    QPainter p(&row.Picture);
+    return PaintRow(p, in, 1, ui);
+}
+
+bool PaintRowOn(QPainter& p, const Session& s, const RowDoc& row, bool drawNote, double scale) {
+    if (row.Render.ground.isNull()) return false;
+    const int slot = row.Slot();
+    const RowStyle style = RowStyleOf(s, slot, drawNote);
+    const RowPaintInput in{row.Scene, row.Items, s.DanBuf[slot], s.DanLayout[slot], style, row.Render.ground};
+    return PaintRow(p, in, scale, nullptr);
+}
+
+int StaffLineOf(const Session& s, RowDoc& row, bool drawNote, int string, int fret) {
+    if (string < 1 || string > 6) return 0;
+    const int slot = row.Slot();
+    const RowStyle style = RowStyleOf(s, slot, drawNote);
+    RowRenderState& st = row.Render;
+    // The staff table of the row's key; the row's own notes stay untouched.
+    auto scratch = std::make_unique<DanData>();
+    st.staff.Ensure(style.keyName, style.bassClef, *scratch);
+    OpenStringValues(style.gakkiCode, style.tuning, st.open);
+    // A scratch position and memory: asking must not change the row.
+    OnpuData pos{};
+    AccidentalMemory memory;
+    return StaffPosition(st.staff, memory, s.DanLayout[slot], pos, string, fret, st.open).line;
+}
+
+}  // namespace lw
