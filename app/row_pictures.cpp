@@ -32,6 +32,9 @@ void PrepareRowGround(Session& s, RowDoc& row, bool drawNote, const std::string&
     UpdateRowStart(s, row, drawNote);
     const int slot = row.Slot();
     PrepareGround(row.Render, folder, RowStyleOf(s, slot, drawNote), s.DanLayout[slot], &row.GroundError);
+    // The picture takes the ground's size at once (the window is sized from
+    // it); it is painted whole with the row.
+    row.Picture = row.Render.ground.image.copy();
     // The cross-hair and the note columns span the whole picture.
     row.Scene.WindowWidth = row.Render.ground.width() * Tpp(s);
     row.Scene.WindowHeight = row.Render.ground.height() * Tpp(s);

@@ -1,6 +1,6 @@
 // One keyboard note edit on a full row (8 measures x 24 positions x 6
 // strings): the fret typed goes through the note-entry commands, the row is
-// laid out again and repainted, as the row window does after every key.
+// laid out again and painted whole, as the row window does after every key.
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
@@ -30,16 +30,14 @@ void BM_KeyboardNoteEdit(benchmark::State& state) {
     lw::NoteEntry entry(row.s, row.g, host);
     entry.SetCursor(3, 12, 2);
     QImage target(1100, 280, QImage::Format_RGB32);
-    lw::SceneFonts fonts;
+    const lw::RowGround ground = lwbench::BenchGround(target.size());
+    const lw::RowStyle style = lw::RowStyleOf(row.s, 0, false);
     long long t = 0;
     int digit = 0;
     for (auto _ : state) {
         t += 5000;  // every key a new fret, never the second digit of one
         entry.KeyDigit(3 + digit++ % 6, t);
-        target.fill(Qt::white);
-        QPainter p(&target);
-        lw::PaintScene(p, row.scene, row.items, fonts, 15);
-        p.end();
+        lwbench::PaintInto(target, row, style, ground);
         benchmark::DoNotOptimize(target.constBits());
     }
 }

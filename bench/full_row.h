@@ -4,7 +4,11 @@
 
 #include <memory>
 
+#include <QImage>
+#include <QPainter>
+
 #include "row_editor.h"
+#include "row_paint.h"
 
 namespace lwbench {
 
@@ -54,5 +58,22 @@ struct FullRow {
         ed->LoadChord();
     }
 };
+
+// Paints the row into target (the row window's picture) over a ground of
+// the target's size with the default staff and TAB lines.
+inline lw::RowGround BenchGround(QSize size) {
+    QImage img(size, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter p(&img);
+    for (int k = 0; k < 5; ++k) p.drawLine(36, 52 + 8 * k, 1060, 52 + 8 * k);
+    for (int k = 0; k < 6; ++k) p.drawLine(36, 150 + 13 * k, 1060, 150 + 13 * k);
+    p.end();
+    return lw::GroundOf(img);
+}
+
+inline void PaintInto(QImage& target, FullRow& row, const lw::RowStyle& style, const lw::RowGround& ground) {
+    QPainter p(&target);
+    lw::PaintRow(p, {row.scene, row.items, row.s.CurDan(), row.s.CurLayout(), style, ground});
+}
 
 }  // namespace lwbench

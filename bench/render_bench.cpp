@@ -28,44 +28,37 @@ QGuiApplication& App() {
 void BM_PaintFullRow(benchmark::State& state) {
     App();
     lwbench::FullRow row;
-    QImage ground(1100, 280, QImage::Format_RGB32);
-    ground.fill(Qt::white);
-    QImage target(ground.size(), QImage::Format_RGB32);
-    lw::SceneFonts fonts;
+    QImage target(1100, 280, QImage::Format_RGB32);
+    const lw::RowGround ground = lwbench::BenchGround(target.size());
+    const lw::RowStyle style = lw::RowStyleOf(row.s, 0, false);
     for (auto _ : state) {
-        QPainter p(&target);
-        p.drawImage(0, 0, ground);
-        lw::PaintScene(p, row.scene, row.items, fonts, 15);
-        p.end();
+        lwbench::PaintInto(target, row, style, ground);
         benchmark::DoNotOptimize(target.constBits());
     }
 }
 BENCHMARK(BM_PaintFullRow)->Unit(benchmark::kMicrosecond);
 
-// One note edit: the row laid out again and repainted.
+// One note edit: the row laid out again and painted whole.
 void BM_EditRelayoutAndPaint(benchmark::State& state) {
     App();
     lwbench::FullRow row;
     QImage target(1100, 280, QImage::Format_RGB32);
-    lw::SceneFonts fonts;
+    const lw::RowGround ground = lwbench::BenchGround(target.size());
+    const lw::RowStyle style = lw::RowStyleOf(row.s, 0, false);
     int fret = 0;
     for (auto _ : state) {
         auto& pos = row.s.CurDan().Syosetsu[3].Onpu[12];
         lw::StoreNote(pos, 2, fret++ % 20, 5);
         row.ed->ReLayoutTAB("0");
-        target.fill(Qt::white);
-        QPainter p(&target);
-        lw::PaintScene(p, row.scene, row.items, fonts, 15);
-        p.end();
+        lwbench::PaintInto(target, row, style, ground);
         benchmark::DoNotOptimize(target.constBits());
     }
 }
 BENCHMARK(BM_EditRelayoutAndPaint)->Unit(benchmark::kMicrosecond);
 
-// Burning in a full row from a fresh ground with notes drawn on the staff:
-// row start, 1152 heads with their signs and ledger lines, fret numbers,
-// chord names and bar lines, as after an edit with "音符を描画する".
-void BM_BurnInFullRow(benchmark::State& state) {
+// A full row with notes drawn on the staff: row start, 1152 heads with their
+// signs and ledger lines, fret numbers, chord names and bar lines.
+void BM_PaintFullRowWithNotes(benchmark::State& state) {
     App();
     lwbench::FullRow row;
     auto& l = row.s.CurLayout();
@@ -75,22 +68,15 @@ void BM_BurnInFullRow(benchmark::State& state) {
     row.g.DrawNote = true;
     row.ed->ReLayoutTAB("all");
     row.s.KeyName[0] = "G";
-    lw::RowStyle style = lw::RowStyleOf(row.s, 0, true);
-    lw::RowRenderState st;
-    QImage ground(1100, 280, QImage::Format_RGB32);
-    ground.fill(Qt::white);
-    lw::SetGround(st, ground, style, l);
+    const lw::RowStyle style = lw::RowStyleOf(row.s, 0, true);
     lw::PlaceKeySignature(row.scene, l, style.keyName, style.bassClef, true, style.tpp);
-    std::vector<char> shown;
-    for (const auto& lab : row.scene.labPos) shown.push_back(lab.Visible);
-    QImage picTAB;
+    QImage target(1100, 280, QImage::Format_RGB32);
+    const lw::RowGround ground = lwbench::BenchGround(target.size());
     for (auto _ : state) {
-        // What the re-layout of an edit shows again.
-        for (size_t i = 0; i < shown.size(); ++i) row.scene.labPos[i].Visible = shown[i];
-        lw::PutRhythm(picTAB, st, row.scene, row.items, row.s.CurDan(), l, style, "all", 0, nullptr);
-        benchmark::DoNotOptimize(picTAB.constBits());
+        lwbench::PaintInto(target, row, style, ground);
+        benchmark::DoNotOptimize(target.constBits());
     }
 }
-BENCHMARK(BM_BurnInFullRow)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PaintFullRowWithNotes)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

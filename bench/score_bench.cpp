@@ -54,16 +54,13 @@ void BM_NoteEditRelayoutAndRedraw(benchmark::State& state) {
     }
     row.g.DrawNote = true;
     lw::RowStyle style = lw::RowStyleOf(row.s, 0, true);
-    lw::RowRenderState st;
-    QImage ground(1100, 296, QImage::Format_RGB32);
-    ground.fill(Qt::white);
-    lw::SetGround(st, ground, style, l);
-    QImage picTAB;
+    QImage picTAB(1100, 296, QImage::Format_RGB32);
+    const lw::RowGround ground = lwbench::BenchGround(picTAB.size());
     int fret = 0;
     for (auto _ : state) {
         lw::StoreNote(row.s.CurDan().Syosetsu[3].Onpu[4], 2, fret++ % 12, 3);
         row.ed->ReLayoutTAB("all");
-        lw::PutRhythm(picTAB, st, row.scene, row.items, row.s.CurDan(), l, style, "all", 0, nullptr);
+        lwbench::PaintInto(picTAB, row, style, ground);
         benchmark::DoNotOptimize(picTAB.constBits());
     }
 }

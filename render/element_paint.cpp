@@ -102,7 +102,9 @@ int EmHeightPx(double points, double dpiY) {
 }
 
 QFont RowFont(const std::string& face, double points) {
-    QFont f(QString::fromStdString(face));
+    // The installed face itself, so that a PDF or SVG names the font its
+    // text was set in.
+    QFont f(QFont::substitute(QString::fromStdString(face)));
     if (face == "Times New Roman") f.setStyleHint(QFont::Serif, QFont::PreferQuality);
     f.setBold(true);
     f.setPixelSize(EmHeightPx(points));

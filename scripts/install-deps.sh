@@ -10,6 +10,7 @@ PKGS=(
   qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick
+  poppler-utils librsvg2-bin
 )
 missing=()
 for p in "${PKGS[@]}"; do

@@ -529,7 +529,7 @@ TEST_F(RowWindowTest, TheRowPictureCarriesTheNotesTheStaffAndTheKeySignature) {
     EXPECT_GT(Lay().RowStartInset, 300);
     EXPECT_GE(row->Scene.labInx[0][1].Left, Lay().SyosetsuLeft[0] + Lay().RowStartInset - 1);
     // The fret numbers are burnt into the picture.
-    EXPECT_GT(measureInk(pic, 1), measureInk(row->Render.ground, 1));
+    EXPECT_GT(measureInk(pic, 1), measureInk(row->Render.ground.image, 1));
 
     // Notes on the staff: the staff ground, heads on it, and the staff
     // services of the note entry answer.
@@ -542,7 +542,7 @@ TEST_F(RowWindowTest, TheRowPictureCarriesTheNotesTheStaffAndTheKeySignature) {
     const double staffTop = Lay().StaffTop, staffBottom = staffTop + 4.0 * Lay().StaffInterval;
     const double l1 = Lay().SyosetsuLeft[1] + 60, r1 = Lay().SyosetsuLeft[2] - 60;
     EXPECT_GT(Ink(row->Picture, l1, staffTop - 200, r1, staffBottom + 200),
-              Ink(row->Render.ground, l1, staffTop - 200, r1, staffBottom + 200) + 40)
+              Ink(row->Render.ground.image, l1, staffTop - 200, r1, staffBottom + 200) + 40)
         << "note heads on the staff";
     EXPECT_EQ(doc->size(), row->Picture.size());
     EXPECT_LT(sh().StaffLine(1, 0), sh().StaffLine(6, 0)) << "the highest string is the highest note";
@@ -564,7 +564,7 @@ TEST_F(RowWindowTest, TheRowPictureCarriesTheNotesTheStaffAndTheKeySignature) {
     // No stale fret numbers: an emptied measure shows only the ground.
     sh().DeleteSyosetsuCmd(1);
     ASSERT_EQ(Measure(1).OnpuCnt, 0);
-    EXPECT_EQ(measureInk(row->Picture, 1), measureInk(row->Render.ground, 1));
+    EXPECT_EQ(measureInk(row->Picture, 1), measureInk(row->Render.ground.image, 1));
 
     mw->action("mnuViewDrawNote")->trigger();
     EXPECT_FALSE(sh().DrawNote);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <sstream>
 
@@ -46,7 +48,7 @@ TEST_F(ExportScore, WritesTheScoreByTheExtension) {
     const std::string bmp = ReadBytes("score.bmp");
     ASSERT_GT(bmp.size(), 54u);
     EXPECT_EQ(bmp.substr(0, 2), "BM");
-    EXPECT_EQ(static_cast<unsigned char>(bmp[28]), 24) << "24-bit Windows bitmap";
+    EXPECT_EQ(static_cast<unsigned char>(bmp[28]), 8) << "8-bit Windows bitmap with a gray palette";
     EXPECT_EQ(QImage("score.bmp").size(), png.size());
 
     // Notes on the staff instead of the rhythm row: the same picture size,
@@ -59,8 +61,76 @@ TEST_F(ExportScore, WritesTheScoreByTheExtension) {
         for (int x = 0; x < png.width(); ++x) differ += (qGray(notes.pixel(x, y)) < 128) != (qGray(png.pixel(x, y)) < 128);
     EXPECT_GT(differ, 5000);
 
+    // Gray levels: colour type 0, 8 bits (PNG header bytes 24 and 25).
+    const std::string pngBytes = ReadBytes("score.png");
+    EXPECT_EQ(static_cast<unsigned char>(pngBytes[24]), 8);
+    EXPECT_EQ(static_cast<unsigned char>(pngBytes[25]), 0);
+
     ASSERT_EQ(Run({"score.pdf", "example.tbp"}), 0) << err.str();
     EXPECT_EQ(ReadBytes("score.pdf").substr(0, 5), "%PDF-");
+}
+
+// Output of a command line ("" when it failed).
+std::string Capture(const std::string& command) {
+    std::string text;
+    if (FILE* f = popen((command + " 2>/dev/null").c_str(), "r")) {
+        char buf[4096];
+        for (size_t n; (n = fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, n);
+        if (pclose(f) != 0) text.clear();
+    }
+    return text;
+}
+
+TEST_F(ExportScore, PdfAndSvgAreLinesAndTextNotPictures) {
+    ASSERT_EQ(Run({"--notes", "score.pdf", "example.tbp"}), 0) << err.str();
+    EXPECT_LT(ReadBytes("score.pdf").size(), 150u * 1024) << "one page of four rows";
+    // No picture in the PDF: pdfimages lists only its two heading lines.
+    const std::string images = Capture("pdfimages -list score.pdf");
+    ASSERT_FALSE(images.empty()) << "pdfimages (poppler-utils) is needed";
+    EXPECT_EQ(std::count(images.begin(), images.end(), '\n'), 2) << images;
+    // The fret numbers' and chord names' fonts are embedded: every font line says "yes" under "emb".
+    const std::string fonts = Capture("pdffonts score.pdf");
+    std::istringstream lines(fonts);
+    std::string line;
+    int listed = 0;
+    for (int n = 0; std::getline(lines, line); ++n) {
+        if (n < 2) continue;
+        ++listed;
+        EXPECT_NE(line.find(" yes "), std::string::npos) << line;
+    }
+    EXPECT_GE(listed, 2) << fonts;   // the serif of the fret numbers and the Mincho of the chord names
+    // The fret numbers are text: the first row's numbers can be found.
+    const std::string text = Capture("pdftotext score.pdf -");
+    EXPECT_NE(text.find("C"), std::string::npos) << text;   // a chord name of the example
+
+    // SVG: the same picture as the PNG once rendered.
+    ASSERT_EQ(Run({"--notes", "score.png", "example.tbp"}), 0) << err.str();
+    ASSERT_EQ(Run({"--notes", "score.svg", "example.tbp"}), 0) << err.str();
+    EXPECT_EQ(out.str(), "score.svg\n");
+    EXPECT_EQ(ReadBytes("score.svg").find("<image"), std::string::npos);
+    const QImage png("score.png");
+    Capture("rsvg-convert -b white -w " + std::to_string(png.width()) + " -h " + std::to_string(png.height()) +
+            " -o svg.png score.svg");
+    const QImage svg("svg.png");
+    ASSERT_FALSE(svg.isNull()) << "rsvg-convert (librsvg2-bin) is needed";
+    ASSERT_EQ(svg.size(), png.size());
+    // Ink where the PNG has ink: most dark pixels agree within a pixel.
+    int inkPng = 0, matched = 0;
+    for (int y = 1; y + 1 < png.height(); ++y)
+        for (int x = 1; x + 1 < png.width(); ++x) {
+            if (qGray(png.pixel(x, y)) >= 100) continue;
+            ++inkPng;
+            bool near = false;
+            for (int dy = -1; dy <= 1 && !near; ++dy)
+                for (int dx = -1; dx <= 1 && !near; ++dx) near = qGray(svg.pixel(x + dx, y + dy)) < 200;
+            matched += near;
+        }
+    EXPECT_GT(inkPng, 20000);
+    EXPECT_GT(matched, inkPng * 97 / 100) << matched << " of " << inkPng;
+
+    // A name of no score format is refused, with the formats named.
+    EXPECT_EQ(Run({"score.jpg", "example.tbp"}), 1);
+    EXPECT_NE(err.str().find(".svg"), std::string::npos);
 }
 
 TEST_F(ExportScore, RowsBeyondOnePictureGoOnNumberedPages) {

@@ -34,8 +34,8 @@ QImage RowStart(const std::string& key, bool bass) {
     EXPECT_TRUE(PrepareGround(st, std::string(LUTEWISE_SOURCE_DIR) + "/data", style, l));
     RowScene scene;
     PlaceKeySignature(scene, l, key, bass, true, style.tpp);
-    QImage pic = st.ground;
-    EXPECT_TRUE(PutImgInitForm(pic, scene, l, style.Start(), BurnContextOf(style, l, nullptr)));
+    QImage pic = st.ground.image;
+    PutImgInitForm(lwtest::Paint(pic), scene, l, style.Start(), BurnContextOf(style, l, nullptr));
     return pic.copy(0, 20, 150, 200);
 }
 

@@ -5,11 +5,13 @@
 
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
 #include <QRect>
 #include <algorithm>
 #include <cstdlib>
 #include <string>
 
+#include "element_paint.h"
 #include "row_picture.h"
 
 namespace lwtest {
@@ -22,6 +24,20 @@ inline void EnsureApp() {
     new QGuiApplication(argc, argv);
     lw::InstallFontSubstitutions();
 }
+
+// A canvas on a picture for the length of one call: Paint(pic) where a
+// painter takes a Canvas&; `scale` device pixels to a row pixel (a scale
+// other than 1 paints outlines and text, as printers do).
+struct Paint {
+    QPainter p;
+    lw::Canvas c;
+    explicit Paint(QImage& img, double scale = 1) : p(&img), c(Scaled(p, scale)) {}
+    operator lw::Canvas&() { return c; }
+    static QPainter& Scaled(QPainter& p, double scale) {
+        if (scale != 1) p.scale(scale, scale);
+        return p;
+    }
+};
 
 inline int InkIn(const QImage& img, const QRect& r, int threshold = 128) {
     int n = 0;

@@ -11,6 +11,7 @@
 #include "render_test_support.h"
 #include "rhythm_drawing.h"
 #include "row_drawing.h"
+#include "row_paint.h"
 #include "row_editor.h"
 #include "settings.h"
 #include "stamps.h"
@@ -94,7 +95,20 @@ struct BuiltRow {
         ed->ReLayoutTAB("all");
         style = RowStyleOf(s, 0, drawNote);
         EXPECT_TRUE(PrepareGround(st, DataDir(), style, s.DanLayout[0]));
-        EXPECT_TRUE(PutRhythm(picTAB, st, scene, items, dan, s.DanLayout[0], style, "all", 0, &ui));
+        Paint();
+    }
+
+    void Paint() { picTAB = RowPicture({scene, items, s.DanBuf[0], s.DanLayout[0], style, st.ground}, 1, &ui); }
+
+    // Where the measures' notes, stems and beams are drawn, as a paint works it out.
+    MeasurePass Pass() {
+        MeasurePass pass;
+        DanData dan = s.DanBuf[0];
+        InvalidateStaffData(dan);
+        QImage img = picTAB.copy();
+        const BurnContext c = BurnContextOf(style, s.DanLayout[0], nullptr);
+        for (int m = 0; m < dan.SyosetsuCnt; ++m) RedrawDan(lwtest::Paint(img), pass, scene, dan, s.DanLayout[0], m, style, c);
+        return pass;
     }
 };
 
@@ -189,7 +203,7 @@ TEST_F(Rhythm, ArcRule) {
     for (bool above : {false, true}) {
         QImage img(200, 100, QImage::Format_RGB32);
         img.fill(Qt::white);
-        DrawArc(img, ArcRule({40, 50}, {160, 50}, 20, above, false));
+        DrawArc(lwtest::Paint(img), ArcRule({40, 50}, {160, 50}, 20, above, false));
         const QRect ink = lwtest::InkBox(img);
         EXPECT_NEAR(ink.center().x(), 100, 3);
         if (above) EXPECT_LT(ink.top(), 45);
@@ -212,7 +226,7 @@ TEST_F(Rhythm, BeamedFlaggedAndTripletMeasures) {
         // beyond four single stems.
         const int x0 = l.SyosetsuLeft[0] / tpp, x1 = l.SyosetsuLeft[1] / tpp;
         EXPECT_GT(lwtest::InkIn(band, QRect(x0, 0, x1 - x0, band.height())),
-                  lwtest::InkIn(row.st.ground.copy(0, top, row.picTAB.width(), band.height()),
+                  lwtest::InkIn(row.st.ground.image.copy(0, top, row.picTAB.width(), band.height()),
                                 QRect(x0, 0, x1 - x0, band.height())) + 400);
     }
 }
@@ -243,10 +257,10 @@ TEST_F(Rhythm, StemsDownHangBeamsBelowTheHeadsAndChordsShareOneStem) {
     lw::StoreNote(chord, 2, 1, 2);
     lw::StoreNote(chord, 3, 0, 2);
     row.ed->ReLayoutTAB("all");
-    ASSERT_TRUE(PutRhythm(row.picTAB, row.st, row.scene, row.items, row.s.DanBuf[0], row.s.DanLayout[0], row.style,
-                          "all", 0, &row.ui));
+    row.Paint();
     lwtest::WriteDebugPng("rhythm_stems_down", row.picTAB);
-    const MeasureGeom& g0 = row.st.geom[0];
+    const MeasurePass pass = row.Pass();
+    const MeasureGeom& g0 = pass.geom[0];
     for (int p = 1; p <= 4; ++p) {
         ASSERT_TRUE(g0[p].placed) << p;
         EXPECT_TRUE(g0[p].down) << p;
@@ -254,7 +268,7 @@ TEST_F(Rhythm, StemsDownHangBeamsBelowTheHeadsAndChordsShareOneStem) {
         EXPECT_LT(g0[p].stemX, g0[p].left + 4) << "on the head's left side, " << p;
     }
     EXPECT_NEAR(g0[1].stemEnd, g0[2].stemEnd, 6) << "one beam joins the pair";
-    const NoteGeom& c = row.st.geom[1][1];
+    const NoteGeom& c = pass.geom[1][1];
     ASSERT_TRUE(c.placed);
     EXPECT_GT(c.bottom - c.top, 8) << "three heads";
     EXPECT_LT(c.stemEnd, c.top - 3 * 8 + 1) << "one stem from the lowest head past the highest";

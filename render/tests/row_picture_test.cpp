@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <QTemporaryDir>
 
+#include "burn_in.h"
+#include "render_test_support.h"
 #include "row_picture.h"
 #include "stamps.h"
 
@@ -89,19 +91,18 @@ TEST_F(RowPicture, UnusedStringLinesAreBlankedPerInstrument) {
     }
 }
 
-TEST_F(RowPicture, ClearMeasureStripRestoresTheGround) {
+TEST_F(RowPicture, GroundLinesAreFoundAsRectangles) {
+    // Six lines 381 pixels long, one pixel high, from y = 100 every 12 pixels,
+    // and a two-pixel line.
     QImage img = SixLineGround();
-    QImage save = MakePicSave(img);
-    EXPECT_EQ(save.width(), img.width() / 2);
-    EXPECT_EQ(save.height(), img.height());
     {
         QPainter p(&img);
-        p.fillRect(QRect(150, 90, 60, 80), Qt::black);
+        p.fillRect(QRect(20, 30, 50, 2), Qt::black);
     }
-    EraseMeasureStrip(img, save, 150 * 15, 210 * 15, 15);
-    EXPECT_EQ(InkIn(img, QRect(150, 90, 60, 9)), 0);           // above the lines: white again
-    EXPECT_EQ(InkIn(img, QRect(150, 100, 60, 1)), 60);         // string line back
-    EXPECT_EQ(InkIn(img, QRect(0, 0, 149, 99)), 0);            // nothing outside touched
+    const RowGround g = GroundOf(img);
+    ASSERT_EQ(g.lines.size(), 7u);
+    EXPECT_EQ(g.lines[0], QRect(20, 30, 50, 2));
+    for (int k = 0; k < 6; ++k) EXPECT_EQ(g.lines[k + 1], QRect(10, 100 + 12 * k, 381, 1)) << k;
 }
 
 TEST_F(RowPicture, SceneShowsOnlyVisibleElementsWhereTheyAre) {
@@ -128,9 +129,7 @@ TEST_F(RowPicture, SceneShowsOnlyVisibleElementsWhereTheyAre) {
 
     QImage img(400, 220, QImage::Format_RGB32);
     img.fill(Qt::white);
-    QPainter p(&img);
-    PaintScene(p, scene, items, SceneFonts{}, 15);
-    p.end();
+    PutTAB(lwtest::Paint(img), scene, items, BurnContext{});
     EXPECT_GT(InkIn(img, QRect(150, 93, 16, 14)), 10);
     EXPECT_EQ(InkIn(img, QRect(300, 93, 16, 14)), 0);
     EXPECT_GE(InkIn(img, QRect(248, 100, 5, 60)), 2 * 60);     // thick bar: several pixels wide
@@ -168,9 +167,7 @@ TEST_F(RowPicture, RepeatDotsSitInTheSpacesTheirTagNames) {
     scene.picRepten.push_back(dots);
     QImage img(200, 200, QImage::Format_RGB32);
     img.fill(Qt::white);
-    QPainter p(&img);
-    PaintScene(p, scene, RowItems{}, SceneFonts{}, 15);
-    p.end();
+    PutTAB(lwtest::Paint(img), scene, RowItems{}, BurnContext{});
     EXPECT_GT(InkIn(img, QRect(48, 92, 6, 5)), 4);
     EXPECT_GT(InkIn(img, QRect(48, 116, 6, 5)), 4);
     EXPECT_EQ(InkIn(img, QRect(40, 99, 30, 3)), 0);    // not on the reference line
