@@ -145,7 +145,9 @@ void RowEditor::PutKyufuPic(int, int r, OnpuData& pos, double x) {
     double top;
     if (g_.DrawNote) {
         const double st = lay.StaffTop, iv = lay.StaffInterval;
-        top = id == 23 ? st + 0.5 * iv : id == 24 ? st + 2 * iv : id == 22 ? st + 2 * iv + 20 : st + 1.5 * iv;
+        // The whole rest hangs from the fourth line, the half rest sits on
+        // the middle line.
+        top = id == 23 ? st + 0.5 * iv : id == 24 ? st + 2 * iv : id == 22 ? st + iv + 20 : id == 21 ? st + 0.5 * iv : st + 1.5 * iv;
     } else if (s_.PosRhythm == 2 || s_.PosRhythm == 3) {
         const double t = lay.TabTop, iv = lay.StringInterval;
         top = id == 23 ? t + 4.5 * iv : id == 24 ? t + 5.5 * iv : t + 5 * iv;
@@ -166,21 +168,15 @@ void RowEditor::LayoutPositions() {
     for (int m = 0; m < cnt; ++m) {
         SyosetsuData& ms = dan.Syosetsu[m];
         const int n = std::clamp<int>(ms.OnpuCnt, 0, kMaxPositions);
-        // The x of each position is the running sum of the advances before
-        // it, added in the same order as GetNoteXExact does (left + sum + inset)
-        // so that both round a tie the same way.
+        // The x of each position, added in the same order as GetNoteXExact
+        // does (left + offset + inset) so that both round a tie the same way.
         const double inset = NoteAreaInset(Lay(), m);
         const double available = Lay().SyosetsuWidth[m] - inset;
         const double left = Lay().SyosetsuLeft[m % std::max(cnt, 1)];
-        double sum = 0;
+        const std::vector<double> off = NoteOffsets(ms, strings, available, dan.MeterID);
         for (int p = 1; p <= n; ++p) {
             OnpuData& pos = ms.Onpu[p];
-            double x = left + sum + inset;
-            double adv = 0;
-            for (int st = 1; st <= strings && st < kStringSlots; ++st)
-                if (pos.FletUse[st] == kSounding)
-                    adv = std::max(adv, GetNoteAdvance(available, pos.NoteLengthID[st], pos.NoteAttr, Dan().MeterID));
-            sum += adv;
+            double x = left + off[p - 1] + inset;
             if (!FitsI16(x)) x = std::clamp(x, -32768.0, 32767.0);  // never wraps; drag and entry refuse earlier
             x = static_cast<double>(RoundHalfEven(x));
             int restFlag;

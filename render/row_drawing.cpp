@@ -70,7 +70,7 @@ RowStyle RowStyleOf(const Session& s, int slot, bool drawNote) {
     if (s.FletFontSize > 0) r.fonts.fletPointSize = s.FletFontSize;
     if (s.ChordFontSize > 0) r.fonts.chordPointSize = s.ChordFontSize;
     r.tpp = s.TwipsPerPixelX > 0 ? s.TwipsPerPixelX : 15;
-    r.meterId = s.MeterID;
+    r.meterId = s.DanBuf[slot].MeterID;
     return r;
 }
 
@@ -100,6 +100,15 @@ bool StaffPointToStringFret(const Session& s, int slot, RowRenderState& st, doub
     OpenStringValues(style.gakkiCode, style.tuning, st.open);
     return StaffPointToStringFret(y, s.DanLayout[std::clamp(slot, 0, kSlotCount - 1)], style.bassClef, style.keyName,
                                   st.open, style.maxStringIx, string, fret);
+}
+
+int16_t RowStartInsetOf(const DanLayoutData& l, const RowStyle& style) {
+    const double right = RowStartRight(l, StampBook::ForLayout(l, style.tpp), style.keyName, style.bassClef,
+                                       StaffShown(style.posRhythm, style.drawNote), style.tpp);
+    // Fret numbers (and the heads over them) stand left of their column
+    // when notes are drawn.
+    const double need = std::ceil(right - l.SyosetsuLeft[0]) + (style.drawNote ? 60 : 0);
+    return static_cast<int16_t>(std::clamp(need, 0.0, 3000.0));
 }
 
 BurnContext BurnContextOf(const RowStyle& style, const DanLayoutData& l, UiPort* ui) {
