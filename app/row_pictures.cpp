@@ -70,7 +70,8 @@ int StaffLineOf(const Session& s, RowDoc& row, bool drawNote, int string, int fr
     // A scratch position and memory: asking must not change the row.
     OnpuData pos{};
     AccidentalMemory memory;
-    return StaffPosition(st.staff, memory, s.DanLayout[slot], pos, string, fret, st.open).line;
+    const StaffNote n = StaffPosition(st.staff, memory, s.DanLayout[slot], pos, string, fret, st.open);
+    return 2 * n.line + (n.half ? 0 : 1);
 }
 
 }  // namespace lw

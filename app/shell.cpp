@@ -295,6 +295,7 @@ RowDoc* Shell::LoadNewDoc() {
     for (auto& m : s.DanBuf[slot].Syosetsu) ResetMeasure(m);
     // A new row starts without the repeat sign a closed row left in its slot.
     s.DanBuf[slot].TopRepStart = 0;
+    s.DanLayout[slot].RowStartLead = 0;
     r.Closing = false;
     r.RecoverySeq = recoveryCounter_++;
     ReadSettings(&r);

@@ -46,6 +46,9 @@ void Shell::RepFlagsChanged() {
     if (!active_ || active_->Closing) return;
     active_->Editor->UnLoadRepten();
     active_->Editor->LoadKugiri();
+    // A repeat at the row's start moves the clef and what follows it.
+    PlaceRowKeySignature(s, *active_, DrawNote);
+    active_->Editor->ReLayoutTAB("all");
     RowEdited();
     RowChanged(*active_);
 }

@@ -247,7 +247,9 @@ void RowEditor::LoadChord() {
     // Chord names sit above everything drawn over the TAB: above the staff
     // in the staff styles, above the rhythm when it is drawn over the TAB.
     double top;
-    if (s_.PosRhythm == 1 || s_.PosRhythm == 2) top = lay.StaffTop - lay.StaffInterval - h;
+    // With notes on the staff, above the stem of a note on the top line.
+    if ((s_.PosRhythm == 1 || s_.PosRhythm == 2) && g_.DrawNote) top = lay.StaffTop - 3.5 * lay.StaffInterval - h;
+    else if (s_.PosRhythm == 1 || s_.PosRhythm == 2) top = lay.StaffTop - lay.StaffInterval - h;
     else if (s_.PosRhythm == 4) top = lay.TabTop - 4 * lay.StringInterval - h;
     else top = lay.TabTop - lay.StringInterval / 2 - h;
     if (top < 0) top = 0;
@@ -256,7 +258,9 @@ void RowEditor::LoadChord() {
         const SyosetsuData& ms = Dan().Syosetsu[m];
         const float second = static_cast<float>(lay.SyosetsuWidth[m] - 300) / 4.0f * 2.0f +
                              static_cast<float>(lay.SyosetsuLeft[m]) + 80.0f;
-        const double lefts[2] = {lay.SyosetsuLeft[m] + 100.0, static_cast<double>(second)};
+        // The first measure's name stands over its first note, past the row start.
+        const double first = m == 0 ? std::max(100.0, NoteAreaInset(lay, 0) - 60) : 100.0;
+        const double lefts[2] = {lay.SyosetsuLeft[m] + first, static_cast<double>(second)};
         const std::string* names[2] = {&ms.Chord1, &ms.Chord2};
         for (int i = 0; i < 2; ++i) {
             if (names[i]->empty()) continue;
@@ -295,6 +299,8 @@ void RowEditor::LoadKugiri() {
     const double tabTop = lay.SyosetsuTop[0], tabBot = lay.SyosetsuTop[0] + lay.SyosetsuHeight[0];
     const double staffTop = lay.StaffTop, staffBot = lay.StaffTop + lay.StaffHeight;
     const bool rep = Dan().TopRepStart != 0;
+    // The clef and "TAB" stand right of the repeat dots, not on them.
+    Lay().RowStartLead = static_cast<int16_t>(rep ? d + 20 + scene_.picRepten[0].Width + 60 : 0);
     auto& l = scene_.lineKugiri;
     // Leading bar: 1 staff part, 2 TAB part, 3 the thin companion of a repeat start.
     l[1] = SceneLine{x, staffTop, x, staffBot, rep ? 3 : 1, staff};

@@ -36,6 +36,11 @@ int NextBeatStart(const SyosetsuData& ms, int p) {
 
 }  // namespace
 
+bool IsHeldPlace(const OnpuData& pos) {
+    if (ValueOf(pos) != 7) return false;
+    return (pos.SanrenOpt == 1 && pos.SanrenIx == 2) || (pos.SanrenOpt == 2 && pos.SanrenIx == 3);
+}
+
 int BeamLevel(int v) {
     switch (v) {
         case 3: case 7: return 1;
@@ -188,15 +193,15 @@ BeamGroups GroupMeasure(const SyosetsuData& ms, int meterId) {
                     g.main[p] = p == n || pos.SanrenIx == 3 ? 0 : -1;
                     break;
                 case 1: {  // "タータ": a quarter held over the middle place, an eighth
-                    static const int16_t stems[3] = {2, kStemHeld, 3};
+                    static const int16_t stems[3] = {2, 2, 3};
                     g.main[p] = 0;
-                    g.stem[p] = stems[ix - 1];
+                    g.stem[p] = IsHeldPlace(pos) ? kStemHeld : stems[ix - 1];
                     break;
                 }
                 case 2: {  // "タター": an eighth, a quarter held over the last place
-                    static const int16_t stems[3] = {3, 2, kStemHeld};
+                    static const int16_t stems[3] = {3, 2, 2};
                     g.main[p] = 0;
-                    g.stem[p] = stems[ix - 1];
+                    g.stem[p] = IsHeldPlace(pos) ? kStemHeld : stems[ix - 1];
                     break;
                 }
                 default: break;  // "標準"

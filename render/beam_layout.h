@@ -29,6 +29,11 @@ void PrepareMeasure(SyosetsuData& ms, int meterId);
 // before or after it in the triplet patterns "タータ" and "タター".
 inline constexpr int16_t kStemHeld = -1;
 
+// True for the place of a triplet that the note before it holds over (the
+// middle of "タータ", the last of "タター"): nothing is drawn there. Reads
+// SanrenIx of a prepared measure.
+bool IsHeldPlace(const OnpuData& prepared);
+
 // Beams (or flags) a rhythm value asks for: 1 for eighths and triplet
 // eighths, 2 for sixteenths and triplet sixteenths, 3 for thirty-seconds,
 // 0 for longer values and rests.

@@ -36,11 +36,12 @@ std::string DataDir() { return std::string(LUTEWISE_SOURCE_DIR) + "/data"; }
 // One row as a row window lays it out and paints it (default Lutewise.ini).
 // Notes are written "string:fret+string:fret/value" with the flags "."
 // (dot), "d" (stems down), "b" (beam into the next beat), "~n" (triplet
-// pattern n); a rest is "r/23".
+// pattern n), "s" (slur from the note before) with "h", "p" or "l" (hammer-on,
+// pull-off, slide on its strings); a rest is "r/23".
 class Row {
 public:
-    Row(int gakkiCode, const std::string& key, int meter, int measures, bool drawNote = true) {
-        s.PosRhythm = 1;
+    Row(int gakkiCode, const std::string& key, int meter, int measures, bool drawNote = true, int posRhythm = 1) {
+        s.PosRhythm = static_cast<int16_t>(posRhythm);
         EXPECT_TRUE(ReadIniSettings(s, ui, DataDir() + "/Lutewise.ini"));
         s.GakkiCode = static_cast<int16_t>(gakkiCode);
         s.MaxStringIx = gakkiCode == 3 ? 3 : 5;
@@ -71,14 +72,21 @@ public:
             if (flags.find('d') != std::string::npos) SetBit(o.NoteAttr, kAttrStemDown, true);
             if (flags.find('b') != std::string::npos) SetBit(o.NoteAttr, kAttrBeam, true);
             if (const size_t w = flags.find('~'); w != std::string::npos) o.SanrenOpt = uint8_t(flags[w + 1] - '0');
+            if (flags.find('s') != std::string::npos) SetBit(o.NoteAttr, kAttrSlur, true);
+            const int effect = flags.find('h') != std::string::npos   ? kEffectHammer
+                               : flags.find('p') != std::string::npos ? kEffectPull
+                               : flags.find('l') != std::string::npos ? kEffectSlide
+                                                                      : -1;
             if (t[0] == 'r') {
                 StoreRest(o, id, s.MaxStringIx);
                 continue;
             }
             std::istringstream strings(t.substr(0, slash));
             std::string one;
-            while (std::getline(strings, one, '+'))
+            while (std::getline(strings, one, '+')) {
                 StoreNote(o, std::stoi(one), std::stoi(one.substr(one.find(':') + 1)), id);
+                if (effect >= 0) SetBit(o.Effect[std::stoi(one)], effect, true);
+            }
         }
         return *this;
     }
@@ -197,14 +205,15 @@ TEST_F(NotationGolden, ChromaticScaleOfEveryKey) {
 }
 
 TEST_F(NotationGolden, EveryRhythmValuePlainDottedAndInTriplets) {
+    // Below the middle line, stems up; on the staff and in the rhythm row.
     const char* measures[][4] = {
-        {"1:0/0", "1:0/1 2:1/1", "1:0/2 2:1/2 1:3/2 1:1/2", "1:0/3 2:1/3 1:0/3 2:3/3 1:0/3 2:1/3 1:0/3 2:3/3"},
-        {"1:0/4 2:1/4 1:0/4 2:3/4 1:0/4 2:1/4 1:0/4 2:3/4 1:0/4 2:1/4 1:0/4 2:3/4 1:0/4 2:1/4 1:0/4 2:3/4",
-         "1:0/5 1:1/5 1:3/5 1:1/5 1:0/5 1:1/5 1:3/5 1:1/5 1:0/5 1:1/5 1:3/5 1:1/5 1:0/5 1:1/5 1:3/5 1:1/5 1:0/1",
-         "1:0/1. 2:1/2", "1:0/2. 2:1/3 1:0/3. 2:3/4 1:0/4. 2:1/5 1:3/3"},
-        {"1:0/7~0 2:1/7~0 1:0/7~0 1:0/7~1 2:1/7~1 1:3/7~1 1:0/7~2 2:1/7~2 1:0/7~2 1:0/7~3 2:3/7~3 1:1/7~3",
-         "1:0/8 2:1/8 1:0/8 1:0/6 2:1/6 1:0/6 2:3/6 1:0/6 2:1/6 1:0/2",
-         "1:0/7~3 2:1/7~3 1:0/7~3 1:0/8 2:1/8 1:0/8 1:3/2", "1:0/0."},
+        {"3:0/0", "3:0/1 3:2/1", "3:0/2 3:2/2 4:2/2 4:0/2", "3:0/3 3:2/3 3:0/3 4:3/3 3:0/3 3:2/3 3:0/3 4:3/3"},
+        {"3:0/4 3:2/4 3:0/4 4:3/4 3:0/4 3:2/4 3:0/4 4:3/4 3:0/4 3:2/4 3:0/4 4:3/4 3:0/4 3:2/4 3:0/4 4:3/4",
+         "3:0/5 4:0/5 4:2/5 4:0/5 3:0/5 4:0/5 4:2/5 4:0/5 3:0/5 4:0/5 4:2/5 4:0/5 3:0/5 4:0/5 4:2/5 4:0/5 3:0/1",
+         "3:0/1. 3:2/2", "3:0/2. 3:2/3 3:0/3. 4:3/4 3:0/4. 3:2/5 4:2/3"},
+        {"3:0/7~0 3:2/7~0 3:0/7~0 3:0/7~1 3:2/7~1 4:2/7~1 3:0/7~2 3:2/7~2 3:0/7~2 3:0/7~3 4:3/7~3 4:0/7~3",
+         "3:0/8 3:2/8 3:0/8 3:0/6 3:2/6 3:0/6 4:3/6 3:0/6 3:2/6 3:0/2",
+         "3:0/7~3 3:2/7~3 3:0/7~3 3:0/8 3:2/8 3:0/8 4:2/2", "3:0/0."},
     };
     std::vector<QImage> staff, rhythm;
     for (const auto& row : measures) {
@@ -229,6 +238,26 @@ TEST_F(NotationGolden, RestsOnTheStaff) {
     rhythm.Put(3, "1:0/1 r/22");
     lwtest::ExpectLooksLike(Stack({row.Picture(kStaffTop, kTabBottom), rhythm.Picture(60, kTabBottom)}),
                             "notation_rests");
+}
+
+TEST_F(NotationGolden, RowStartChordNamesAndTechniquesKeepTheirDistance) {
+    // A repeat from the row's start, four sharps and a D natural at once,
+    // chord names over high notes, hammer-on, pull-off and slide.
+    for (const int style : {0, 1, 5}) {  // notes on the staff, rhythm under it, TAB alone
+        const bool notes = style == 0;
+        Row row(0, "E", 22, 3, notes, std::max(style, 1));
+        row.s.DanBuf[0].TopRepStart = kTrue;
+        row.s.DanBuf[0].Syosetsu[0].Chord1 = "E";
+        row.s.DanBuf[0].Syosetsu[0].Chord2 = "D";
+        row.s.DanBuf[0].Syosetsu[1].Chord1 = "A";
+        row.s.DanBuf[0].Syosetsu[2].Chord1 = "B7";
+        row.Put(0, "2:3/2 1:7/2 1:12/2d 1:9/2d");
+        row.Put(1, "2:5/3 2:7/3sh 1:5/3 1:4/3sp 3:6/2 3:8/2sl");
+        row.Put(2, "4:4/4 4:6/4 3:4/4 3:6/4 2:4/4 2:5/4 1:4/4 1:2/4 1:0/1");
+        const char* names[] = {"notation_marks_staff", "notation_marks_rhythm_row", "", "", "",
+                               "notation_marks_tab_only"};
+        lwtest::ExpectLooksLike(style == 5 ? row.Picture() : row.Picture(kStaffTop, kTabBottom), names[style]);
+    }
 }
 
 TEST_F(NotationGolden, SixEightRowBetweenFourFourRowsOfOneScore) {
