@@ -7,6 +7,7 @@
 
 #include "messages.h"
 #include "paths.h"
+#include "play_command.h"
 #include "settings.h"
 #include "shell.h"
 #include "startup.h"
@@ -163,16 +164,14 @@ bool HeadlessKoComm::Prepare(CommandRows& rows, const std::string& libraryPath, 
     }
     folder_ = pattern;
     Session& s = *rows.s;
+    std::vector<const RowItems*> items;
+    for (const RowItems& r : rows.items) items.push_back(&r);
+    TellPlayback(*obj_, s, items);
     if (!WritePlayFile(s, folder_, &why)) {
         err << kPlayFileName << " を書き込めません: " << why << '\n';
         return false;
     }
     playFile_ = JoinPath(folder_, kPlayFileName);
-    obj_->let_p_SyosetsuSu(s.CurSyosetsuCnt);
-    obj_->let_p_DocumentCount(s.DocCount);
-    obj_->let_p_Gakki(s.GakkiCode);
-    obj_->let_p_LineCnt(s.MaxStringIx);
-    obj_->let_p_MeterID(s.MeterID);
     return true;
 }
 

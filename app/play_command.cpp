@@ -1,6 +1,8 @@
 #include "play_command.h"
 
 #include "command_rows.h"
+#include "play_order.h"
+#include "tab_file.h"
 
 namespace lw {
 namespace {
@@ -9,6 +11,20 @@ constexpr const char* kUsage =
     "usage: lutewise --play INPUT.tab|INPUT.tbp ... --wav OUT.wav [--tempo N] [--instrument GM] [--base N]\n";
 
 }  // namespace
+
+void TellPlayback(clsKoComm& obj, const Session& s, const std::vector<const RowItems*>& items) {
+    obj.let_p_SyosetsuSu(s.CurSyosetsuCnt);
+    obj.let_p_DocumentCount(s.DocCount);
+    obj.let_p_Gakki(s.GakkiCode);
+    obj.let_p_LineCnt(s.MaxStringIx);
+    obj.let_p_MeterID(s.MeterID);
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        const bool used = slot < s.DocCount;
+        obj.let_p_RowSyosetsuSu(static_cast<int16_t>(slot), static_cast<int16_t>(used ? PlayMeasureCount(s, slot) : 0));
+        obj.let_p_RowMeterID(static_cast<int16_t>(slot), static_cast<int16_t>(used ? PlayMeterID(s, slot) : -1));
+    }
+    obj.Put_PlayOrder(WalkRepeats(WalkMeasuresOf(s, items)));
+}
 
 int RunPlay(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const std::string& libraryPath) {
     std::vector<std::string> inputs;

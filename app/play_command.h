@@ -7,7 +7,17 @@
 #include <string>
 #include <vector>
 
+#include "ko_comm.h"
+#include "session.h"
+
 namespace lw {
+
+// Tells obj what playback needs of the rows 0..DocCount-1 of s (items by
+// slot; null: a row without signs): the active row's settings, every row's
+// own measure count and time signature, and the order in which a musician
+// plays the measures. Call it before the interchange file is written (that
+// moves the active slot).
+void TellPlayback(clsKoComm& obj, const Session& s, const std::vector<const RowItems*>& items);
 
 // args: everything after "--play". Rows (.tab) and projects (.tbp) are read
 // in order as the editor opens them, in the current folder's settings; the

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "gray_png.h"
 #include "row_pictures.h"
 #include "score.h"
 #include "shell.h"
@@ -131,9 +132,8 @@ bool EncodePicture(const QImage& page, bool bmp, QByteArray& bytes) {
     QBuffer buf(&bytes);
     buf.open(QIODevice::WriteOnly);
     if (!bmp) {
-        // Low compression: the pictures are mostly white, and the faster
-        // setting is nearly as small.
-        return page.convertToFormat(QImage::Format_Grayscale8).save(&buf, "PNG", 80);
+        bytes = GrayPng(page);
+        return !bytes.isEmpty();
     }
     QVector<QRgb> gray(256);
     for (int i = 0; i < 256; ++i) gray[i] = qRgb(i, i, i);

@@ -14,6 +14,7 @@
 #include "messages.h"
 #include "musicxml_writer.h"
 #include "paths.h"
+#include "play_command.h"
 #include "row_pictures.h"
 #include "row_restyle.h"
 #include "score.h"
@@ -502,7 +503,7 @@ void Shell::RowEdited() {
         row.CurrentImage = image;
     }
     FollowSavedState(row, image);
-    // Fret numbers burnt in before the change must not stay behind.
+    // The picture follows the row.
     Repaint(row);
     if (was != row.Modified) Notify();
 }
@@ -932,6 +933,8 @@ void Shell::MeterMenu(int code) {
     // Only the active row takes it; the others keep theirs.
     if (active_ && !active_->Closing) s.DanBuf[active_->Slot()].MeterID = static_cast<int16_t>(code);
     SetmenuMeter(code);
+    // The notes stand where the new meter spaces them, as when the row is opened.
+    if (active_ && !active_->Closing && active_->Editor) active_->Editor->ReLayoutTAB("all");
     RowEdited();
 }
 
@@ -1008,7 +1011,7 @@ void Shell::SetDrawNote(bool on) {
 void Shell::RestyleRows() {
     // Each row reads the geometry of the new style as the active row (the
     // settings give the active slot its own measures), gets the ground of
-    // the style, is laid out anew and burnt in; its window follows the new
+    // the style, is laid out anew and painted; its window follows the new
     // picture size.
     RowDoc* keep = active_;
     g.DrawNote = DrawNote;
@@ -1321,18 +1324,16 @@ bool Shell::PreparePlayback(clsKoComm& obj) {
     // closed since the numbers were given holds that row's notes still;
     // it plays as an empty row.
     auto rows = std::make_unique<Session>(s);
+    std::vector<const RowItems*> items(kSlotCount, nullptr);
     for (int i = 0; i < kSlotCount; ++i)
-        if (!RowOfSlot(i)) ResetRow(rows->DanBuf[i]);
+        if (RowDoc* r = RowOfSlot(i)) items[i] = &r->Items;
+        else ResetRow(rows->DanBuf[i]);
+    TellPlayback(obj, *rows, items);
     std::string err;
     if (!WritePlayFile(*rows, CurrentFolder(), &err)) {
         ShowMsg(ui_, std::string(kPlayFileName) + " を書き込めません。" + kMsgBreak + err, "16");
         return false;
     }
-    obj.let_p_SyosetsuSu(s.CurSyosetsuCnt);
-    obj.let_p_DocumentCount(s.DocCount);
-    obj.let_p_Gakki(s.GakkiCode);
-    obj.let_p_LineCnt(s.MaxStringIx);
-    obj.let_p_MeterID(s.MeterID);
     return true;
 }
 

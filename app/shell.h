@@ -88,7 +88,7 @@ public:
     // Creates the row window at (left, top) twips; false when it refused to
     // be moved (maximised child windows).
     virtual bool CreateRowWindow(RowDoc& row, int leftTwips, int topTwips) = 0;
-    // Loads the ground picture, blanks unused lines, fills picSave; sizes the
+    // Shows the row's picture after its ground was prepared; sizes the
     // window from the picture when sizeWindow.
     virtual void PrepareRowPicture(RowDoc& row, bool sizeWindow) = 0;
     virtual void ShowRowWindow(RowDoc& row) = 0;
@@ -239,7 +239,7 @@ public:
     // Before the score is composed: companions hidden, every row laid out anew.
     void HanelAll();
     // "楽譜作成(&G)" (mode "0": whole rows) and the staff-only command (mode
-    // "1": the upper half of each row): every row burnt in anew and the rows
+    // "1": the upper half of each row): every row painted anew and the rows
     // stacked in row order into the score picture (picGakufu). More rows
     // than one picture holds are told with "@0026"/"@0027" unless allPages,
     // which puts them on further pictures (GakufuPages). False without rows.

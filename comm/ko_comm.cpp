@@ -10,6 +10,7 @@
 #include "comm_ui.h"
 #include "ko_midi.h"
 #include "ko_tab_area.h"
+#include "instrument_sound.h"
 #include "messages.h"
 #include "midi_file.h"
 #include "midi_output.h"
@@ -33,6 +34,9 @@ struct SharedProperties {
     int16_t LineCnt = 0;
     int16_t MeterID = 22;
     int16_t OnMouseFlag = 1;
+    std::array<int16_t, kSlotCount> RowSyosetsuSu{};
+    std::array<int16_t, kSlotCount> RowMeterID = NoRowMeters();
+    std::vector<PlayStep> PlayOrder;
 };
 
 SharedProperties& Shared() {
@@ -83,6 +87,10 @@ void FillPlayer(MidiPlayer& p, UiPort& ui) {
     p.DocumentCount = sh.DocumentCount;
     p.LineCnt = sh.LineCnt;
     p.MeterID = sh.MeterID;
+    p.Gakki = sh.Gakki;
+    p.RowSyosetsuSu = sh.RowSyosetsuSu;
+    p.RowMeterID = sh.RowMeterID;
+    p.Order = sh.PlayOrder;
     p.Tuning = PlaybackTuning(ui, sh.Gakki);
 }
 
@@ -102,11 +110,11 @@ bool OptionsOk(const clsKoComm::PlayOptions& o, std::string& error) {
         error = kTempoRefused;
         return false;
     }
-    if (o.instrument < 1 || o.instrument > 128) {
+    if (o.instrument < 0 || o.instrument > 128) {
         error = "音色は General MIDI の番号 1～128 で指定してください。";
         return false;
     }
-    if (o.baseNote < 0 || o.baseNote > 111) {
+    if (o.baseNote < -1 || o.baseNote > 111) {
         error = "基準音（Base note）は 0～111 で指定してください。";
         return false;
     }
@@ -140,6 +148,13 @@ public:
     void let_p_FormatType(int16_t v) override { Shared().FormatType = v; }
     void let_p_LineCnt(int16_t v) override { Shared().LineCnt = v; }
     void let_p_MeterID(int16_t v) override { Shared().MeterID = v; }
+    void let_p_RowSyosetsuSu(int16_t row, int16_t v) override {
+        if (row >= 0 && row < kSlotCount) Shared().RowSyosetsuSu[row] = v;
+    }
+    void let_p_RowMeterID(int16_t row, int16_t v) override {
+        if (row >= 0 && row < kSlotCount) Shared().RowMeterID[row] = v;
+    }
+    void Put_PlayOrder(const std::vector<PlayStep>& steps) override { Shared().PlayOrder = steps; }
     std::optional<double> get_p_SyosetsuSu() const override { return std::nullopt; }
     std::optional<double> get_p_TabAreaPos() const override { return std::nullopt; }
     int16_t get_p_OnMouseFlag() const override {
@@ -222,8 +237,8 @@ public:
             return false;
         }
         player.TempoText = o.tempo;
-        player.BaseNote = static_cast<int16_t>(o.baseNote);
-        player.SetInstrument(o.instrument);
+        player.BaseNote = static_cast<int16_t>(o.baseNote >= 0 ? o.baseNote : SoundingBase(player.Gakki));
+        player.SetInstrument(o.instrument > 0 ? o.instrument : GmProgramOf(player.Gakki));
         player.MIDISaisei();
         if (!host.refused.empty()) {
             error = host.refused;
@@ -246,8 +261,8 @@ public:
     bool Play_ToMidiFile(const std::string& playFile, const std::string& midiPath, const PlayOptions& o,
                          std::string& error) override {
         if (!OptionsOk(o, error)) return false;
-        const int quarterMs = QuarterMsOf(BeatTimeOf(ParseTempo(o.tempo)), Shared().MeterID);
-        if (quarterMs > kMaxSmfQuarterMs) {
+        const int beatMs = BeatTimeOf(ParseTempo(o.tempo));
+        if (beatMs > kMaxSmfQuarterMs) {
             error = "このテンポは MIDI ファイルに書き込めません（４分音符が長すぎます）。";
             return false;
         }
@@ -255,7 +270,7 @@ public:
         if (!LoadRows(playFile, rows, error)) return false;
         MidiRecorder rec;
         if (!PlayHeadless(rows, o, rec, rec, error)) return false;
-        return WriteFileReplacing(midiPath, SmfBytes(rec, quarterMs, Shared().MeterID), &error);
+        return WriteFileReplacing(midiPath, SmfBytes(rec, beatMs), &error);
     }
 
 private:

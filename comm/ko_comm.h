@@ -7,6 +7,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "play_order.h"
 
 namespace lw {
 
@@ -42,6 +45,13 @@ public:
     // Time signature of the active row (MeterID): compound meters count
     // dotted quarters in playback.
     virtual void let_p_MeterID(int16_t v) {}
+    // Each row's own measure count and time signature (row = slot 0..10);
+    // a row given none plays with p_SyosetsuSu and p_MeterID.
+    virtual void let_p_RowSyosetsuSu(int16_t row, int16_t v) {}
+    virtual void let_p_RowMeterID(int16_t row, int16_t v) {}
+    // The measures in the order a musician plays them (repeats, endings,
+    // D.S./D.C., coda, Fine); empty: every row's measures in turn.
+    virtual void Put_PlayOrder(const std::vector<PlayStep>& steps) {}
     virtual std::optional<double> get_p_SyosetsuSu() const = 0;
     virtual std::optional<double> get_p_TabAreaPos() const = 0;
 
@@ -68,8 +78,8 @@ public:
     // window's tempo box would hold. False with the reason; no file then.
     struct PlayOptions {
         std::string tempo = "100";
-        int instrument = 1;   // General MIDI number 1..128
-        int baseNote = 60;    // 0..111
+        int instrument = 0;   // General MIDI number 1..128; 0: the tuning's instrument
+        int baseNote = -1;    // 0..111; -1: the tuning's sounding pitch
     };
     virtual bool Play_ToWav(const std::string& playFile, const std::string& wavPath, const PlayOptions& options,
                             std::string& error) {

@@ -22,6 +22,7 @@
 #include <chrono>
 #include <cmath>
 
+#include "instrument_sound.h"
 #include "messages.h"
 
 namespace lw {
@@ -31,14 +32,15 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 }  // namespace
 
 const std::array<GmItem, 25> kGmItems = {{
-    {1, "Acoustic Grand Piano"}, {3, "Electoric Grand Piano"}, {7, "Harpsichord"},
-    {12, "Vibraphone"},          {13, "Marinba"},              {20, "Church Organ"},
-    {22, "Accordion"},           {23, "Harmonica"},            {25, "Acoustic Guitar(nylon)"},
-    {27, "Electric Guitar(jazz)"}, {33, "Acoustic Bass"},      {34, "Electric Bass(finger)"},
-    {41, "Violin"},              {42, "Viola"},                {43, "Cello"},
-    {49, "String Ensemble 1"},   {57, "Trumpet"},              {58, "Trombone"},
-    {65, "Soprano Sax"},         {66, "Alto Sax"},             {67, "Tenor Sax"},
-    {68, "Baritone Sax"},        {72, "Clarinet"},             {106, "Banjo"},
+    {1, "Acoustic Grand Piano"},   {3, "Electoric Grand Piano"},  {7, "Harpsichord"},
+    {12, "Vibraphone"},            {13, "Marinba"},               {20, "Church Organ"},
+    {22, "Accordion"},             {23, "Harmonica"},             {25, "Acoustic Guitar(nylon)"},
+    {26, "Acoustic Guitar(steel)"}, {27, "Electric Guitar(jazz)"}, {33, "Acoustic Bass"},
+    {34, "Electric Bass(finger)"}, {41, "Violin"},                {42, "Viola"},
+    {43, "Cello"},                 {49, "String Ensemble 1"},     {57, "Trumpet"},
+    {58, "Trombone"},              {65, "Soprano Sax"},           {66, "Alto Sax"},
+    {67, "Tenor Sax"},             {68, "Baritone Sax"},          {72, "Clarinet"},
+    {106, "Banjo"},
 }};
 
 // ------------------------------------------------------------- clock
@@ -198,10 +200,10 @@ void KoMIDI::FormLoad() {
     deviceIndex_ = -1;
     player_.Channel = 0;
     player_.Velocity = 127;
-    player_.BaseNote = 60;
+    // The tuning's own pitch and instrument: a guitar sounds as a guitar.
+    player_.BaseNote = static_cast<int16_t>(SoundingBase(player_.Gakki));
     player_.StopFlag = false;
     player_.LoopFlag = false;
-    player_.Instrument = 1;
     player_.CurrentRow = 0;
     vol->setValue(127);
     labInfo->clear();
@@ -216,7 +218,7 @@ void KoMIDI::FormLoad() {
     portNote_ = ports.error;
     ChooseDevice(0);
     ChooseChannel(0);
-    ChooseInstrument(1);
+    ChooseInstrument(GmProgramOf(player_.Gakki));
 }
 
 void KoMIDI::ChooseDevice(int item) {

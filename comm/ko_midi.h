@@ -41,7 +41,8 @@ public:
     ~KoMIDI() override;
 
     MidiPlayer& Player() { return player_; }
-    // The window's load handler: devices, channel 1, instrument 1.
+    // The window's load handler: devices, channel 1, the base note and
+    // instrument of the player's tuning (Gakki).
     void FormLoad();
 
     QAction* device[11] = {};

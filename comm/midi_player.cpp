@@ -142,11 +142,7 @@ void SteadyPlayClock::Wait(int ms) {
     while (now_() < deadline_) sleepUntil_(deadline_);
 }
 
-int KeyOf(int open, int fret) {
-    int n = open + fret;
-    if (n > 36) n -= 12;
-    return n;
-}
+int KeyOf(int open, int fret) { return open + fret; }
 
 double GetPlayTime(int nLen, bool nFuten, int beatMs, int meterId) {
     if (nLen >= 21 && nLen <= 25) nLen -= 21;
@@ -220,57 +216,101 @@ bool MidiPlayer::TempoOk() {
     return true;
 }
 
-bool MidiPlayer::PlayMidi() {
-    if (!TempoOk()) return false;
-    if (CurrentRow < 0 || CurrentRow >= kSlotCount) return true;
-    clock_.BeginRow();
-    const PlayDan& dan = Rows[CurrentRow];
-    const int measures = std::clamp<int>(SyosetsuSu, 0, kMeasureSlots);
+int MidiPlayer::MeasuresOf(int row) const {
+    if (row < 0 || row >= kSlotCount) return 0;
+    const int own = RowSyosetsuSu[row] > 0 ? RowSyosetsuSu[row] : SyosetsuSu;
+    return std::clamp(own, 0, kMaxMeasures);
+}
+
+int MidiPlayer::MeterOf(int row) const {
+    return row >= 0 && row < kSlotCount && RowMeterID[row] >= 0 ? RowMeterID[row] : MeterID;
+}
+
+std::vector<PlayStep> MidiPlayer::Steps() const {
+    const int rows = std::clamp<int>(DocumentCount, 0, kSlotCount);
+    std::vector<PlayStep> steps;
+    if (Order.empty()) {
+        for (int r = 0; r < rows; ++r)
+            for (int m = 0; m < MeasuresOf(r); ++m) steps.push_back({static_cast<int16_t>(r), static_cast<int16_t>(m)});
+        return steps;
+    }
+    for (const PlayStep& st : Order)
+        if (st.Row >= 0 && st.Row < rows && st.Measure >= 0 && st.Measure < MeasuresOf(st.Row)) steps.push_back(st);
+    return steps;
+}
+
+bool MidiPlayer::PlayMeasure(int row, int m) {
+    const PlaySyosetsu& ms = Rows[row].Syosetsu[m];
+    const int meter = MeterOf(row);
+    const int count = std::clamp<int>(ms.OnpuCnt, 0, kMaxPositions);
     const int lastString = std::clamp<int>(LineCnt + 1, 0, kStringSlots - 1);
-    for (int m = 0; m < measures && !StopFlag; ++m) {
-        const PlaySyosetsu& ms = dan.Syosetsu[m];
-        const int count = std::clamp<int>(ms.OnpuCnt, 0, kMaxPositions);
-        for (int p = 1; p <= count; ++p) {
-            host_.ShowProgress(std::to_string(p) + " " + ms.Chord1 + " " + ms.Chord2);
-            host_.DoEvents();
-            if (StopFlag) return true;
-            const PlayOnpu& o = ms.Onpu[p];
-            if (o.NoteLengthID[1] <= 20 || o.FletUse[1] != kSounding) {
-                int len = -1;
-                for (int k = 1; k <= lastString; ++k)
-                    if (o.FletUse[k] == kSounding) {
-                        NoteOn(KeyOfString(o, k));
-                        len = o.NoteLengthID[k];
-                    }
-                if (len >= 0)
-                    clock_.Wait(static_cast<int>(
-                        RoundHalfEven(GetPlayTime(len, GetBit(o.NoteAttr, kAttrDot), BeatTime, MeterID))));
-                for (int k = 1; k <= lastString; ++k)
-                    if (o.FletUse[k] == kSounding) NoteOff(KeyOfString(o, k));
-            } else {
-                clock_.Wait(static_cast<int>(RoundHalfEven(GetPlayTime(o.NoteLengthID[1], false, BeatTime, MeterID))));
-            }
+    const std::string where = std::to_string(row + 1) + "段目 " + std::to_string(m + 1) + "小節  ";
+    for (int p = 1; p <= count; ++p) {
+        host_.ShowProgress(where + std::to_string(p) + " " + ms.Chord1 + " " + ms.Chord2);
+        host_.DoEvents();
+        if (StopFlag) return false;
+        const PlayOnpu& o = ms.Onpu[p];
+        if (o.NoteLengthID[1] <= 20 || o.FletUse[1] != kSounding) {
+            int len = -1;
+            for (int k = 1; k <= lastString; ++k)
+                if (o.FletUse[k] == kSounding) {
+                    NoteOn(KeyOfString(o, k));
+                    len = o.NoteLengthID[k];
+                }
+            if (len >= 0)
+                clock_.Wait(static_cast<int>(
+                    RoundHalfEven(GetPlayTime(len, GetBit(o.NoteAttr, kAttrDot), BeatTime, meter))));
+            for (int k = 1; k <= lastString; ++k)
+                if (o.FletUse[k] == kSounding) NoteOff(KeyOfString(o, k));
+        } else {
+            clock_.Wait(static_cast<int>(RoundHalfEven(GetPlayTime(o.NoteLengthID[1], false, BeatTime, meter))));
         }
     }
     return true;
 }
 
+bool MidiPlayer::PlayMidi() {
+    if (!TempoOk()) return false;
+    if (CurrentRow < 0 || CurrentRow >= kSlotCount) return true;
+    clock_.BeginRow();
+    sink_->MeterChange(MeterOf(CurrentRow));
+    for (int m = 0; m < MeasuresOf(CurrentRow) && !StopFlag; ++m)
+        if (!PlayMeasure(CurrentRow, m)) break;
+    return true;
+}
+
 void MidiPlayer::MIDISaisei() {
     CurrentRow = 0;
-    const int rows = std::clamp<int>(DocumentCount, 0, kSlotCount);
-    for (int i = 0; i < rows; ++i) {
-        host_.ActiveteDocument(static_cast<int16_t>(i));
-        host_.DoEvents();
-        if (!PlayMidi()) return;
-        ++CurrentRow;
-        if (StopFlag) return;
-        if (LoopFlag && i == rows - 1) {
-            CurrentRow = 0;
-            i = -1;
+    const std::vector<PlayStep> steps = Steps();
+    int row = -1, meter = -1;
+    for (size_t i = 0; i < steps.size(); ++i) {
+        const PlayStep st = steps[i];
+        if (st.Row != row || i == 0) {
+            // A row begins (again): the editor shows it, the tempo box is read anew.
+            if (row >= 0) {
+                host_.DoEvents();
+                if (StopFlag) return;
+            }
+            row = st.Row;
+            CurrentRow = st.Row;
+            host_.ActiveteDocument(st.Row);
+            host_.DoEvents();
+            if (StopFlag || !TempoOk()) return;
+            clock_.BeginRow();
         }
-        host_.DoEvents();
-        if (StopFlag) return;
+        if (MeterOf(row) != meter) {
+            meter = MeterOf(row);
+            sink_->MeterChange(meter);
+        }
+        if (!PlayMeasure(row, st.Measure)) return;
+        if (LoopFlag && i + 1 == steps.size()) {
+            host_.DoEvents();
+            if (StopFlag) return;
+            i = static_cast<size_t>(-1);
+            row = -1;
+        }
     }
+    host_.DoEvents();
 }
 
 }  // namespace lw

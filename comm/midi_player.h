@@ -8,8 +8,10 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "dan_data.h"
+#include "play_order.h"
 
 namespace lw {
 
@@ -25,6 +27,9 @@ class MidiSink {
 public:
     virtual ~MidiSink() = default;
     virtual void ShortMsg(uint32_t packed) = 0;
+    // The measures from here on are in this time signature (sent before the
+    // first measure and wherever it changes); no message goes out.
+    virtual void MeterChange(int meterId) {}
 };
 
 // Time as the player sees it: the waits between note-on and note-off, and
@@ -105,8 +110,8 @@ bool ReadPlayRecords(const std::string& bytes, int maxStringIx, PlayRows& rows, 
 using TuningOffsets = std::array<int, 7>;
 TuningOffsets TuningOf(int gakki, const std::array<std::array<int16_t, 4>, 7>& tuningTbl);
 
-// Key of fret f on a string whose open offset is `open`: one octave down
-// above 36.
+// Key of fret f on a string whose open offset is `open`, before the base
+// note: every fret sounds at its own pitch, high frets are not folded down.
 int KeyOf(int open, int fret);
 
 // Milliseconds of rhythm id nLen at beat time B (ms per beat); compound
@@ -124,6 +129,13 @@ int BeatTimeOf(int tempo);
 
 inline constexpr const char* kTempoRefused = "テンポ（１分間の拍数）には 1～999 の整数を入力してください。";
 
+// Row time signatures none of which is given.
+inline std::array<int16_t, kSlotCount> NoRowMeters() {
+    std::array<int16_t, kSlotCount> a{};
+    a.fill(-1);
+    return a;
+}
+
 // The state of one playback window and its loops.
 class MidiPlayer {
 public:
@@ -135,26 +147,40 @@ public:
     int32_t DocumentCount = 0;
     int16_t LineCnt = 5;
     int16_t MeterID = 22;
+    int16_t Gakki = 0;
     TuningOffsets Tuning{};
+    // Each row's own measure count (0: SyosetsuSu) and time signature (-1:
+    // MeterID), and the measures in the order a musician plays them (empty:
+    // every row's measures in turn).
+    std::array<int16_t, kSlotCount> RowSyosetsuSu{};
+    std::array<int16_t, kSlotCount> RowMeterID = NoRowMeters();
+    std::vector<PlayStep> Order;
 
     int16_t Channel = 0;        // 0..15
     int16_t Velocity = 127;
-    int16_t BaseNote = 60;
+    // Added to every key: the guitar's open strings then sound E2 .. E4.
+    int16_t BaseNote = 36;
     int32_t BeatTime = 0;
     bool StopFlag = false;
     bool LoopFlag = false;
-    int16_t Instrument = 1;     // GM number counted from 1
+    int16_t Instrument = 25;    // GM number counted from 1
     int16_t CurrentRow = 0;
     std::string TempoText = "100";
 
     void SetSink(MidiSink& sink) { sink_ = &sink; }
     // Chooses the instrument and sends its program change.
     void SetInstrument(int gmNumber);
-    // Plays the current row; false when the tempo text was refused (the
-    // message has been shown and the stop flag set).
+    // Plays the measures of the current row; false when the tempo text was
+    // refused (the message has been shown and the stop flag set).
     bool PlayMidi();
-    // Plays every row from row 0, in a loop while the loop flag is set.
+    // Plays the piece from its first measure in playing order (each row
+    // activated as it begins), in a loop while the loop flag is set.
     void MIDISaisei();
+    // The measures MIDISaisei plays: Order without the measures the rows do
+    // not have, or every row's measures in turn.
+    std::vector<PlayStep> Steps() const;
+    int MeasuresOf(int row) const;
+    int MeterOf(int row) const;
     // The tempo check made before anything plays; shows the refusal.
     bool TempoOk();
 
@@ -162,6 +188,8 @@ private:
     void NoteOn(int key);
     void NoteOff(int key);
     int KeyOfString(const PlayOnpu& o, int k) const;
+    // One measure of a row; false when the stop flag ended it.
+    bool PlayMeasure(int row, int m);
 
     MidiSink* sink_;
     PlayClock& clock_;

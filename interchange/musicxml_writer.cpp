@@ -188,19 +188,7 @@ const char* PartName(int code) {
     }
 }
 
-int GmProgram(int code) {
-    if (code == 3 || code == 22 || code == 97 || code == 98) return 34;  // Electric Bass (finger)
-    if (code == 4) return 26;                                              // Acoustic Guitar (steel)
-    return 25;                                                             // Acoustic Guitar (nylon)
-}
-
 }  // namespace
-
-int SoundingBase(int code) {
-    if (code == 1 || code == 2 || code == 4 || code == 21) return 48;
-    if (code == 3 || code == 22 || code == 97 || code == 98) return 24;
-    return 36;
-}
 
 int XmlDuration(int id, uint8_t attr) {
     // A dotted thirty-second is 4.5 ticks; the rows round it to 4.
@@ -342,7 +330,7 @@ std::string MusicXmlOf(const Session& s, const std::vector<ScoreRow>& rows, cons
          "  <part-list>\n    <score-part id=\"P1\"><part-name>"
       << PartName(s.GakkiCode) << "</part-name><score-instrument id=\"P1-I1\"><instrument-name>"
       << PartName(s.GakkiCode) << "</instrument-name></score-instrument><midi-instrument id=\"P1-I1\">"
-      << "<midi-channel>1</midi-channel><midi-program>" << GmProgram(s.GakkiCode)
+      << "<midi-channel>1</midi-channel><midi-program>" << GmProgramOf(s.GakkiCode)
       << "</midi-program></midi-instrument></score-part>\n  </part-list>\n  <part id=\"P1\">\n";
 
     std::string key;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "instrument_sound.h"
 #include "session.h"
 
 namespace lw {
@@ -21,11 +22,6 @@ struct ScoreRow {
 // Divisions of a quarter note in the written file: a whole note of the rows
 // (96 ticks) is 192, so a dotted thirty-second (4.5 ticks) stays exact.
 inline constexpr int kXmlDivisions = 48;
-
-// Semitones added to a tuning's open-string offsets for the sounding pitch
-// (MIDI key numbers): 36 for the guitar family, 48 for ukuleles, mandolin
-// and charango, 24 for the basses.
-int SoundingBase(int gakkiCode);
 
 // Duration in divisions of a position of rhythm id `id` with attribute byte
 // attr; 0 for a value that takes no time.

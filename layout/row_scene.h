@@ -1,7 +1,7 @@
 // A row window as a retained scene: the control arrays of the row window
 // become vectors of positioned elements (twips), element 0 of each array the
-// hidden template. The widget paints picTAB and then the visible elements;
-// burning in draws them into picTAB and hides them. No Qt here.
+// hidden template. The row picture (picTAB) is painted from the visible
+// elements and the row; painting never changes the scene. No Qt here.
 #pragma once
 
 #include <array>
@@ -62,7 +62,7 @@ struct RowScene {
     std::vector<SceneLine> lineKugiri{SceneLine{}};
     std::vector<SceneLabel> labKugiri{};      // drag handle per measure 0..7
     std::vector<ScenePicture> picRepten{ScenePicture{}};
-    // Rhythm glyphs, stem and key signature (filled by the rendering).
+    // Rhythm glyphs and stem (unused: a paint keeps its own) and key signature.
     std::vector<ScenePicture> picNote{};
     std::vector<ScenePicture> picTate{ScenePicture{}};
     std::vector<ScenePicture> picKey{ScenePicture{}};

@@ -414,20 +414,28 @@ bool SaveTab(const Session& s, const RowItems& items, const std::string& path, s
 bool WritePlayFile(Session& s, const std::string& folder, std::string* error) {
     const std::string path = JoinPath(folder, kPlayFileName);
     std::remove(path.c_str());  // an absent old file is fine
-    const int active = s.CurDanIx;
     const int docs = ClampInt(s.DocCount, 0, kSlotCount);
+    // Every row exports its own measures rather than the active row's count,
+    // so a shorter row never plays measures it no longer shows.
+    std::array<int, kSlotCount> counts{};
+    for (int i = 0; i < docs; ++i) counts[i] = PlayMeasureCount(s, i);
     std::string out;
     for (int i = 0; i < docs; ++i) {
         s.CurDanIx = static_cast<int16_t>(i);
-        // The active row's count is CurSyosetsuCnt; every other row exports
-        // its own measures rather than the active row's count, so a shorter
-        // row never plays measures it no longer shows.
-        int count = s.CurSyosetsuCnt;
-        if (i != active && s.DanBuf[i].SyosetsuCnt >= 1 && s.DanBuf[i].SyosetsuCnt <= kMaxMeasures)
-            count = s.DanBuf[i].SyosetsuCnt;
-        AppendPositionRecords(out, s, i, count);
+        AppendPositionRecords(out, s, i, counts[i]);
     }
     return WriteFileReplacing(path, out, error);
+}
+
+int PlayMeasureCount(const Session& s, int slot) {
+    const int own = slot >= 0 && slot < kSlotCount ? s.DanBuf[slot].SyosetsuCnt : 0;
+    if (slot == s.CurDanIx || own < 1 || own > kMaxMeasures) return s.CurSyosetsuCnt;
+    return own;
+}
+
+int PlayMeterID(const Session& s, int slot) {
+    if (slot == s.CurDanIx || slot < 0 || slot >= kSlotCount) return s.MeterID;
+    return s.DanBuf[slot].MeterID;
 }
 
 }  // namespace lw

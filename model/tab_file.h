@@ -64,5 +64,11 @@ void AppendPositionRecords(std::string& out, const Session& s, int slot, int mea
 // slots 0..DocCount-1. Leaves CurDanIx at DocCount-1 as the editor does.
 bool WritePlayFile(Session& s, const std::string& folder, std::string* error = nullptr);
 
+// What playback takes of slot i: its measure count and time signature. The
+// active row's are the session's settings; every other row has its own (a
+// row without a count takes the active row's).
+int PlayMeasureCount(const Session& s, int slot);
+int PlayMeterID(const Session& s, int slot);
+
 
 }  // namespace lw

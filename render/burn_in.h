@@ -37,7 +37,7 @@ struct StaffMarks {
     }
 };
 
-// What every burn-in needs besides the picture: the stamps of the row's
+// What every painter needs besides the canvas: the stamps of the row's
 // size, the template font sizes, the pixel size, and where to report a
 // failure (null: failures are not shown).
 struct BurnContext {

@@ -178,7 +178,7 @@ void InkHLine(Canvas& c, int x1, int x2, int y) {
         for (int x = x1; x < x2; ++x) line[x] = qRgb(0, 0, 0);
         return;
     }
-    FillInk(c, QRectF(x1, y, x2 - x1, 1));
+    InkLine(c, QPointF(x1, y + 0.5), QPointF(x2, y + 0.5), 1);
 }
 
 void FillInk(Canvas& c, const QRectF& r) {
@@ -202,6 +202,15 @@ void InkLine(Canvas& c, QPointF a, QPointF b, double width) {
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(QPen(Qt::black, width, Qt::SolidLine, Qt::FlatCap));
     p.drawLine(a, b);
+    if (!c.raster) {
+        // A hairline along it keeps the line visible however small the
+        // device shows it (a print preview zoomed out); at full size it lies
+        // inside the line.
+        QPen hair(Qt::black, 0, Qt::SolidLine, Qt::FlatCap);
+        hair.setCosmetic(true);
+        p.setPen(hair);
+        p.drawLine(a, b);
+    }
     p.restore();
 }
 

@@ -84,7 +84,7 @@ bool StaffPointToStringFret(const Session& s, int slot, RowRenderState& st, doub
 // (clef, "TAB", key signature): DanLayoutData::RowStartInset.
 int16_t RowStartInsetOf(const DanLayoutData& l, const RowStyle& style);
 
-// The context for burning in a row of this style.
+// The context for painting a row of this style.
 BurnContext BurnContextOf(const RowStyle& style, const DanLayoutData& l, UiPort* ui);
 
 }  // namespace lw

@@ -74,6 +74,12 @@ RowGround GroundOf(const QImage& picture) {
     for (int y = 0; y < g.image.height(); ++y) {
         std::map<std::pair<int, int>, QRect> next;
         const QRgb* line = reinterpret_cast<const QRgb*>(g.image.constScanLine(y));
+        // Most rows of a ground are white: those end every open rectangle.
+        if (std::all_of(line, line + g.image.width(), [](QRgb c) { return (c & 0xffffff) == 0xffffff; })) {
+            for (auto& [key, r] : open) g.lines.push_back(r);
+            open.clear();
+            continue;
+        }
         for (int x = 0; x < g.image.width();) {
             if (qGray(line[x]) >= 128) {
                 ++x;

@@ -31,6 +31,15 @@ struct RecordingKoComm : clsKoComm {
     void let_p_FormatType(int16_t v) override { set.push_back("FormatType=" + std::to_string(v)); }
     void let_p_LineCnt(int16_t v) override { set.push_back("LineCnt=" + std::to_string(v)); }
     void let_p_MeterID(int16_t v) override { set.push_back("MeterID=" + std::to_string(v)); }
+    void let_p_RowSyosetsuSu(int16_t row, int16_t v) override {
+        if (v > 0) set.push_back("Row" + std::to_string(row) + "Measures=" + std::to_string(v));
+    }
+    void let_p_RowMeterID(int16_t row, int16_t v) override {
+        if (v >= 0) set.push_back("Row" + std::to_string(row) + "Meter=" + std::to_string(v));
+    }
+    void Put_PlayOrder(const std::vector<PlayStep>& steps) override {
+        set.push_back("Steps=" + std::to_string(steps.size()));
+    }
     std::optional<double> get_p_SyosetsuSu() const override { return std::nullopt; }
     std::optional<double> get_p_TabAreaPos() const override { return std::nullopt; }
     int16_t get_p_OnMouseFlag() const override { return flag; }
@@ -77,7 +86,11 @@ TEST_F(KoCommCommandTest, PlaybackWritesEveryRowAndKeepsTheActiveRow) {
     sh().MeterMenu(1);  // 6/8
     ASSERT_TRUE(sh().PreparePlayback(obj));
     EXPECT_EQ(sh().s.CurDanIx, 1) << "the active row stays the active slot";
-    EXPECT_EQ(obj.set, (std::vector<std::string>{"SyosetsuSu=4", "DocumentCount=3", "Gakki=0", "LineCnt=5", "MeterID=1"}));
+    // Every row with its own measures and meter (the active one in 6/8), and
+    // its measures in playing order: no marks, so 3 x 4 in turn.
+    EXPECT_EQ(obj.set, (std::vector<std::string>{"SyosetsuSu=4", "DocumentCount=3", "Gakki=0", "LineCnt=5", "MeterID=1",
+                                                 "Row0Measures=4", "Row0Meter=22", "Row1Measures=4", "Row1Meter=1",
+                                                 "Row2Measures=4", "Row2Meter=22", "Steps=12"}));
     auto recordOf = [](int slot) {
         return "0," + std::to_string(slot) + ",1,1,0,0,0,0,0,0,255," + std::to_string(slot + 5) + ",";
     };
@@ -120,10 +133,10 @@ TEST_F(KoCommCommandTest, HeadlessPlayReadsRowsAndProjectsIntoAWav) {
         const char* wav;   // written on success
         long musicMs;      // its length before the release tail
     } cases[] = {
-        // Four rows of four 4/4 measures at tempo 100.
-        {{"examples/example.tbp", "--wav", "out.wav"}, 0, "", "out.wav", 4 * 4 * 2400},
+        // Four rows of four 4/4 measures at tempo 100; the third is repeated.
+        {{"examples/example.tbp", "--wav", "out.wav"}, 0, "", "out.wav", 5 * 4 * 2400},
         {{"examples/ode1.tab", "examples/ode2.tab", "--wav", "two.wav", "--tempo", "120", "--base", "48"}, 0, "",
-         "two.wav", 2 * 4 * 2000},
+         "two.wav", 3 * 4 * 2000},
         {{"examples/ode1.tab", "--wav", "bad.wav", "--tempo", "abc"}, 1, "1～999", nullptr, 0},
         {{"examples/none.tab", "--wav", "bad.wav"}, 1, "none.tab", nullptr, 0},
         {{"examples/ode1.tab", "--wav", "bad.wav", "--instrument", "0"}, 1, "--instrument", nullptr, 0},

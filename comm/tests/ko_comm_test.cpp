@@ -214,8 +214,8 @@ TEST(KoComm, PlaysIntoAWavFileAtTheKeysAndTimesOfTheRows) {
     o->let_p_Gakki(0);
     o->let_p_LineCnt(5);
     o->let_p_MeterID(22);
+    // The defaults sound the guitar at its pitch: open E4 (key 64) and B3 (59).
     lw::clsKoComm::PlayOptions opt;
-    opt.baseNote = 36;  // keys 64 and 59: low enough to measure well
     std::string error;
     ASSERT_TRUE(o->Play_ToWav("Interface.tab", "out.wav", opt, error)) << error;
     EXPECT_EQ(r.calls, (std::vector<std::string>{"Activete:0"}));

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "instrument_sound.h"
 #include "midi_player.h"
 #include "record_io.h"
 
@@ -38,6 +39,9 @@ struct Recorder : lw::MidiSink, lw::PlayClock, lw::PlayerHost {
         if (ch) s += " ch" + std::to_string(ch + 1);
         log.push_back(s);
     }
+    void MeterChange(int meterId) override { log.push_back("meter " + std::to_string(meterId)); }
+    void ShowProgress(const std::string& text) override { progress.push_back(text); }
+    std::vector<std::string> progress;
     void BeginRow() override { ++rowsBegun; }
     void Wait(int ms) override { log.push_back("wait " + std::to_string(ms)); }
     void DoEvents() override {
@@ -126,12 +130,40 @@ TEST(MidiPlayer, TempoTextMustBeAWholeNumberFrom1To999) {
     EXPECT_TRUE(f.player.StopFlag);
 }
 
-TEST(MidiPlayer, KeysFollowTuningBaseNoteAndTheOctaveRule) {
+// Open strings and frets of each tuning at its own pitch and instrument:
+// keys worked out from the instruments (middle C = 60, A4 = 69).
+TEST(MidiPlayer, EveryTuningSoundsAtItsPitchWithItsInstrument) {
+    struct Case {
+        const char* what;
+        int gakki, string, fret, key, program;
+    } cases[] = {
+        {"guitar low E2", 0, 6, 0, 40, 25},        {"guitar A2", 0, 5, 0, 45, 25},
+        {"guitar D3", 0, 4, 0, 50, 25},            {"guitar G3", 0, 3, 0, 55, 25},
+        {"guitar B3", 0, 2, 0, 59, 25},            {"guitar high E4", 0, 1, 0, 64, 25},
+        {"E string fret 8: C5", 0, 1, 8, 72, 25},  {"fret 9: C#5, not folded down", 0, 1, 9, 73, 25},
+        {"fret 12: E5", 0, 1, 12, 76, 25},         {"fret 24: E6", 0, 1, 24, 88, 25},
+        {"low E fret 12: E3", 0, 6, 12, 52, 25},   {"drop D: D2", 12, 6, 0, 38, 25},
+        {"DADGAD top D4", 13, 1, 0, 62, 25},       {"ukulele low G3", 1, 4, 0, 55, 25},
+        {"ukulele high G4", 2, 4, 0, 67, 25},      {"ukulele A4", 2, 1, 0, 69, 25},
+        {"bass E1", 3, 4, 0, 28, 34},              {"bass G2", 3, 1, 0, 43, 34},
+        {"bass fret 12 on G: G3", 3, 1, 12, 55, 34}, {"mandolin G3", 4, 4, 0, 55, 26},
+        {"mandolin E5", 4, 1, 0, 76, 26},          {"charango G4", 21, 5, 0, 67, 25},
+        {"charango E5", 21, 1, 0, 76, 25},         {"five-string bass E1", 22, 5, 0, 28, 34},
+    };
+    for (const Case& c : cases) {
+        Fixture f;
+        f.player.Tuning = lw::TuningOf(c.gakki, {});
+        f.player.BaseNote = static_cast<int16_t>(lw::SoundingBase(c.gakki));
+        f.Put(0, 0, {Pos({{c.string, c.fret, 2}})});
+        const std::string on = "on " + std::to_string(c.key) + " 127";
+        EXPECT_EQ(f.PlayRow(), (Log{"meter 22", on, "wait 600", "off " + std::to_string(c.key)})) << c.what;
+        EXPECT_EQ(lw::GmProgramOf(c.gakki), c.program) << c.what;
+    }
+    // "Base note" still moves everything: 60 puts the open E string at 88.
     Fixture f;
-    f.Put(0, 0, {Pos({{1, 0, 2}}), Pos({{1, 9, 2}}), Pos({{6, 0, 3}, {5, 2, 3}})});
-    EXPECT_EQ(f.PlayRow(), (Log{"on 88 127", "wait 600", "off 88",      // open string 1: 28 + 60
-                               "on 85 127", "wait 600", "off 85",      // 37 > 36: an octave down
-                               "on 71 127", "on 64 127", "wait 300", "off 71", "off 64"}));
+    f.player.BaseNote = 60;
+    f.Put(0, 0, {Pos({{1, 0, 2}})});
+    EXPECT_EQ(f.PlayRow(), (Log{"meter 22", "on 88 127", "wait 600", "off 88"}));
     EXPECT_EQ(f.rec.rowsBegun, 1);
 }
 
@@ -141,7 +173,7 @@ TEST(MidiPlayer, ChannelVelocityAndProgramChange) {
     f.player.Velocity = 90;
     f.player.SetInstrument(25);
     f.Put(0, 0, {Pos({{2, 1, 2}})});
-    EXPECT_EQ(f.PlayRow(), (Log{"pc 24 ch3", "on 84 90 ch3", "wait 600", "off 84 ch3"}));
+    EXPECT_EQ(f.PlayRow(), (Log{"pc 24 ch3", "meter 22", "on 60 90 ch3", "wait 600", "off 60 ch3"}));
 }
 
 TEST(MidiPlayer, PositionsWithoutSoundRestsAndTheDecidingString) {
@@ -154,24 +186,25 @@ TEST(MidiPlayer, PositionsWithoutSoundRestsAndTheDecidingString) {
     unusedRest.FletUse[2] = lw::kSounding;
     unusedRest.NoteLengthID[2] = 3;
     f.Put(0, 0, {rest, silent, chord, unusedRest});
-    EXPECT_EQ(f.PlayRow(), (Log{"wait 1200", "on 88 127", "on 79 127", "wait 1800", "off 88", "off 79",
-                               "on 83 127", "wait 300", "off 83"}));
+    EXPECT_EQ(f.PlayRow(), (Log{"meter 22", "wait 1200", "on 64 127", "on 55 127", "wait 1800", "off 64", "off 55",
+                               "on 59 127", "wait 300", "off 59"}));
 }
 
 TEST(MidiPlayer, KeysAboveTheDataRangeAreNotSentButKeepTheirTime) {
     Fixture f;
-    f.player.BaseNote = 100;  // 88 + 100 - 60 > 127
+    f.player.BaseNote = 100;  // 28 + 100 > 127
     f.Put(0, 0, {Pos({{1, 0, 2}, {6, 0, 2}})});
-    EXPECT_EQ(f.PlayRow(), (Log{"on 104 127", "wait 600", "off 104"}));
+    EXPECT_EQ(f.PlayRow(), (Log{"meter 22", "on 104 127", "wait 600", "off 104"}));
 }
 
 TEST(MidiPlayer, MeasuresBeyondTheCountAndStringsBeyondTheLineCountAreNotPlayed) {
     Fixture f;
     f.player.LineCnt = 3;  // four strings
     f.player.Tuning = lw::TuningOf(1, {});
+    f.player.BaseNote = 48;
     f.Put(0, 0, {Pos({{4, 0, 2}, {5, 3, 2}})});
     f.Put(0, 1, {Pos({{1, 0, 2}})});
-    EXPECT_EQ(f.PlayRow(), (Log{"on 67 127", "wait 600", "off 67"}));
+    EXPECT_EQ(f.PlayRow(), (Log{"meter 22", "on 55 127", "wait 600", "off 55"}));
 }
 
 TEST(MidiPlayer, LoopPlaysRowsInOrderUntilStopped) {
@@ -187,7 +220,7 @@ TEST(MidiPlayer, LoopPlaysRowsInOrderUntilStopped) {
     Log rowsPlayed;
     for (auto& s : f.rec.log)
         if (s.rfind("row", 0) == 0 || s.rfind("on", 0) == 0) rowsPlayed.push_back(s);
-    EXPECT_EQ(rowsPlayed, (Log{"row 0", "on 88 127", "row 1", "on 89 127", "row 2", "on 90 127", "row 0"}));
+    EXPECT_EQ(rowsPlayed, (Log{"row 0", "on 64 127", "row 1", "on 65 127", "row 2", "on 66 127", "row 0"}));
 }
 
 TEST(MidiPlayer, StopTakesEffectAtTheNextPosition) {
@@ -198,11 +231,53 @@ TEST(MidiPlayer, StopTakesEffectAtTheNextPosition) {
     int positions = 0;
     f.rec.onEvents = [&] {
         // The stop button pressed while the first note sounds is seen when the second begins.
-        if (!f.rec.log.empty() && f.rec.log.back() == "off 88") ++positions;
+        if (!f.rec.log.empty() && f.rec.log.back() == "off 64") ++positions;
         if (positions == 1) f.player.StopFlag = true;
     };
     f.player.MIDISaisei();
-    EXPECT_EQ(f.rec.log, (Log{"row 0", "on 88 127", "wait 600", "off 88"}));
+    EXPECT_EQ(f.rec.log, (Log{"row 0", "meter 22", "on 64 127", "wait 600", "off 64"}));
+}
+
+// Each row with its own measures and time signature, in the given order.
+TEST(MidiPlayer, RowsPlayTheirOwnMeasuresAndMetersInPlayingOrder) {
+    Fixture f;
+    f.player.DocumentCount = 2;
+    f.player.SyosetsuSu = 2;  // the active row's count
+    f.player.RowSyosetsuSu = {8, 2};
+    f.player.RowMeterID = {22, 1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+    for (int m = 0; m < 8; ++m) f.Put(0, m, {Pos({{1, m, 2}})});
+    f.Put(1, 0, {Pos({{1, 10, 2}}), Pos({{1, 11, 3}})});
+    f.Put(1, 1, {Pos({{1, 12, 3}})});
+    f.player.MIDISaisei();
+    Log ons;
+    for (auto& s : f.rec.log)
+        if (s.rfind("on", 0) == 0) ons.push_back(s.substr(3, 2));
+    EXPECT_EQ(ons, (Log{"64", "65", "66", "67", "68", "69", "70", "71", "74", "75", "76"})) << "all 8 measures, then 2";
+    // The 6/8 row: a quarter is two eighths of 200 ms.
+    const auto sixEight = std::find(f.rec.log.begin(), f.rec.log.end(), "meter 1");
+    ASSERT_NE(sixEight, f.rec.log.end());
+    EXPECT_EQ(Log(sixEight - 1, f.rec.log.end()),
+              (Log{"row 1", "meter 1", "on 74 127", "wait 400", "off 74", "on 75 127", "wait 200", "off 75",
+                   "on 76 127", "wait 200", "off 76"}));
+
+    // A playing order: measures repeated, a row activated again when it
+    // comes back, steps outside the rows left out; the progress names
+    // row and measure.
+    Fixture g;
+    g.player.DocumentCount = 2;
+    g.player.SyosetsuSu = 2;
+    g.Put(0, 0, {Pos({{1, 0, 4}})});
+    g.Put(0, 1, {Pos({{1, 1, 4}})});
+    g.Put(1, 0, {Pos({{1, 2, 4}})});
+    g.player.Rows[0].Syosetsu[1].Chord1 = "Am";
+    g.player.Order = {{0, 0}, {0, 1}, {0, 0}, {1, 0}, {0, 1}, {2, 0}, {1, 5}};
+    g.player.MIDISaisei();
+    Log shown;
+    for (auto& s : g.rec.log)
+        if (s.rfind("row", 0) == 0 || s.rfind("on", 0) == 0) shown.push_back(s);
+    EXPECT_EQ(shown, (Log{"row 0", "on 64 127", "on 65 127", "on 64 127", "row 1", "on 66 127", "row 0", "on 65 127"}));
+    EXPECT_EQ(g.rec.progress[1], "1段目 2小節  1 Am ");
+    EXPECT_EQ(g.rec.progress[3], "2段目 1小節  1  ");
 }
 
 TEST(MidiPlayer, TuningTable) {

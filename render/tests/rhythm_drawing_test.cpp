@@ -271,3 +271,55 @@ TEST_F(Rhythm, StemsDownHangBeamsBelowTheHeadsAndChordsShareOneStem) {
     EXPECT_GT(c.bottom - c.top, 8) << "three heads";
     EXPECT_LT(c.stemEnd, c.top - 3 * 8 + 1) << "one stem from the lowest head past the highest";
 }
+
+TEST_F(Rhythm, PrintedAt300DpiBeamsLettersAndHeadsKeepTheirScreenProportions) {
+    // The row painted for a 300 dpi printer: 300 / 96 device pixels to a
+    // screen pixel, every mark drawn at that size (not an enlarged picture).
+    for (bool drawNote : {false, true}) {
+        BuiltRow row(kMeasures, 1, drawNote);
+        const double k = 300.0 / 96.0;
+        const QImage print = RowPicture({row.scene, row.items, row.s.DanBuf[0], row.s.DanLayout[0], row.style, row.st.ground}, k);
+        ASSERT_EQ(print.width(), int(std::ceil(row.picTAB.width() * k)));
+        const DanLayoutData& l = row.s.DanLayout[0];
+        const int tpp = row.style.tpp;
+        // The notes of the first two measures: beams, stems, flags, heads.
+        const int x0 = l.SyosetsuLeft[0] / tpp + 20, x1 = l.SyosetsuLeft[2] / tpp - 4;
+        const int top = drawNote ? l.StaffTop / tpp - 50 : l.TabTop / tpp - 70;
+        const int h = drawNote ? 45 : 60;
+        const QRect screenBand(x0, top, x1 - x0, h);
+        const QRect printBand(int(x0 * k), int(top * k), int((x1 - x0) * k), int(h * k));
+        auto inkNotLines = [](const QImage& img, const QRect& r, const QImage* ground, double scale) {
+            int n = 0;
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                for (int x = r.left(); x <= r.right(); ++x) {
+                    if (qGray(img.pixel(x, y)) >= 128) continue;
+                    // Ink of the staff lines is left out: printed lines are thinner.
+                    const QPoint g(int(x / scale), int(y / scale));
+                    if (ground && qGray(ground->pixel(g)) < 128) continue;
+                    ++n;
+                }
+            return n;
+        };
+        const QImage& ground = row.st.ground.image;
+        const int screenInk = inkNotLines(row.picTAB, screenBand, &ground, 1);
+        const int printInk = inkNotLines(print, printBand, &ground, k);
+        ASSERT_GT(screenInk, 300);
+        // Area grows with the square of the scale: hairline beams or specks of
+        // letters would give a small fraction of it.
+        EXPECT_NEAR(double(printInk) / screenInk, k * k, 0.25 * k * k) << drawNote;
+        // The same marks in the same places: the print's ink box is the
+        // screen's, scaled.
+        const QRect a = lwtest::InkBox(row.picTAB.copy(screenBand)), b = lwtest::InkBox(print.copy(printBand));
+        EXPECT_NEAR(b.width() / k, a.width(), 3);
+        EXPECT_NEAR(b.height() / k, a.height(), 3);
+        // The hammer-on's arc and letter "H" and the fret numbers of measure 3
+        // (strings 1 to 3) keep their screen size too.
+        const int hx0 = l.SyosetsuLeft[3] / tpp + 4, hx1 = l.SyosetsuLeft[4] / tpp - 4;
+        const QRect letterBand(hx0, l.TabTop / tpp - 2, hx1 - hx0, 30);
+        const QRect printLetter(int(hx0 * k), int(letterBand.top() * k), int(letterBand.width() * k), int(30 * k));
+        const int sl = inkNotLines(row.picTAB, letterBand, &ground, 1), pl = inkNotLines(print, printLetter, &ground, k);
+        ASSERT_GT(sl, 10);
+        EXPECT_NEAR(double(pl) / sl, k * k, 0.3 * k * k) << drawNote;
+        if (!drawNote) ExpectLooksLike(print.copy(printBand), "print_300dpi_rhythm_row");
+    }
+}

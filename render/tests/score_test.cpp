@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "render_test_support.h"
+#include "gray_png.h"
 #include "score.h"
 
 using namespace lw;
@@ -69,4 +70,18 @@ TEST(Score, RowsStackInOrderFromTheMarginAndOverflowGoesToFurtherPages) {
     ASSERT_EQ(res.pages.size(), 2u);
     EXPECT_EQ(qGray(res.pages[1].pixel(50, 80)), 200) << "the sixth row opens the second picture";
     EXPECT_EQ(res.pages[1].height(), res.pages[0].height());
+}
+
+TEST(GrayPngTest, ReadsBackAsTheSameGrayPicture) {
+    lwtest::EnsureApp();
+    QImage img(37, 11, QImage::Format_RGB32);
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) img.setPixel(x, y, qRgb((x * 7 + y * 13) % 256, (x * 7 + y * 13) % 256, (x * 7 + y * 13) % 256));
+    const QByteArray png = lw::GrayPng(img);
+    QImage back;
+    ASSERT_TRUE(back.loadFromData(png, "PNG"));
+    EXPECT_EQ(back.format(), QImage::Format_Grayscale8);
+    ASSERT_EQ(back.size(), img.size());
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) ASSERT_EQ(qGray(back.pixel(x, y)), (x * 7 + y * 13) % 256) << x << "," << y;
 }
