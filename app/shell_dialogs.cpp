@@ -5,6 +5,7 @@
 #include "element_paint.h"
 #include "ko_tuning.h"
 #include "messages.h"
+#include "row_pictures.h"
 #include "settings.h"
 #include "shell.h"
 #include "stamps.h"

@@ -247,19 +247,22 @@ void RowEditor::LoadChord() {
     // Chord names sit above everything drawn over the TAB: above the staff
     // in the staff styles, above the rhythm when it is drawn over the TAB.
     double top;
-    // With notes on the staff, above the stem of a note on the top line.
-    if ((s_.PosRhythm == 1 || s_.PosRhythm == 2) && g_.DrawNote) top = lay.StaffTop - 3.5 * lay.StaffInterval - h;
+    // With notes on the staff, above the stems of the notes in the top space,
+    // and below a title at the top of the row.
+    if ((s_.PosRhythm == 1 || s_.PosRhythm == 2) && g_.DrawNote) top = lay.StaffTop - 3 * lay.StaffInterval - h;
     else if (s_.PosRhythm == 1 || s_.PosRhythm == 2) top = lay.StaffTop - lay.StaffInterval - h;
     else if (s_.PosRhythm == 4) top = lay.TabTop - 4 * lay.StringInterval - h;
     else top = lay.TabTop - lay.StringInterval / 2 - h;
     if (top < 0) top = 0;
+    const double low = (s_.PosRhythm == 1 || s_.PosRhythm == 2) ? std::max(top, lay.StaffTop - lay.StaffInterval - h) : top;
     const int cnt = std::min<int>(s_.CurSyosetsuCnt, kMaxMeasures);
     for (int m = 0; m < cnt; ++m) {
         const SyosetsuData& ms = Dan().Syosetsu[m];
         const float second = static_cast<float>(lay.SyosetsuWidth[m] - 300) / 4.0f * 2.0f +
                              static_cast<float>(lay.SyosetsuLeft[m]) + 80.0f;
-        // The first measure's name stands over its first note, past the row start.
-        const double first = m == 0 ? std::max(100.0, NoteAreaInset(lay, 0) - 60) : 100.0;
+        // The first measure's name stands over its first note when the row
+        // start (clef, key signature) takes more room than a measure's inset.
+        const double first = m == 0 && lay.RowStartInset > kNoteAreaInset ? lay.RowStartInset - 60.0 : 100.0;
         const double lefts[2] = {lay.SyosetsuLeft[m] + first, static_cast<double>(second)};
         const std::string* names[2] = {&ms.Chord1, &ms.Chord2};
         for (int i = 0; i < 2; ++i) {
@@ -267,6 +270,14 @@ void RowEditor::LoadChord() {
             SceneLabel lab = scene_.labChord[0];
             lab.Left = lefts[i];
             lab.Top = top;
+            // Under a free text (a title at the row's top) the name keeps to
+            // just above the staff.
+            for (size_t t = 1; t < items_.Texts.size() && top < low; ++t) {
+                const TextItem& x = items_.Texts[t];
+                if (x.Visible && x.Left < lab.Left + lab.Width && lab.Left < x.Left + x.Width &&
+                    x.Top < top + h && top < x.Top + x.Height)
+                    lab.Top = low;
+            }
             lab.Caption = *names[i];
             lab.Tag = std::to_string(m) + "/" + std::to_string(i + 1);
             lab.Visible = true;

@@ -275,6 +275,10 @@ TEST(Dragging, ChordLabelInMarkModeThenBackToNormal) {
     EXPECT_EQ(f.g.EditMode, kModeNormal);
     f.ed->FrameDragDrop(3000, 100);
     EXPECT_DOUBLE_EQ(f.scene.labChord[2].Left, 2990);
+    // Past a row start of 900 twips (clef, key signature): over the first note.
+    f.s.CurLayout().RowStartInset = 900;
+    f.ed->LoadChord();
+    EXPECT_DOUBLE_EQ(f.scene.labChord[1].Left, 300 + 900 - 60);
 }
 
 TEST(NoteDrop, EntersTheNoteAndMovesTheDialog) {

@@ -3,6 +3,7 @@
 // look at every changed picture before committing it.
 #include <gtest/gtest.h>
 
+#include <QPainter>
 #include <cstdlib>
 #include <cmath>
 
@@ -15,7 +16,7 @@ using namespace lw;
 namespace {
 
 // The row start of the default staff layout (TABn1.bmp, style 1) in a key.
-QImage RowStart(const std::string& key, bool bass) {
+QImage RowStart(const std::string& key, bool bass, int width = 150) {
     DanLayoutData l;
     l.TabLeft = 36 * 15;
     l.TabTop = 150 * 15;
@@ -32,7 +33,7 @@ QImage RowStart(const std::string& key, bool bass) {
     PlaceKeySignature(scene, l, key, bass, true, style.tpp);
     QImage pic = st.ground.image;
     PutImgInitForm(lwtest::Paint(pic), scene, l, style.Start(), BurnContextOf(style, l, nullptr));
-    return pic.copy(0, 20, 150, 200);
+    return pic.copy(0, 20, width, 200);
 }
 
 class Golden : public ::testing::Test {
@@ -47,9 +48,15 @@ TEST_F(Golden, RowStartWithTrebleAndBassClef) {
     lwtest::ExpectLooksLike(RowStart("C", true), "row_start_bass");
 }
 
-TEST_F(Golden, KeySignaturesOfThreeSharpsAndFourFlats) {
-    lwtest::ExpectLooksLike(RowStart("A", false), "key_treble_3_sharps");
-    lwtest::ExpectLooksLike(RowStart("A♭", false), "key_treble_4_flats");
-    lwtest::ExpectLooksLike(RowStart("F#m", true), "key_bass_3_sharps");
-    lwtest::ExpectLooksLike(RowStart("Fm", true), "key_bass_4_flats");
+TEST_F(Golden, KeySignaturesOfEveryKeyInBothClefs) {
+    // The fifteen signatures (each a major key and its relative minor), in a
+    // row per clef: sharps and flats in the zig-zag within the staff.
+    const char* keys[] = {"C", "G", "D", "A", "E", "B", "F#", "C#", "F", "B♭", "E♭", "A♭", "D♭", "G♭", "C♭"};
+    for (const bool bass : {false, true}) {
+        QImage all(15 * 150, 90, QImage::Format_RGB32);
+        QPainter p(&all);
+        for (int k = 0; k < 15; ++k) p.drawImage(150 * k, 0, RowStart(keys[k], bass, 170).copy(20, 0, 150, 90));
+        p.end();
+        lwtest::ExpectLooksLike(all, bass ? "key_signatures_bass" : "key_signatures_treble");
+    }
 }
