@@ -262,11 +262,12 @@ TEST_F(NotationGolden, RowStartChordNamesAndTechniquesKeepTheirDistance) {
 
 TEST_F(NotationGolden, SixEightRowBetweenFourFourRowsOfOneScore) {
     // Each row is beamed by its own meter: pairs in 4/4, threes in 6/8.
-    const std::string eighths4 = "1:0/3 1:1/3 1:3/3 1:1/3 1:0/3 2:3/3 2:1/3 2:0/3";
-    const std::string eighths6 = "1:0/3 1:1/3 1:3/3 1:1/3 1:0/3 2:3/3";
+    // From the middle line up: stems down.
+    const std::string eighths4 = "1:0/3d 1:1/3d 1:3/3d 1:1/3d 1:0/3d 2:3/3d 2:1/3d 2:0/3d";
+    const std::string eighths6 = "1:0/3d 1:1/3d 1:3/3d 1:1/3d 1:0/3d 2:3/3d";
     Row a(0, "C", 22, 2), b(0, "C", 1, 3), c(0, "C", 22, 2);
-    a.Put(0, eighths4).Put(1, "1:0/2 1:1/2 1:3/1");
-    b.Put(0, eighths6).Put(1, eighths6).Put(2, "1:0/2. 2:1/2.");
+    a.Put(0, eighths4).Put(1, "1:0/2d 1:1/2d 1:3/1d");
+    b.Put(0, eighths6).Put(1, eighths6).Put(2, "1:0/2.d 2:1/2.d");
     c.Put(0, eighths4).Put(1, "1:0/0");
     const QImage ra = a.Picture(), rb = b.Picture(), rc = c.Picture();
     const GakufuResult score = ComposeGakufu({&ra, &rb, &rc}, 1, "1", false);
