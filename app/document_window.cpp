@@ -12,6 +12,7 @@
 
 #include "row_geometry.h"
 #include "row_overlay.h"
+#include "row_pictures.h"
 #include "stamps.h"
 
 namespace lw {
@@ -37,7 +38,9 @@ void DocumentWindow::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), Qt::white);
     if (RowDoc* row = Row()) {
-        // The row's picture, then the editing markers above it.
+        // The row's picture, painted from the row as it is now (a fraction
+        // of a millisecond), then the editing markers above it.
+        PaintRowPicture(shell_.s, *row, shell_.DrawNote, nullptr);
         if (!row->Picture.isNull()) p.drawImage(0, 0, row->Picture);
         const DanLayoutData& lay = shell_.s.DanLayout[row->Slot()];
         const int tpp = shell_.s.TwipsPerPixelX > 0 ? shell_.s.TwipsPerPixelX : 15;

@@ -4,6 +4,7 @@
 // lutewise --export-score OUT.bmp|OUT.png|OUT.pdf INPUT...
 // lutewise --export-midi OUT.mid INPUT... [--tempo N] [--instrument GM] [--base N]
 // lutewise --export-musicxml OUT.musicxml INPUT...
+// lutewise --import-musicxml IN.musicxml|IN.mxl OUT.tbp [--part N] [--measures-per-row M]
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -11,6 +12,7 @@
 
 #include "convert.h"
 #include "export_command.h"
+#include "import_command.h"
 #include "play_command.h"
 #include "score_command.h"
 #include "startup.h"
@@ -31,5 +33,7 @@ int main(int argc, char** argv) {
         return lw::RunExportMidi(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
     if (argc >= 2 && std::strcmp(argv[1], "--export-musicxml") == 0)
         return lw::RunExportMusicXml(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
+    if (argc >= 2 && std::strcmp(argv[1], "--import-musicxml") == 0)
+        return lw::RunImportMusicXml(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
     return lw::RunEditor(argc, argv);
 }

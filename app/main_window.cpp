@@ -169,6 +169,7 @@ void MainWindow::BuildMenus() {
         if (sh.OpenRowCount() > 0) SaveImgFile();
     });
     file->addSeparator();
+    add(file, "mnuFileImportMusicXml", "MusicXMLを読み込む...", [&sh] { sh.ImportMusicXml(); });
     add(file, "mnuFileExportMusicXml", "MusicXMLで書き出す...", [&sh] { sh.ExportMusicXml(); });
     add(file, "mnuFileExportMidi", "MIDIファイルで書き出す...", [this] { mnuExportMidi(); });
     file->addSeparator();

@@ -37,11 +37,6 @@ public:
     std::vector<std::string> shown;
 };
 
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
 }  // namespace
 
 int RunExportScore(const std::vector<std::string>& given, std::ostream& out, std::ostream& err) {
@@ -56,7 +51,7 @@ int RunExportScore(const std::vector<std::string>& given, std::ostream& out, std
         return 1;
     }
     const std::string target = args[0];
-    const std::string ext = Lower(fs::path(target).extension().string());
+    const std::string ext = ExtensionOf(target);
     if (ext != ".bmp" && ext != ".png" && ext != ".pdf" && ext != ".svg") {
         err << "「" << target << "」: " << kScoreFormats << '\n' << kUsage;
         return 1;
@@ -91,7 +86,7 @@ int RunExportScore(const std::vector<std::string>& given, std::ostream& out, std
     };
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& in = args[i];
-        const std::string e = Lower(fs::path(in).extension().string());
+        const std::string e = ExtensionOf(in);
         if (!fs::is_regular_file(in, ec)) return failed("「" + in + "」を読み込めません。");
         if (e == ".tab") {
             std::string why;

@@ -115,11 +115,6 @@ bool ScoreToSvg(Shell& shell, std::vector<QByteArray>& pages, std::string* error
 
 namespace {
 
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
 // NAME-k.EXT beside NAME.EXT.
 std::string PagePath(const std::string& out, int k) {
     const std::filesystem::path p(out);
@@ -146,9 +141,15 @@ bool EncodePicture(const QImage& page, bool bmp, QByteArray& bytes) {
 
 }  // namespace
 
+std::string ExtensionOf(const std::string& path) {
+    std::string e = std::filesystem::path(path).extension().string();
+    for (char& c : e) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return e;
+}
+
 bool EncodeScoreFiles(Shell& shell, const std::string& target,
                       std::vector<std::pair<std::string, QByteArray>>& files, std::string* error) {
-    const std::string ext = Lower(std::filesystem::path(target).extension().string());
+    const std::string ext = ExtensionOf(target);
     auto fail = [&](const std::string& why) {
         if (error) *error = why;
         return false;

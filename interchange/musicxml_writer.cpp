@@ -7,6 +7,7 @@
 #include "dan_data.h"
 #include "safe_file.h"
 #include "staff_notation.h"
+#include "tab_file.h"
 
 namespace lw {
 
@@ -136,11 +137,13 @@ std::string ChordKind(const std::string& type) {
     return "other";
 }
 
-void PutHarmony(std::ostringstream& o, const std::string& name) {
+// offset: divisions after the current place where the chord begins.
+void PutHarmony(std::ostringstream& o, const std::string& name, int offset = 0) {
+    const std::string at = offset > 0 ? "<offset>" + std::to_string(offset) + "</offset>" : "";
     if (name.empty() || name[0] < 'A' || name[0] > 'G') {
         if (!name.empty())
             o << "<direction placement=\"above\"><direction-type><words>" << Esc(name)
-              << "</words></direction-type><staff>1</staff></direction>";
+              << "</words></direction-type>" << at << "<staff>1</staff></direction>";
         return;
     }
     size_t i = 1;
@@ -170,7 +173,7 @@ void PutHarmony(std::ostringstream& o, const std::string& name) {
         if (ba) o << "<bass-alter>" << ba << "</bass-alter>";
         o << "</bass>";
     }
-    o << "<staff>1</staff></harmony>";
+    o << at << "<staff>1</staff></harmony>";
 }
 
 const char* PartName(int code) {
@@ -205,11 +208,12 @@ std::string MusicXmlOf(const Session& s, const std::vector<ScoreRow>& rows, cons
     // The staff shows pitch index i at written key (bass ? 36 : 48) + i.
     const int octaveChange = (base - (bass ? 36 : 48)) / 12;
 
-    std::string meter = MeterCaption(s.MeterID);
-    if (meter.empty()) meter = "4/4";
-    const int beats = std::stoi(meter.substr(0, meter.find('/')));
-    const int unit = std::stoi(meter.substr(meter.find('/') + 1));
-    const int measureLength = beats * 4 * kXmlDivisions / unit;
+    // Each row's own time signature: beats, beat unit.
+    auto meterOf = [&s](int slot) {
+        std::string meter = MeterCaption(PlayMeterID(s, slot));
+        if (meter.empty()) meter = "4/4";
+        return std::pair<int, int>{std::stoi(meter.substr(0, meter.find('/'))), std::stoi(meter.substr(meter.find('/') + 1))};
+    };
 
     // The measures in order and every position that takes time.
     std::vector<FlatMeasure> measures;
@@ -399,16 +403,20 @@ std::string MusicXmlOf(const Session& s, const std::vector<ScoreRow>& rows, cons
 
         const std::string rowKey = s.KeyName[fm.slot].empty() ? "C" : s.KeyName[fm.slot];
         const bool keyChanged = mi == 0 || rowKey != key;
+        const auto [beats, unit] = meterOf(fm.slot);
+        const int measureLength = beats * 4 * kXmlDivisions / unit;
+        const bool meterChanged = mi == 0 || std::pair<int, int>{beats, unit} != meterOf(measures[mi - 1].slot);
         staffCache->Ensure(rowKey, bass, *scratch);
-        if (keyChanged || mi == 0) {
+        if (keyChanged || meterChanged) {
             const KeySig ks = KeySignatureOf(rowKey);
             o << "      <attributes>";
             if (mi == 0) o << "<divisions>" << kXmlDivisions << "</divisions>";
-            o << "<key><fifths>" << (ks.flats ? -ks.count : ks.count) << "</fifths><mode>"
-              << (rowKey.size() > 1 && rowKey.back() == 'm' ? "minor" : "major") << "</mode></key>";
+            if (keyChanged)
+                o << "<key><fifths>" << (ks.flats ? -ks.count : ks.count) << "</fifths><mode>"
+                  << (rowKey.size() > 1 && rowKey.back() == 'm' ? "minor" : "major") << "</mode></key>";
+            if (meterChanged) o << "<time><beats>" << beats << "</beats><beat-type>" << unit << "</beat-type></time>";
             if (mi == 0) {
-                o << "<time><beats>" << beats << "</beats><beat-type>" << unit << "</beat-type></time>"
-                  << "<staves>2</staves>";
+                o << "<staves>2</staves>";
                 o << "<clef number=\"1\"><sign>" << (bass ? "F" : "G") << "</sign><line>" << (bass ? 4 : 2)
                   << "</line>";
                 if (octaveChange) o << "<clef-octave-change>" << octaveChange << "</clef-octave-change>";
@@ -449,11 +457,17 @@ std::string MusicXmlOf(const Session& s, const std::vector<ScoreRow>& rows, cons
                 PutHarmony(o, ms.Chord1);
                 o << "\n";
             }
+            if (staff == 1 && list.empty() && !ms.Chord2.empty()) {
+                o << "      ";
+                PutHarmony(o, ms.Chord2, measureLength / 2);
+                o << "\n";
+            }
             for (size_t i = 0; i < list.size(); ++i) {
                 const XmlEvent& e = events[list[i]];
                 if (staff == 1 && i == chord2At && !ms.Chord2.empty()) {
+                    // Half-way through the measure even when no note starts there.
                     o << "      ";
-                    PutHarmony(o, ms.Chord2);
+                    PutHarmony(o, ms.Chord2, std::max(0, measureLength / 2 - e.start));
                     o << "\n";
                 }
                 if (staff == 1) total += e.duration;

@@ -26,14 +26,21 @@ void Chunk(QByteArray& out, const char* type, const QByteArray& data) {
 
 QByteArray GrayPng(const QImage& picture) {
     if (picture.isNull()) return {};
-    const QImage g = picture.format() == QImage::Format_Grayscale8 ? picture : picture.convertToFormat(QImage::Format_Grayscale8);
+    const bool rgb = picture.format() == QImage::Format_RGB32 || picture.format() == QImage::Format_ARGB32;
+    const QImage g = rgb || picture.format() == QImage::Format_Grayscale8 ? picture
+                                                                          : picture.convertToFormat(QImage::Format_Grayscale8);
     const int w = g.width(), h = g.height();
     // Each row: filter type 0 (none), then its bytes.
     std::vector<unsigned char> raw(size_t(w + 1) * h);
     for (int y = 0; y < h; ++y) {
         unsigned char* row = raw.data() + size_t(w + 1) * y;
         row[0] = 0;
-        std::memcpy(row + 1, g.constScanLine(y), size_t(w));
+        if (!rgb) {
+            std::memcpy(row + 1, g.constScanLine(y), size_t(w));
+            continue;
+        }
+        const QRgb* line = reinterpret_cast<const QRgb*>(g.constScanLine(y));
+        for (int x = 0; x < w; ++x) row[x + 1] = static_cast<unsigned char>(qGray(line[x]));
     }
     z_stream z{};
     if (deflateInit2(&z, 1, Z_DEFLATED, 15, 8, Z_RLE) != Z_OK) return {};

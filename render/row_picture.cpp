@@ -1,5 +1,7 @@
 #include "row_picture.h"
 
+#include <QDateTime>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPainter>
@@ -42,6 +44,24 @@ std::string GroundFileName(int posRhythm, bool viewDrawNote) {
 
 QImage LoadGround(const std::string& folder, const std::string& name, std::string* error) {
     const QString path = QString::fromStdString(folder.empty() ? name : folder + "/" + name);
+    // Every row of a style reads the same file: it is decoded once for as
+    // long as its size and time stay the same.
+    struct Kept {
+        qint64 size = -1;
+        QDateTime time;
+        QImage img;
+    };
+    static std::map<QString, Kept> kept;
+    const QFileInfo info(path);
+    if (info.isFile()) {
+        Kept& k = kept[path];
+        if (k.size != info.size() || k.time != info.lastModified() || k.img.isNull()) {
+            k.img = QImage(path).convertToFormat(QImage::Format_RGB32);
+            k.size = info.size();
+            k.time = info.lastModified();
+        }
+        if (!k.img.isNull()) return k.img;
+    }
     QImage img(path);
     if (img.isNull()) {
         if (error) *error = "イメージファイルが存在しません。 (" + path.toStdString() + ")";

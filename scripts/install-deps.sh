@@ -6,6 +6,7 @@ PKGS=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev zlib1g-dev
   librtmidi-dev libfluidsynth-dev timgm6mb-soundfont
+  libzip-dev
   fonts-ipafont fonts-liberation lilypond-fonts
   qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev

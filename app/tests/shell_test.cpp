@@ -24,6 +24,7 @@
 #include "messages.h"
 #include "qt_ui_port.h"
 #include "settings.h"
+#include "score_print.h"
 #include "shell.h"
 #include "startup.h"
 #include "tab_file.h"
@@ -479,7 +480,7 @@ TEST_F(ShellTest, MenuCaptionsAreThoseOfTheProgram) {
     };
     EXPECT_EQ(items(0), (QStringList{"新規作成(&N)", "開く(&O)", "閉じる(&C)", "新規ﾌﾟﾛｼﾞｪｸﾄ(&R)",
                                      "ﾌﾟﾛｼﾞｪｸﾄを開く(&J)", "ﾌﾟﾛｼﾞｪｸﾄから楽譜作成(&G)", "すべて閉じる(&E)", "保存(&S)", "すべて保存(&L)",
-                                     "TABﾌｧｲﾙに保存する(&T)", "名前を付けて楽譜を保存(&A)...", "MusicXMLで書き出す...",
+                                     "TABﾌｧｲﾙに保存する(&T)", "名前を付けて楽譜を保存(&A)...", "MusicXMLを読み込む...", "MusicXMLで書き出す...",
                                      "MIDIファイルで書き出す...", "ﾌﾟﾛﾊﾟﾃｨ(&I)", "ﾍﾟｰｼﾞ設定(&U)...",
                                      "印刷ﾌﾟﾚﾋﾞｭｰ(&V)", "印刷(&P)...", "終了(&X)"}));
     EXPECT_EQ(items(1), (QStringList{"元に戻す(&U)", "やり直し(&R)", "切り取り(&T)", "ｺﾋﾟｰ(&C)", "貼り付け(&P)", "形式を選択して貼り付け(&S)...",
@@ -1227,6 +1228,24 @@ TEST_F(ShellTest, TheScoreIsComposedShownAndSavedAsABitmap) {
     ASSERT_GT(bmp.size(), 54u);
     EXPECT_EQ(bmp.substr(0, 2), "BM");
     EXPECT_EQ(QImage(QString::fromStdString(work->File("score.bmp"))).size(), score->Picture().size());
+    // "名前を付けて楽譜を保存(&A)...": the four formats, each file in the format its name says.
+    EXPECT_NE(std::string(kScoreFilter).find("*.svg"), std::string::npos);
+    const struct {
+        const char* name;
+        std::string magic;
+    } formats[] = {{"s.bmp", "BM"}, {"s.png", "\x89PNG"}, {"s.pdf", "%PDF"}, {"s.svg", "<?xml"}, {"s.PNG", "\x89PNG"}};
+    for (const auto& f : formats) {
+        ui.saveAnswers.push_back(work->File(f.name));
+        EXPECT_TRUE(mw->SaveImgFile()) << f.name;
+        EXPECT_EQ(ReadBytes(work->File(f.name)).substr(0, f.magic.size()), f.magic) << f.name;
+    }
+    // Another extension is refused with the formats named, and nothing is written.
+    ui.shown.clear();
+    ui.saveAnswers.push_back(work->File("s.gif"));
+    EXPECT_FALSE(mw->SaveImgFile());
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_NE(ui.shown[0].text.find(kScoreFormats), std::string::npos);
+    EXPECT_FALSE(fs::exists(work->File("s.gif")));
     // From a project: loaded through the open dialog, then composed.
     mw->shell().AskSave = false;
     ui.openAnswers.push_back(work->File("two.tbp"));

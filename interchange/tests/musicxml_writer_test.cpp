@@ -240,7 +240,8 @@ constexpr uint8_t kTie = 0x80, kSlur = 0x40, kDot = 0x20, kDown = 0x04;
 
 TEST(MusicXml, EveryPositionOfTheRowsWithItsValuesAndArcs) {
     auto s = Guitar();
-    s->MeterID = 1;  // 6/8
+    s->MeterID = 1;  // 6/8, the active row's
+    s->DanBuf[1].MeterID = 1;
     s->KeyName[0] = "F";
     s->KeyName[1] = "D";
     DanData& a = s->DanBuf[0];
