@@ -18,20 +18,10 @@
 #include "stamps.h"
 
 using namespace lw;
+using lwtest::DataDir;
+using lwtest::QuietUi;
 
 namespace {
-
-struct QuietUi : UiPort {
-    std::vector<std::string> shown;
-    int MessageBox(const std::string& text, int, const std::string&) override {
-        shown.push_back(text);
-        return kIdOk;
-    }
-    std::string OpenFileName(const std::string&, const std::string&) override { return {}; }
-    std::string SaveFileName(const std::string&, const std::string&) override { return {}; }
-};
-
-std::string DataDir() { return std::string(LUTEWISE_SOURCE_DIR) + "/data"; }
 
 // One row as a row window lays it out and paints it (default Lutewise.ini).
 // Notes are written "string:fret+string:fret/value" with the flags "."

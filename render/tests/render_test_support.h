@@ -12,6 +12,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <vector>
+
+#include "ui_port.h"
 
 #include "element_paint.h"
 #include "row_picture.h"
@@ -40,6 +43,20 @@ struct Paint {
         return p;
     }
 };
+
+// Answers every message with OK and keeps what was shown.
+struct QuietUi : lw::UiPort {
+    std::vector<std::string> shown;
+    int MessageBox(const std::string& text, int, const std::string&) override {
+        shown.push_back(text);
+        return lw::kIdOk;
+    }
+    std::string OpenFileName(const std::string&, const std::string&) override { return {}; }
+    std::string SaveFileName(const std::string&, const std::string&) override { return {}; }
+};
+
+// The default working-folder data: Lutewise.ini, ground pictures, examples.
+inline std::string DataDir() { return std::string(LUTEWISE_SOURCE_DIR) + "/data"; }
 
 inline int InkIn(const QImage& img, const QRect& r, int threshold = 128) {
     int n = 0;

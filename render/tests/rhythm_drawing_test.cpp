@@ -17,20 +17,10 @@
 #include "stamps.h"
 
 using namespace lw;
+using lwtest::DataDir;
+using lwtest::QuietUi;
 
 namespace {
-
-struct QuietUi : UiPort {
-    std::vector<std::string> shown;
-    int MessageBox(const std::string& text, int, const std::string&) override {
-        shown.push_back(text);
-        return kIdOk;
-    }
-    std::string OpenFileName(const std::string&, const std::string&) override { return {}; }
-    std::string SaveFileName(const std::string&, const std::string&) override { return {}; }
-};
-
-std::string DataDir() { return std::string(LUTEWISE_SOURCE_DIR) + "/data"; }
 
 // A note: rhythm id, string and fret, and attribute letters
 // (t tie, s slur, . dot, b beam on, d stems down, h/p/l hammer, pull, slide
