@@ -6,6 +6,9 @@
 #include <filesystem>
 
 #include "messages.h"
+#include "output_guard.h"
+#include "project_file.h"
+#include "safe_file.h"
 #include "paths.h"
 #include "play_command.h"
 #include "settings.h"
@@ -18,12 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool EndsWith(const std::string& s, const std::string& tail) {
-    if (s.size() < tail.size()) return false;
-    for (size_t i = 0; i < tail.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(s[s.size() - tail.size() + i])) != tail[i]) return false;
-    return true;
-}
+constexpr size_t kMaxCommandRows = 10;
 
 bool ParseInt(const std::string& text, int& v) {
     if (text.empty() || text.size() > 6) return false;
@@ -41,13 +39,14 @@ std::string ProgramFolder() {
     return ec ? CurrentFolder() : exe.parent_path().string();
 }
 
-// The rows' files: .tab as given, .tbp expanded to its lines.
+// The rows' files: .tab as given, .tbp expanded to its lines; stops at the
+// row limit with one message.
 bool ExpandInputs(const std::vector<std::string>& inputs, std::vector<std::string>& files, std::ostream& err,
                   const std::string& noRows) {
     for (const std::string& in : inputs) {
-        if (EndsWith(in, ".tab")) {
+        if (LowerExtension(in) == ".tab") {
             files.push_back(in);
-        } else if (EndsWith(in, ".tbp")) {
+        } else {
             std::vector<std::string> lines;
             std::string why;
             if (!ReadProjectLines(in, lines, &why)) {
@@ -55,23 +54,17 @@ bool ExpandInputs(const std::vector<std::string>& inputs, std::vector<std::strin
                 return false;
             }
             const std::string folder = FolderOf(fs::absolute(in).string());
-            for (const std::string& line : lines) {
-                std::string t = line;
-                while (!t.empty() && (t.back() == '\r' || t.back() == ' ' || t.back() == '\t')) t.pop_back();
-                if (t.size() <= 3) continue;  // a blank line names no row
-                files.push_back(ProjectLinePath(t, folder));
-            }
-        } else {
-            err << "「" << in << "」は .tab でも .tbp でもありません。\n";
+            for (const std::string& line : lines)
+                if (ProjectLineNamesRow(line) && files.size() <= kMaxCommandRows)
+                    files.push_back(ProjectLinePath(line, folder));
+        }
+        if (files.size() > kMaxCommandRows) {
+            err << MessageText(29) << '\n';
             return false;
         }
     }
     if (files.empty()) {
         err << noRows << '\n';
-        return false;
-    }
-    if (files.size() > 10) {
-        err << MessageText(29) << '\n';
         return false;
     }
     return true;
@@ -124,11 +117,21 @@ bool ReadCommandRows(const std::vector<std::string>& inputs, CommandRows& rows, 
 bool TakePlayOption(const std::vector<std::string>& args, size_t& i, clsKoComm::PlayOptions& opt, bool& handled,
                     std::ostream& err) {
     const std::string& a = args[i];
-    handled = i + 1 < args.size() && (a == "--tempo" || a == "--instrument" || a == "--base");
+    handled = a == "--tempo" || a == "--instrument" || a == "--base";
     if (!handled) return true;
+    // An option never takes the next option as its value.
+    if (i + 1 >= args.size() || args[i + 1].rfind("--", 0) == 0) {
+        err << a << ": 値がありません。\n";
+        return false;
+    }
     const std::string& v = args[++i];
+    int n = 0;
     if (a == "--tempo") {
-        opt.tempo = v;  // checked by the player, as the window's box
+        if (!ParseInt(v, n) || n < 1 || n > 999) {
+            err << "--tempo: テンポ（１分間の拍数）1～999 を指定してください。\n";
+            return false;
+        }
+        opt.tempo = v;
     } else if (a == "--instrument") {
         if (!ParseInt(v, opt.instrument) || opt.instrument < 1 || opt.instrument > 128) {
             err << "--instrument: General MIDI の音色番号 1～128 を指定してください。\n";
@@ -141,10 +144,28 @@ bool TakePlayOption(const std::vector<std::string>& args, size_t& i, clsKoComm::
     return true;
 }
 
+int CheckCommandFiles(const std::vector<std::string>& inputs, const std::string& output,
+                      const std::vector<std::string>& extensions, const std::string& usage, std::ostream& err) {
+    std::vector<NameCheck> checks;
+    for (const std::string& in : inputs) checks.push_back(CheckInputName(in));
+    checks.push_back(CheckOutputName(output, extensions, inputs));
+    // A wrong name is said first; a file that cannot be used after.
+    for (int code : {2, 1})
+        for (const NameCheck& c : checks)
+            if (c.exitCode == code) {
+                err << c.message << '\n';
+                if (code == 2) err << usage;
+                return code;
+            }
+    return 0;
+}
+
 HeadlessKoComm::~HeadlessKoComm() {
     obj_.reset();
     std::error_code ec;
     if (!folder_.empty()) fs::remove_all(folder_, ec);
+    UnregisterTemporary(JoinPath(folder_, kPlayFileName));
+    UnregisterTemporary(folder_);
 }
 
 bool HeadlessKoComm::Prepare(CommandRows& rows, const std::string& libraryPath, std::ostream& err) {
@@ -163,6 +184,10 @@ bool HeadlessKoComm::Prepare(CommandRows& rows, const std::string& libraryPath, 
         return false;
     }
     folder_ = pattern;
+    // A signal that ends the program takes the folder with it.
+    RegisterTemporary(folder_, true);
+    RegisterTemporary(JoinPath(folder_, kPlayFileName));
+    RemoveTemporariesOnSignals();
     Session& s = *rows.s;
     std::vector<const RowItems*> items;
     for (const RowItems& r : rows.items) items.push_back(&r);

@@ -29,9 +29,16 @@ bool ReadCommandRows(const std::vector<std::string>& inputs, CommandRows& rows, 
 
 // Takes --tempo N, --instrument GM or --base N at args[i] (moving i past
 // its value). handled=false when args[i] is none of them; false with the
-// reason on err when its value is refused.
+// reason on err when its value is missing or refused (a wrong command line).
 bool TakePlayOption(const std::vector<std::string>& args, size_t& i, clsKoComm::PlayOptions& opt, bool& handled,
                     std::ostream& err);
+
+// Checks the command's files before any work: every input a readable row
+// or project, the output a new or regular file of one of extensions that is
+// no input. Prints what is wrong (with usage for a wrong name) and returns
+// the exit code: 0 fine, 2 a wrong name, 1 a file that cannot be used.
+int CheckCommandFiles(const std::vector<std::string>& inputs, const std::string& output,
+                      const std::vector<std::string>& extensions, const std::string& usage, std::ostream& err);
 
 // A KoComm object given the rows' settings, and their interchange file in a
 // temporary folder that goes with it.

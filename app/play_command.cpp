@@ -1,7 +1,10 @@
 #include "play_command.h"
 
+#include <unistd.h>
+
 #include "command_rows.h"
 #include "play_order.h"
+#include "safe_file.h"
 #include "tab_file.h"
 
 namespace lw {
@@ -9,6 +12,13 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: lutewise --play INPUT.tab|INPUT.tbp ... --wav OUT.wav [--tempo N] [--instrument GM] [--base N]\n";
+
+// The renderer's messages name the file the user asked for.
+std::string Renamed(std::string text, const std::string& from, const std::string& to) {
+    for (size_t k = 0; !from.empty() && (k = text.find(from, k)) != std::string::npos; k += to.size())
+        text.replace(k, from.size(), to);
+    return text;
+}
 
 }  // namespace
 
@@ -33,28 +43,54 @@ int RunPlay(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         bool option = false;
-        if (!TakePlayOption(args, i, opt, option, err)) return 1;
-        if (option) continue;
-        if (a == "--wav" && i + 1 < args.size()) {
-            wav = args[++i];
-        } else if (a.rfind("--", 0) == 0) {
+        if (!TakePlayOption(args, i, opt, option, err)) {
             err << kUsage;
-            return 1;
+            return 2;
+        }
+        if (option) continue;
+        if (a == "--wav") {
+            const bool value = i + 1 < args.size() && args[i + 1].rfind("--", 0) != 0;
+            if (!value || !wav.empty()) {
+                err << (value ? "--wav: 書き出す WAV は一つだけ指定してください。\n" : "--wav: 値がありません。\n") << kUsage;
+                return 2;
+            }
+            wav = args[++i];
+        } else if (a.size() > 1 && a[0] == '-') {
+            err << "「" << a << "」: --play では使えないオプションです。\n" << kUsage;
+            return 2;
         } else {
             inputs.push_back(a);
         }
     }
     if (inputs.empty() || wav.empty()) {
         err << kUsage;
-        return 1;
+        return 2;
     }
+    if (const int code = CheckCommandFiles(inputs, wav, {".wav"}, kUsage, err)) return code;
     CommandRows rows;
     if (!ReadCommandRows(inputs, rows, err, "再生する段がありません。")) return 1;
     HeadlessKoComm ko;
     if (!ko.Prepare(rows, libraryPath, err)) return 1;
-    std::string why;
-    if (!ko.Object().Play_ToWav(ko.PlayFile(), wav, opt, why)) {
-        err << why << '\n';
+
+    // The sound goes to a temporary beside the WAV (the renderer adds its own
+    // suffix while it writes); a signal that ends the program removes both.
+    std::string target, why;
+    if (!ResolveLinks(wav, target, why)) {
+        err << "「" << wav << "」に書き出せません: " << why << '\n';
+        return 1;
+    }
+    const std::string temp = TemporaryBeside(target);
+    const std::string rendering = temp + ".part" + std::to_string(getpid());
+    RegisterTemporary(temp);
+    RegisterTemporary(rendering);
+    RemoveTemporariesOnSignals();
+    const bool played = ko.Object().Play_ToWav(ko.PlayFile(), temp, opt, why);
+    const bool placed = played && PutFileInPlace(temp, wav, &why);
+    if (!played) ::unlink(temp.c_str());
+    UnregisterTemporary(temp);
+    UnregisterTemporary(rendering);
+    if (!placed) {
+        err << Renamed(why, temp, wav) << '\n';
         return 1;
     }
     out << wav << '\n';

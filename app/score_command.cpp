@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <memory>
 
+#include "command_rows.h"
+#include "output_guard.h"
 #include "paths.h"
 #include "row_picture.h"
 #include "safe_file.h"
@@ -23,6 +25,8 @@ constexpr const char* kUsage =
     "usage: lutewise --export-score [--notes] OUT.bmp|OUT.png|OUT.pdf|OUT.svg INPUT.tab|INPUT.tbp ...\n"
     "  --notes  notes on the staff, as with \"音符を描画する\"\n";
 
+const std::vector<std::string> kScoreExtensions = {".bmp", ".png", ".pdf", ".svg"};
+
 // Every message the editor would show is a reason to stop.
 class CollectingUi : public UiPort {
 public:
@@ -37,25 +41,46 @@ public:
     std::vector<std::string> shown;
 };
 
+// The pages are checked as the name was, then written all or none.
+bool WriteScoreFiles(const std::vector<std::pair<std::string, QByteArray>>& files,
+                     const std::vector<std::string>& inputs, std::ostream& err) {
+    std::vector<PendingFile> pending;
+    for (const auto& [path, bytes] : files) {
+        const NameCheck c = CheckOutputName(path, kScoreExtensions, inputs);
+        if (!c.ok()) {
+            err << c.message << '\n';
+            return false;
+        }
+        pending.push_back({path, std::string(bytes.constData(), static_cast<size_t>(bytes.size()))});
+    }
+    std::string why;
+    if (WriteFilesReplacing(pending, &why)) return true;
+    err << why << '\n';
+    return false;
+}
+
 }  // namespace
 
 int RunExportScore(const std::vector<std::string>& given, std::ostream& out, std::ostream& err) {
     std::vector<std::string> args;
     bool notes = false;
     for (const std::string& a : given) {
-        if (a == "--notes") notes = true;
-        else args.push_back(a);
+        if (a == "--notes") {
+            notes = true;
+        } else if (a.size() > 1 && a[0] == '-') {
+            err << "「" << a << "」: --export-score では使えないオプションです。\n" << kUsage;
+            return 2;
+        } else {
+            args.push_back(a);
+        }
     }
     if (args.size() < 2) {
         err << kUsage;
-        return 1;
+        return 2;
     }
     const std::string target = args[0];
-    const std::string ext = ExtensionOf(target);
-    if (ext != ".bmp" && ext != ".png" && ext != ".pdf" && ext != ".svg") {
-        err << "「" << target << "」: " << kScoreFormats << '\n' << kUsage;
-        return 1;
-    }
+    const std::vector<std::string> inputs(args.begin() + 1, args.end());
+    if (const int code = CheckCommandFiles(inputs, target, kScoreExtensions, kUsage, err)) return code;
     std::error_code ec;
     const std::string ini = JoinPath(CurrentFolder(), "Lutewise.ini");
     if (!fs::is_regular_file(ini, ec)) {
@@ -84,10 +109,10 @@ int RunExportScore(const std::vector<std::string>& given, std::ostream& out, std
         for (const std::string& m : ui.shown) err << m << '\n';
         return 1;
     };
+    if (!ui.shown.empty()) return failed("「" + ini + "」を読み込めません。");
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& in = args[i];
-        const std::string e = ExtensionOf(in);
-        if (!fs::is_regular_file(in, ec)) return failed("「" + in + "」を読み込めません。");
+        const std::string e = LowerExtension(in);
         if (e == ".tab") {
             std::string why;
             if (!shell.TabReadable(in, why)) return failed("「" + in + "」を読み込めません: " + why);
@@ -107,17 +132,8 @@ int RunExportScore(const std::vector<std::string>& given, std::ostream& out, std
     std::vector<std::pair<std::string, QByteArray>> files;
     std::string why;
     if (!EncodeScoreFiles(shell, target, files, &why)) return failed(why);
-    std::vector<std::string> written;
-    for (const auto& [path, bytes] : files) {
-        std::string why;
-        if (!WriteFileReplacing(path, std::string_view(bytes.constData(), bytes.size()), &why)) {
-            for (const std::string& w : written) fs::remove(w, ec);
-            err << "「" << path << "」に書き込めません: " << why << '\n';
-            return 1;
-        }
-        written.push_back(path);
-    }
-    for (const std::string& w : written) out << w << '\n';
+    if (!WriteScoreFiles(files, inputs, err)) return 1;
+    for (const auto& f : files) out << f.first << '\n';
     return 0;
 }
 

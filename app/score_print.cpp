@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "gray_png.h"
+#include "output_guard.h"
 #include "row_pictures.h"
 #include "score.h"
 #include "shell.h"
@@ -141,15 +142,9 @@ bool EncodePicture(const QImage& page, bool bmp, QByteArray& bytes) {
 
 }  // namespace
 
-std::string ExtensionOf(const std::string& path) {
-    std::string e = std::filesystem::path(path).extension().string();
-    for (char& c : e) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return e;
-}
-
 bool EncodeScoreFiles(Shell& shell, const std::string& target,
                       std::vector<std::pair<std::string, QByteArray>>& files, std::string* error) {
-    const std::string ext = ExtensionOf(target);
+    const std::string ext = LowerExtension(target);
     auto fail = [&](const std::string& why) {
         if (error) *error = why;
         return false;

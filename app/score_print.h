@@ -36,9 +36,6 @@ bool ScoreToSvg(Shell& shell, std::vector<QByteArray>& pages, std::string* error
 bool EncodeScoreFiles(Shell& shell, const std::string& target,
                       std::vector<std::pair<std::string, QByteArray>>& files, std::string* error);
 
-// The extension of a path in lower case, with its dot (".png"; "" when none).
-std::string ExtensionOf(const std::string& path);
-
 // The file-dialog filter of the score formats.
 inline constexpr const char* kScoreFilter =
     "BMPﾌｧｲﾙ (*.bmp)|*.bmp|PNGﾌｧｲﾙ (*.png)|*.png|PDFﾌｧｲﾙ (*.pdf)|*.pdf|SVGﾌｧｲﾙ (*.svg)|*.svg";

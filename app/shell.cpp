@@ -59,42 +59,11 @@ std::string AbsolutePath(const std::string& p) {
     return ec ? p : a.lexically_normal().string();
 }
 
-std::string TrimLineEnd(std::string s) {
-    while (!s.empty() && (s.back() == '\r' || s.back() == '\n' || s.back() == ' ' || s.back() == '\t'))
-        s.pop_back();
-    return s;
-}
-
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        if (error) *error = std::strerror(errno);
-        return false;
-    }
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    if (in.bad()) {
-        if (error) *error = "読み込みエラー";
-        return false;
-    }
-    bytes = ss.str();
-    return true;
-}
-
-// Splits raw bytes at LF, dropping the CR of CR LF. A final line without a
-// line end counts; the empty text after a final line end does not.
-std::vector<std::string> SplitRawLines(const std::string& bytes) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < bytes.size()) {
-        size_t nl = bytes.find('\n', start);
-        std::string line = bytes.substr(start, nl == std::string::npos ? std::string::npos : nl - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-        if (nl == std::string::npos) break;
-        start = nl + 1;
-    }
-    return lines;
+    std::string why;
+    if (ReadRegularFile(path, kMaxProjectFileBytes, bytes, why)) return true;
+    if (error) *error = why;
+    return false;
 }
 
 }  // namespace
@@ -123,22 +92,6 @@ int RowDoc::RowNumber() const { return LeadingNumber(Caption); }
 std::string RowDoc::Path() const {
     std::string p = Tag.size() > 2 ? Tag.substr(2) : std::string();
     return p == "none" ? std::string() : p;
-}
-
-// ---------------------------------------------------------------- helpers
-
-bool ReadProjectLines(const std::string& path, std::vector<std::string>& lines, std::string* error) {
-    std::string bytes;
-    if (!ReadWholeFile(path, bytes, error)) return false;
-    lines.clear();
-    for (auto& raw : SplitRawLines(bytes)) lines.push_back(DecodeFileText(raw));
-    return true;
-}
-
-std::string ProjectLinePath(const std::string& line, const std::string& projectFolder) {
-    std::string rest = TrimLineEnd(line.size() > 3 ? line.substr(3) : std::string());
-    if (IsAbsoluteStoredPath(rest)) return NormalizeStoredPath(rest);
-    return JoinPath(projectFolder, NormalizeStoredPath(rest));
 }
 
 // ---------------------------------------------------------------- Shell
@@ -1155,7 +1108,7 @@ void Shell::DoFileProjectOpen(const std::string& given, bool touchRecent) {
             break;
         }
         RowDoc* row = DoFileNew();
-        if (!row) continue;
+        if (!row) break;  // the row limit: one message, the rest not loaded
         row->Tag = row->SlotText() + file;
         if (!OpenTabIntoWindow(*row, file, false)) {
             DiscardRow(*row);

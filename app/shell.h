@@ -16,6 +16,7 @@
 #include <QImage>
 
 #include "note_entry.h"
+#include "project_file.h"
 #include "row_drawing.h"
 #include "row_editor.h"
 #include "row_port.h"
@@ -442,11 +443,5 @@ private:
     void ApplyMeasureCount(int value, RowDoc* relayout);
 };
 
-
-// Reads a project file into lines (CR LF or LF), decoded to UTF-8.
-bool ReadProjectLines(const std::string& path, std::vector<std::string>& lines, std::string* error);
-
-// The path of a project line made absolute with the project folder.
-std::string ProjectLinePath(const std::string& line, const std::string& projectFolder);
 
 }  // namespace lw

@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <QWidget>
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 #include "comm_ui.h"
@@ -219,16 +220,21 @@ public:
 
     // Plays every row once with the window's start values and the given
     // choices into sink, timed by clock; the player's events reach the editor.
+    // events=false: a run that only measures, unseen by the editor.
     bool PlayHeadless(const PlayRows& rows, const PlayOptions& o, MidiSink& sink, PlayClock& clock,
-                      std::string& error) {
+                      std::string& error, bool events = true) {
         CollectingUi ui;
         struct Host : PlayerHost {
             clsKoComm* obj;
+            bool events;
             std::string refused;
-            void ActiveteDocument(int16_t i) override { obj->Put_ActiveteDocumentEvent(i); }
+            void ActiveteDocument(int16_t i) override {
+                if (events) obj->Put_ActiveteDocumentEvent(i);
+            }
             void ShowMessage(const std::string& text) override { refused = text; }
         } host;
         host.obj = this;
+        host.events = events;
         MidiPlayer player(sink, clock, host);
         player.Rows = rows;
         FillPlayer(player, ui);
@@ -252,6 +258,11 @@ public:
         if (!OptionsOk(o, error)) return false;
         PlayRows rows{};
         if (!LoadRows(playFile, rows, error)) return false;
+        // A WAV file holds at most 4 GB: a longer piece is refused before any
+        // sound is made, with the length it would have.
+        MidiRecorder probe;
+        if (!PlayHeadless(rows, o, probe, probe, error, false)) return false;
+        if (!WavFits(probe.now, error)) return false;
         std::unique_ptr<WavRenderer> wav = WavRenderer::Create(wavPath, error);
         if (!wav) return false;
         if (!PlayHeadless(rows, o, *wav, *wav, error)) return false;
@@ -274,6 +285,20 @@ public:
     }
 
 private:
+    // 16-bit stereo at 44.1 kHz with a release tail of up to 4 s after a
+    // 44-byte header, against the 32-bit sizes of the format.
+    static bool WavFits(long long ms, std::string& error) {
+        const long long bytes = 44 + (ms + 4000) * 44100 / 1000 * 4;
+        if (bytes <= 0xFFFFFFFFLL) return true;
+        const long long s = ms / 1000;
+        char gb[32];
+        std::snprintf(gb, sizeof gb, "%.1f", bytes / 1e9);
+        error = "WAV ファイルは 4 GB までです。この演奏は " + std::to_string(s / 3600) + " 時間 " +
+                std::to_string(s / 60 % 60) + " 分 " + std::to_string(s % 60) + " 秒、約 " + gb +
+                " GB になります。テンポを上げるか、段を分けて書き出してください。";
+        return false;
+    }
+
     int32_t x_ = 0;
     KoCommEvents* sink_ = nullptr;
 };

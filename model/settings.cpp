@@ -61,13 +61,11 @@ bool HasNonAscii(const std::string& bytes) {
     return false;
 }
 
+// The settings file is a few kilobytes; anything but a regular file of at
+// most a megabyte is not read (a FIFO would block, a device never ends).
 bool ReadBytes(const std::string& path, std::string& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    bytes = ss.str();
-    return true;
+    std::string why;
+    return ReadRegularFile(path, kMaxSettingsFileBytes, bytes, why);
 }
 
 // One physical line of the file: its bytes without the line end, the line

@@ -32,6 +32,9 @@ public:
 // The settings file of the current folder: current folder + "/Lutewise.ini".
 std::string CurrentIniPath();
 
+// The largest settings file that is read.
+constexpr size_t kMaxSettingsFileBytes = 1u << 20;
+
 // GetIni: a missing or empty key is no number, so an integer target then
 // fails (false, target unchanged); a text target receives "" (not a lone NUL
 // character) and the call succeeds. Numbers outside the 16-bit range fail.

@@ -24,8 +24,13 @@ int ClampInt(int v, int lo, int hi) { return std::min(std::max(v, lo), hi); }
 
 // Window positions and sizes are 16-bit twips; fractions are kept as read.
 bool IsWindowUnit(double v) { return v >= INT16_MIN && v <= INT16_MAX; }
-// The largest point size a label's font takes.
-constexpr double kMaxFontSize = 2160;
+// Characters of a text, counted in UTF-8.
+size_t Utf8Length(const std::string& t) {
+    size_t n = 0;
+    for (char c : t)
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
+    return n;
+}
 
 // A number already read from the file into a 16-bit integer, rounded half to even.
 bool ToInt16Value(double d, int16_t& out) {
@@ -137,7 +142,11 @@ private:
                 if (!IsWindowUnit(v[k])) return FailField(at, FieldError::OutOfRange, "テキストの位置");
             }
             if (!ParseNumber(f[6], size)) return FailField(at, FieldError::NotNumber, "テキストの文字サイズ");
-            if (!(size >= 0 && size <= kMaxFontSize)) return FailField(at, FieldError::OutOfRange, "テキストの文字サイズ");
+            if (!(size >= 0 && size <= kMaxFreeTextPoints))
+                return Fail(at, "テキストの文字サイズが 0～" + std::to_string(static_cast<int>(kMaxFreeTextPoints)) + " の範囲外です（" + f[6] + "）。");
+            const size_t chars = Utf8Length(f[5]);
+            if (chars > kMaxFreeTextChars)
+                return Fail(at, "テキストが長すぎます（" + std::to_string(chars) + " 文字、最大 " + std::to_string(kMaxFreeTextChars) + " 文字）。");
             TextItem t;
             t.Top = v[0], t.Left = v[1], t.Height = v[2], t.Width = v[3];
             t.Caption = f[5];
@@ -181,6 +190,9 @@ private:
         for (int m = 0; m <= count; ++m) {
             if (raw[m] == 0) continue;
             if (!ToInt16Value(raw[m], left[m])) return FailField(at, FieldError::OutOfRange, "小節の位置");
+            // A stored 0 means "from the settings": a position that rounds to
+            // 0 keeps its side, so saving it again never moves the bar line.
+            if (left[m] == 0) left[m] = raw[m] > 0 ? 1 : -1;
             if (m < count && !ToInt16Value(raw[m + 1] - raw[m], width[m]))
                 return FailField(at, FieldError::OutOfRange, "小節の幅");
         }
@@ -296,28 +308,14 @@ LoadTabResult LoadTabFromBytes(Session& s, RowItems& items, std::string_view byt
 }
 
 LoadTabResult LoadTab(Session& s, RowItems& items, const std::string& path, const MeasureCountChanged& onMeasureCount) {
-    std::ifstream in(path, std::ios::binary);
-    struct stat st {};
-    if (!in || stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) {
+    // Anything but a regular file is refused before it is read (a FIFO never
+    // blocks); a huge file is refused without holding it in memory.
+    std::string bytes, why;
+    if (!ReadRegularFile(path, kMaxTabFileBytes, bytes, why)) {
         LoadTabResult res;
         items.Clear();
         res.ok = false;
-        res.error = "「" + path + "」を開けません。ファイルが見つからないか、読み取れません。";
-        return res;
-    }
-    // Read at most one byte beyond the limit: enough to refuse a huge file
-    // without holding it in memory.
-    const size_t want = S_ISREG(st.st_mode) && static_cast<size_t>(st.st_size) <= kMaxTabFileBytes
-                            ? static_cast<size_t>(st.st_size) + 1
-                            : kMaxTabFileBytes + 1;
-    std::string bytes(want, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<size_t>(in.gcount()));
-    if (in.bad()) {
-        LoadTabResult res;
-        items.Clear();
-        res.ok = false;
-        res.error = "「" + path + "」を読み取れません。";
+        res.error = "「" + path + "」を開けません: " + why;
         return res;
     }
     return LoadTabFromBytes(s, items, bytes, path, onMeasureCount);

@@ -17,6 +17,11 @@ namespace lw {
 // few hundred kilobytes at most.
 constexpr size_t kMaxTabFileBytes = 4u << 20;
 
+// A free text read from a file is at most this long and this large: more
+// never fits a row picture, and drawing it would take minutes.
+constexpr size_t kMaxFreeTextChars = 255;
+constexpr double kMaxFreeTextPoints = 200;
+
 // The name of the playback interchange file in the current folder.
 inline constexpr const char* kPlayFileName = "Interface.tab";
 
@@ -39,8 +44,9 @@ using MeasureCountChanged = std::function<void(Session&)>;
 // stays. Every record is checked before any of it is stored, so nothing is
 // written outside the arrays. Header values (measure count, meter, key) go
 // into the session; the caller shows them in the main window. Text and
-// repeat-mark geometry outside the 16-bit twips range, and font sizes outside
-// 0..2160 points, are errors like any other bad value.
+// repeat-mark geometry outside the 16-bit twips range, texts longer than
+// kMaxFreeTextChars and font sizes outside 0..kMaxFreeTextPoints are errors
+// like any other bad value. Anything but a regular file is refused unread.
 LoadTabResult LoadTab(Session& s, RowItems& items, const std::string& path,
                       const MeasureCountChanged& onMeasureCount = {});
 // The same from bytes already in memory; name is used in messages only.

@@ -259,16 +259,32 @@ void DrawFretNumber(Canvas& c, const SceneLabel& l, const QFont& font, int tpp) 
 
 void DrawTextAt(Canvas& c, const QString& text, const QFont& font, QPointF topLeft) {
     if (text.isEmpty()) return;
-    const TextImage& ti = CachedText(text, font);
+    // Only what falls on the picture is drawn: a text beyond its edge is
+    // skipped, a long one is cut where it leaves the picture.
+    QPainter& p = c.p;
+    QString shown = text;
+    if (const QPaintDevice* d = p.device()) {
+        const QRectF area = p.transform().inverted().mapRect(QRectF(0, 0, d->width(), d->height()));
+        const QFontMetricsF m(font);
+        if (topLeft.x() >= area.right() || topLeft.y() >= area.bottom() || topLeft.y() + m.height() <= area.top()) return;
+        const double room = area.right() - topLeft.x() + m.maxWidth();
+        int lo = 0, hi = int(shown.size());
+        while (lo < hi) {  // the longest start that still reaches the edge
+            const int mid = (lo + hi + 1) / 2;
+            if (m.horizontalAdvance(shown.left(mid)) <= room) lo = mid;
+            else hi = mid - 1;
+        }
+        if (lo < shown.size()) shown.truncate(lo + 1);
+    }
+    const TextImage& ti = CachedText(shown, font);
     const QPointF at(std::round(topLeft.x() - ti.left), std::round(topLeft.y()));
     if (c.raster) {
-        Ink(c.p, at, ti.ink);
+        Ink(p, at, ti.ink);
         return;
     }
-    QPainter& p = c.p;
     p.setFont(font);
     p.setPen(Qt::black);
-    p.drawText(at + QPointF(1, QFontMetricsF(font).ascent()), text);
+    p.drawText(at + QPointF(1, QFontMetricsF(font).ascent()), shown);
 }
 
 void DrawRepeatDots(Canvas& c, const StampBook& book, const ScenePicture& e, int tpp) {

@@ -10,6 +10,7 @@ PKGS=(
   fonts-ipafont fonts-liberation lilypond-fonts
   qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
   xvfb xauth imagemagick
   poppler-utils librsvg2-bin
 )

@@ -23,3 +23,8 @@ done
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$BUILD" -j"$(nproc)"
 ctest --test-dir "$BUILD" --output-on-failure -j"$(nproc)"
+
+# The file readers' fuzz targets, half a minute each over the kept corpus.
+if command -v clang++ >/dev/null; then
+  FUZZ_SECONDS="${FUZZ_SECONDS:-30}" bash scripts/fuzz.sh
+fi

@@ -188,20 +188,21 @@ TEST(ExportMidi, RefusalsLeaveNoFile) {
     WriteBytes("keep.mid", "old");
     struct Case {
         std::vector<std::string> args;
+        int rc;  // 2: a wrong command line
         const char* err;
     } cases[] = {
-        {{"bad.mid", "examples/none.tab"}, "none.tab"},
-        {{"bad.mid", "empty.tbp"}, "書き出す段がありません"},
-        {{"nodir/bad.mid", "examples/ode1.tab"}, "nodir"},
-        {{"bad.mid", "examples/ode1.tab", "--tempo", "0"}, "1～999"},
-        {{"bad.mid", "examples/ode1.tab", "--tempo", "2"}, "テンポ"},
-        {{"bad.mid", "examples/ode1.tab", "--base", "112"}, "--base"},
-        {{"keep.mid", "examples/ode1.tab", "--tempo", "x"}, "1～999"},
-        {{"bad.mid"}, "usage"},
+        {{"bad.mid", "examples/none.tab"}, 1, "none.tab"},
+        {{"bad.mid", "empty.tbp"}, 1, "書き出す段がありません"},
+        {{"nodir/bad.mid", "examples/ode1.tab"}, 1, "nodir"},
+        {{"bad.mid", "examples/ode1.tab", "--tempo", "0"}, 2, "1～999"},
+        {{"bad.mid", "examples/ode1.tab", "--tempo", "2"}, 1, "テンポ"},
+        {{"bad.mid", "examples/ode1.tab", "--base", "112"}, 2, "--base"},
+        {{"keep.mid", "examples/ode1.tab", "--tempo", "x"}, 2, "1～999"},
+        {{"bad.mid"}, 2, "usage"},
     };
     for (const Case& c : cases) {
         std::ostringstream out, err;
-        EXPECT_EQ(RunExportMidi(c.args, out, err, KOCOMM_LIBRARY), 1) << c.args[1];
+        EXPECT_EQ(RunExportMidi(c.args, out, err, KOCOMM_LIBRARY), c.rc) << c.args[0];
         EXPECT_NE(err.str().find(c.err), std::string::npos) << err.str();
         EXPECT_EQ(out.str(), "");
     }
@@ -233,18 +234,19 @@ TEST(ExportMusicXml, WritesTheRowsOfProjectsAndRowsInOrder) {
 
     struct Case {
         std::vector<std::string> args;
+        int rc;  // 2: a wrong command line
         const char* err;
     } cases[] = {
-        {{"bad.musicxml", "examples/none.tab"}, "none.tab"},
-        {{"bad.musicxml", "empty.tbp"}, "書き出す段がありません"},
-        {{"nodir/bad.musicxml", "examples/ode1.tab"}, "nodir"},
-        {{"keep.musicxml", "examples/ode1.tab", "examples/none.tab"}, "none.tab"},
-        {{"bad.musicxml"}, "usage"},
-        {{"bad.musicxml", "examples/ode1.tab", "--tempo", "90"}, "usage"},
+        {{"bad.musicxml", "examples/none.tab"}, 1, "none.tab"},
+        {{"bad.musicxml", "empty.tbp"}, 1, "書き出す段がありません"},
+        {{"nodir/bad.musicxml", "examples/ode1.tab"}, 1, "nodir"},
+        {{"keep.musicxml", "examples/ode1.tab", "examples/none.tab"}, 1, "none.tab"},
+        {{"bad.musicxml"}, 2, "usage"},
+        {{"bad.musicxml", "examples/ode1.tab", "--tempo", "90"}, 2, "usage"},
     };
     for (const Case& c : cases) {
         std::ostringstream o, e;
-        EXPECT_EQ(RunExportMusicXml(c.args, o, e), 1) << c.args[0];
+        EXPECT_EQ(RunExportMusicXml(c.args, o, e), c.rc) << c.args[0];
         EXPECT_NE(e.str().find(c.err), std::string::npos) << e.str();
     }
     EXPECT_EQ(ReadBytes("keep.musicxml"), "old");

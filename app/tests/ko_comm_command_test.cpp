@@ -137,10 +137,10 @@ TEST_F(KoCommCommandTest, HeadlessPlayReadsRowsAndProjectsIntoAWav) {
         {{"examples/example.tbp", "--wav", "out.wav"}, 0, "", "out.wav", 5 * 4 * 2400},
         {{"examples/ode1.tab", "examples/ode2.tab", "--wav", "two.wav", "--tempo", "120", "--base", "48"}, 0, "",
          "two.wav", 3 * 4 * 2000},
-        {{"examples/ode1.tab", "--wav", "bad.wav", "--tempo", "abc"}, 1, "1～999", nullptr, 0},
+        {{"examples/ode1.tab", "--wav", "bad.wav", "--tempo", "abc"}, 2, "1～999", nullptr, 0},
         {{"examples/none.tab", "--wav", "bad.wav"}, 1, "none.tab", nullptr, 0},
-        {{"examples/ode1.tab", "--wav", "bad.wav", "--instrument", "0"}, 1, "--instrument", nullptr, 0},
-        {{"examples/ode1.tab"}, 1, "usage", nullptr, 0},
+        {{"examples/ode1.tab", "--wav", "bad.wav", "--instrument", "0"}, 2, "--instrument", nullptr, 0},
+        {{"examples/ode1.tab"}, 2, "usage", nullptr, 0},
     };
     for (const Case& c : cases) {
         std::ostringstream out, err;

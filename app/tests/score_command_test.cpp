@@ -129,7 +129,7 @@ TEST_F(ExportScore, PdfAndSvgAreLinesAndTextNotPictures) {
     EXPECT_GT(matched, inkPng * 97 / 100) << matched << " of " << inkPng;
 
     // A name of no score format is refused, with the formats named.
-    EXPECT_EQ(Run({"score.jpg", "example.tbp"}), 1);
+    EXPECT_EQ(Run({"score.jpg", "example.tbp"}), 2);
     EXPECT_NE(err.str().find(".svg"), std::string::npos);
 }
 
@@ -157,15 +157,15 @@ TEST_F(ExportScore, RowsBeyondOnePictureGoOnNumberedPages) {
 
 TEST_F(ExportScore, FailuresSayWhyAndLeaveNoFile) {
     WriteBytes("empty.tbp", "");
-    const std::vector<std::vector<std::string>> bad = {
-        {"score.png", "missing.tab"},
-        {"score.png", "empty.tbp"},
-        {"no/such/folder/score.png", "ode1.tab"},
-        {"score.gif", "ode1.tab"},
-        {"score.png"},
+    const std::vector<std::pair<std::vector<std::string>, int>> bad = {
+        {{"score.png", "missing.tab"}, 1},
+        {{"score.png", "empty.tbp"}, 1},
+        {{"no/such/folder/score.png", "ode1.tab"}, 1},
+        {{"score.gif", "ode1.tab"}, 2},  // a wrong command line
+        {{"score.png"}, 2},
     };
-    for (const auto& args : bad) {
-        EXPECT_EQ(Run(args), 1) << args[0];
+    for (const auto& [args, rc] : bad) {
+        EXPECT_EQ(Run(args), rc) << args[0];
         EXPECT_FALSE(err.str().empty()) << args[0];
         EXPECT_TRUE(out.str().empty()) << args[0];
         EXPECT_FALSE(fs::exists("score.png"));

@@ -17,8 +17,10 @@ QApplication& App() {
     static int argc = 1;
     static char name[] = "dialogs_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: at exit Qt's font cache may already be gone, and an
+    // application destroyed after it crashes.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 struct ScriptedUi : UiPort {

@@ -194,3 +194,20 @@ TEST_F(Convert, UnwritableTargetFails) {
     EXPECT_NE(Run("in.tab", "file/out.tab"), 0);
     EXPECT_FALSE(err_.str().empty());
 }
+
+TEST_F(Convert, APositionThatRoundsToZeroStaysAStoredPosition) {
+    // 0.4 must not become 0 ("from the settings"): a second convert would
+    // move the first bar line to the settings' 540.
+    Session s = RowSession(5, 2);
+    std::string bytes = SerializeTab(s, RowItems{});
+    const std::string stored = "\"700\",\"2200\"";
+    ASSERT_NE(bytes.find(stored), std::string::npos);
+    bytes.replace(bytes.find(stored), stored.size(), "\"0.4\",\"2200\"");
+    WriteAll(dir_ / "in.tab", bytes);
+    ASSERT_EQ(Run("in.tab", "out.tab"), 0) << err_.str();
+    ASSERT_EQ(Run("out.tab", "out2.tab"), 0) << err_.str();
+    const auto first = Fields(Lines(ReadAll(dir_ / "out.tab"))[1]);
+    EXPECT_EQ(first[20], "1");
+    EXPECT_EQ(first[21], "2200");
+    EXPECT_EQ(ReadAll(dir_ / "out2.tab"), ReadAll(dir_ / "out.tab"));
+}

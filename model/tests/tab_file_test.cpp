@@ -779,10 +779,11 @@ TEST_F(TabLoad, FractionalMeasurePositionsTakeTheWidthOfTheStoredValues) {
     EXPECT_EQ(s.CurLayout().SyosetsuLeft[1], 202);
     EXPECT_EQ(s.CurLayout().SyosetsuWidth[1], 198);  // 198.5
     EXPECT_EQ(s.CurLayout().SyosetsuLeft[2], 400);
-    // A stored value that is not 0 is a stored position even when it rounds to 0.
+    // A stored value that is not 0 is a stored position even when it rounds
+    // to 0: it keeps its side (0 would mean "from the settings" when saved).
     s.CurLayout().SyosetsuLeft = {500, 1500, 2500, 0, 0, 0, 0, 0, 0};
     ASSERT_TRUE(Load(Header("2", "C", "22", "201") + MeasureTextLine(58, {{20, "0.3"}, {21, "1000"}}), s, items).ok);
-    EXPECT_EQ(s.CurLayout().SyosetsuLeft[0], 0);
+    EXPECT_EQ(s.CurLayout().SyosetsuLeft[0], 1);
     EXPECT_EQ(s.CurLayout().SyosetsuWidth[0], 1000);  // 999.7
     EXPECT_EQ(s.CurLayout().SyosetsuLeft[2], 2500);   // stored empty: kept
 }
@@ -856,8 +857,8 @@ TEST_F(TabLoad, BadPositionRecordStopsTheLoadAndKeepsWhatCameBefore) {
 }
 
 TEST_F(TabLoad, TextAndMarkGeometryOutsideTheWindowRangeIsAnError) {
-    // Positions and sizes are 16-bit twips and a label's font has at most 2160
-    // points: a file beyond that would reach the drawing as infinite or absurd
+    // Positions and sizes are 16-bit twips and a free text has at most 200
+    // points, as the text dialog allows: a file beyond that would reach the drawing as infinite or absurd
     // sizes, and would not be written back as read.
     const std::string head1 = Header("1", "C", "22", "201", 1);
     const std::string head2 = Header("1", "C", "22", "201", 0, 1);
@@ -867,6 +868,7 @@ TEST_F(TabLoad, TextAndMarkGeometryOutsideTheWindowRangeIsAnError) {
              head1 + "\"TEXT\",1,2,-40000,4,\"t\",9\r\n",
              head1 + "\"TEXT\",1,2,3,4,\"t\",1e9\r\n",
              head1 + "\"TEXT\",1,2,3,4,\"t\",-1\r\n",
+             head1 + "\"TEXT\",1,2,3,4,\"t\",200.5\r\n",
              head2 + "\"REP\",-1e300,2,3,4,\"1\"\r\n",
              head2 + "\"REP\",1,2,3,99999,\"1\"\r\n",
          }) {
@@ -884,13 +886,13 @@ TEST_F(TabLoad, TextAndMarkGeometryOutsideTheWindowRangeIsAnError) {
     // The limits themselves are fine, fractions included.
     Session s = FreshSession(5, 1);
     RowItems items;
-    LoadTabResult r = Load(Header("1", "C", "22", "201", 1, 1) + "\"TEXT\",-32768,32767,0.5,-12.25,\"t\",2160\r\n" +
+    LoadTabResult r = Load(Header("1", "C", "22", "201", 1, 1) + "\"TEXT\",-32768,32767,0.5,-12.25,\"t\",200\r\n" +
                                "\"REP\",-32768,32767,240,240,\"8\"\r\n" + MeasureTextLine(58, {}),
                            s, items);
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_EQ(items.Texts[1].Top, -32768);
     EXPECT_EQ(items.Texts[1].Width, -12.25);
-    EXPECT_EQ(items.Texts[1].FontSize, 2160);
+    EXPECT_EQ(items.Texts[1].FontSize, 200);
     EXPECT_EQ(items.RepMarks[1].Left, 32767);
 }
 
@@ -1168,4 +1170,29 @@ TEST(ExampleRows, AreMusicAndMatchTheGenerator) {
     const fs::path project = dir / "example.tbp";
     if (write) WriteAll(project, ExampleProject());
     EXPECT_EQ(ReadAll(project), ExampleProject());
+}
+
+TEST_F(TabLoad, FreeTextsAreBoundedInLengthAndSizeWhenRead) {
+    // Longer or larger texts never fit a row picture and would take minutes to draw.
+    const std::string head = Header("1", "C", "22", "201", 2);
+    const std::string fine = "\"TEXT\",1,2,3,4,\"" + std::string(255, 'a') + "\",200\r\n";
+    struct Case {
+        std::string second;
+        const char* says;  // "" when it loads
+    } cases[] = {
+        {"\"TEXT\",1,2,3,4,\"" + std::string(256, 'a') + "\",9\r\n", "3 行目: テキストが長すぎます（256 文字、最大 255 文字）"},
+        {"\"TEXT\",1,2,3,4,\"t\",2160\r\n", "3 行目: テキストの文字サイズが 0～200 の範囲外です（2160）"},
+        {"", ""},  // below
+    };
+    // 255 characters of three bytes each are 255 characters.
+    std::string kana;
+    for (int i = 0; i < 255; ++i) kana += "\xe3\x81\x82";
+    cases[2].second = "\"TEXT\",1,2,3,4,\"" + kana + "\",9\r\n";
+    for (const Case& c : cases) {
+        Session s = FreshSession(5, 1);
+        RowItems items;
+        const LoadTabResult r = Load(head + fine + c.second + MeasureTextLine(58, {}), s, items);
+        EXPECT_EQ(r.ok, *c.says == '\0') << r.error;
+        EXPECT_NE(r.error.find(c.says), std::string::npos) << r.error;
+    }
 }
