@@ -421,7 +421,12 @@ void MainWindow::BuildToolBar() {
     VScroll1->setPageStep(1);
     VScroll1->setFixedSize(16, 28);
     connect(VScroll1, &QScrollBar::valueChanged, this, [this](int v) {
-        if (!updating_) shell_->VScroll1Change(v);
+        if (updating_) return;
+        // The arrow held down repeats; a question about hidden measures
+        // must not let it step on underneath (a disabled bar stops it).
+        VScroll1->setEnabled(false);
+        shell_->VScroll1Change(v);
+        VScroll1->setEnabled(true);
     });
     labMeter = new QLabel(Q(shell_->labMeter));
     labMeter->setObjectName("labMeter");
@@ -631,6 +636,7 @@ void MainWindow::StateChanged() {
     auto en = [this](const char* name, bool on) {
         if (QAction* a = action(name)) a->setEnabled(on);
     };
+    if (QAction* dn = action("mnuViewDrawNote")) dn->setChecked(sh.DrawNote);
     en("mnuFileSave", sh.Menu.Save);
     en("mnuFileSaveAll", sh.Menu.SaveAll);
     en("mnuFileSaveTab", sh.Menu.SaveTab);
@@ -656,6 +662,8 @@ void MainWindow::StateChanged() {
     for (int i = 0; i < 8; ++i) mnuEditDeleteSyosetsu[i]->setVisible(i < sh.s.CurSyosetsuCnt);
     for (int i = 0; i < 5; ++i) mnuSeteiPosRhythm[i]->setChecked(sh.s.PosRhythm == i + 1);
     SyncSettingsMenu();
+    // The note-entry window follows the layout style ("符尾は下" only with a staff).
+    if (koSetFlet_ && koSetFlet_->isVisible()) koSetFlet_->Refresh();
     if (!labFilePath) {
     } else if (RowDoc* r = sh.ActiveRow()) {
         const std::string path = r->Path();
@@ -671,6 +679,11 @@ void MainWindow::StateChanged() {
         if (on) mnuFileMRU[i]->setText(Q(sh.RecentCaptions[i]));
     }
     updating_ = false;
+}
+
+void MainWindow::Refused(const std::string& why) {
+    QApplication::beep();
+    statusBar()->showMessage(Q(why), 5000);
 }
 
 void MainWindow::SetBusy(bool busy, const std::string& statusText) {
@@ -757,6 +770,7 @@ void MainWindow::ShowNoteEntry(bool show) {
             koPiano_->show();
             koPiano_->raise();
         };
+        koSetFlet_->Activated = [this] { PlaceKoCopy(); };
         // First shown below the active row window, at the frame's left.
         int top = tbToolBar->geometry().top() + 2 * tbToolBar->height() + 12;
         if (RowDoc* r = shell_->ActiveRow())
@@ -796,15 +810,9 @@ void MainWindow::ShowTripletOptions(bool show) {
 }
 
 int MainWindow::StringUnderMouse() const {
-    const Session& s = shell_->s;
-    const float x = shell_->g.MouseX, y = shell_->g.MouseY;
-    if (Area5ScopeCheck(s, x, y)) {
-        // On the staff: the string the pitch under the pointer is played on.
-        int string = 0, fret = 0;
-        return shell_->StaffPointToStringFret(x, y, string, fret) ? string : 0;
-    }
-    const int k = GetLineNo(s, y);
-    return k >= 1 && k <= s.MaxStringIx + 1 ? k : 0;
+    RowDoc* r = shell_->ActiveRow();
+    if (!r || !r->Editor) return 0;
+    return r->Editor->StringAt(shell_->g.MouseX, shell_->g.MouseY);
 }
 
 void MainWindow::ExecPopup(QMenu& menu) {
@@ -1031,7 +1039,15 @@ void MainWindow::ShowKoCopy() {
     auto* dlg = new KoCopy(*this, this);
     dlg->setAttribute(Qt::WA_DeleteOnClose);
     dlg->LoadRows();
+    koCopy_ = dlg;
+    PlaceKoCopy();
     dlg->show();
+}
+
+void MainWindow::PlaceKoCopy() {
+    if (!koCopy_ || !koSetFlet_ || !koSetFlet_->isVisible()) return;
+    const QRect g = koSetFlet_->frameGeometry();
+    koCopy_->move(g.left(), g.bottom() + 1);
 }
 
 void MainWindow::mnuEditItyou() {

@@ -67,6 +67,7 @@ public:
     void RowContentChanged(RowDoc& row) override;
     void StateChanged() override;
     void SetBusy(bool busy, const std::string& statusText) override;
+    void Refused(const std::string& why) override;
     void RefreshProjectList() override;
     void CloseCompanions() override;
     void OpenInTextEditor(const std::string& path) override;
@@ -81,6 +82,7 @@ public:
     void PlaceNoteEntry(int measure, int cellIndex, bool force) override;
     void ShowTripletOptions(bool show) override;
     KoSetFlet* koSetFlet() const { return koSetFlet_; }
+    KoCopy* koCopy() const { return koCopy_; }
 
     // ---- document settings dialogs (settings_dialogs.cpp) ----
     void ShowTextDialog(RowDoc& row, int textIndex) override;
@@ -94,7 +96,9 @@ public:
     // The instrument menu and the settings dialogs of the "設定(&S)" menu.
     std::array<QAction*, 7> mnuSeteiGakki{};
     void mnuSeteiTuning();
-    void mnuSeteiSyosetsu();
+    void mnuSeteiSyosetsu() { mnuSeteiSyosetsu(nullptr); }
+    // The chord-name dialog over parent (null: this window).
+    void mnuSeteiSyosetsu(QWidget* parent);
     void mnuSeteiKyotsu();
     bool RunWizard(int startAction) override;
     // The string under the last mouse-down point of the active row (0: none).
@@ -191,6 +195,9 @@ private:
     std::vector<std::unique_ptr<clsKoComm>> released_;
     bool groundWarned_ = false;
     KoSetFlet* koSetFlet_ = nullptr;
+    QPointer<KoCopy> koCopy_;
+    // The measure-copy window directly below the note-entry window.
+    void PlaceKoCopy();
     Ko3renOption* ko3ren_ = nullptr;
     KoChord* koChord_ = nullptr;
     KoPiano* koPiano_ = nullptr;

@@ -70,7 +70,7 @@ void MainWindow::BuildSettingsMenu(QMenu* setei) {
     };
     add("mnuSeteiTuning", "チューニング変更(&T)...", &MainWindow::mnuSeteiTuning);
     setei->addSeparator();
-    add("mnuSeteiSyosetsu", "コード名称入力(&S)", &MainWindow::mnuSeteiSyosetsu);
+    add("mnuSeteiSyosetsu", "コード名称入力(&S)", static_cast<void (MainWindow::*)()>(&MainWindow::mnuSeteiSyosetsu));
     add("mnuSeteiKyotsu", "共通設定(&K)...", &MainWindow::mnuSeteiKyotsu);
 }
 
@@ -81,29 +81,26 @@ void MainWindow::SyncSettingsMenu() {
 
 void MainWindow::mnuSeteiTuning() {
     if (!IsDanOpen(shell_->OpenRowCount(), 1)) return;
+    const int before = shell_->s.GakkiCode;
     KoTuning dlg(shell_->s, ui_, shell_->IniPath(), this);
     ExecDialog(dlg);
     SyncSettingsMenu();
     shell_->mnuViewRefresh();
+    // Every row's staff follows the new tuning.
+    if (shell_->s.GakkiCode != before) shell_->RelayoutRows();
 }
 
-void MainWindow::mnuSeteiSyosetsu() {
+void MainWindow::mnuSeteiSyosetsu(QWidget* parent) {
     if (!IsDanOpen(shell_->OpenRowCount(), 1)) return;
     SyousetsRelay relay(*shell_);
-    KoSyousets dlg(shell_->s, ui_, relay, this);
+    KoSyousets dlg(shell_->s, ui_, relay, parent ? parent : this);
     ExecDialog(dlg);
 }
 
 void MainWindow::mnuSeteiKyotsu() {
     // The settings file is read again; the two options are not in it and
     // keep what the user chose before.
-    KoKytsuSetei dlg(shell_->s, ui_, [this] {
-        Session& s = shell_->s;
-        const bool move = s.MoveFletForm, rewrite = s.RhythmRewrite;
-        shell_->ReloadSettings();
-        s.MoveFletForm = move;
-        s.RhythmRewrite = rewrite;
-    }, this);
+    KoKytsuSetei dlg(shell_->s, ui_, [this] { shell_->ReloadSettings(); }, this);
     if (ExecDialog(dlg) == QDialog::Accepted) shell_->CommonSettingsStored();
 }
 
@@ -117,24 +114,33 @@ public:
     bool WizDrawNote() override { return sh().DrawNote; }
     void WizMeter(int id) override { sh().MeterMenu(id); }
     void WizMeasureSpinner(int v) override { sh().VScroll1Change(v); }
-    void WizKeyCommand() override {
-        if (!IsDanOpen(sh().OpenRowCount(), 1)) return;
-        KoKey dlg(sh().s, ui_, sh(), &w_);
+    bool WizKeyCommand(QWidget* parent) override {
+        if (!IsDanOpen(sh().OpenRowCount(), 1)) return false;
+        KoKey dlg(sh().s, ui_, sh(), parent ? parent : &w_);
         dlg.SetTag("0");
         w_.ExecDialog(dlg);
         sh().mnuViewRefresh();
         sh().RowEdited();
+        return true;
     }
-    void WizChordCommand() override { w_.mnuSeteiSyosetsu(); }
+    bool WizChordCommand(QWidget* parent) override {
+        if (!IsDanOpen(sh().OpenRowCount(), 1)) return false;
+        w_.mnuSeteiSyosetsu(parent);
+        return true;
+    }
     bool WizStore(const WizardChoice& c) override {
         Shell& s = sh();
-        if (!s.SetInstrument(c.instrument)) return false;
+        // The instrument shown as it was keeps its tuning (an open tuning
+        // is a tuning of the guitar item).
+        if (c.instrument != s.s.GakkiMenuIx && !s.SetInstrument(c.instrument)) return false;
         s.s.ChordFontSize = static_cast<int16_t>(c.chordFontSize);
         s.s.FletFontSize = static_cast<int16_t>(c.fletFontSize);
         s.s.MoveFletForm = c.moveFletForm;
         s.s.RhythmRewrite = c.rhythmRewrite;
+        // The View menu's "音符を描画する" follows the choice.
         s.DrawNote = s.g.DrawNote = c.drawNote;
         s.SetPosRhythm(c.posRhythm);
+        w_.StateChanged();
         s.CommonSettingsStored();
         return true;
     }

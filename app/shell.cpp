@@ -38,6 +38,15 @@ const std::array<const char*, 5> kPosRhythmCaptions = {
 
 namespace {
 
+// Two paths name the same file (the project's lines may be relative or
+// spelt otherwise than the row's own path).
+bool SameFile(const std::string& a, const std::string& b) {
+    if (a.empty() || b.empty()) return false;
+    std::error_code ec;
+    if (fs::equivalent(a, b, ec)) return true;
+    return fs::path(a).lexically_normal() == fs::path(b).lexically_normal();
+}
+
 std::string TwoDigits(int n) {
     char buf[16];
     std::snprintf(buf, sizeof buf, "%02d", n);
@@ -408,7 +417,10 @@ void Shell::ActivateProc(RowDoc& row) {
     const int cnt = std::clamp<int>(s.DanBuf[s.CurDanIx].SyosetsuCnt, 1, kMaxMeasures);
     // The row's measure boxes already fit its own count; they are laid out
     // anew only when a change of the row geometry left them stale.
-    if (9 - cnt != VScroll1Value || row.BoxesStale) ApplyMeasureCount(9 - cnt, row.BoxesStale ? &row : nullptr);
+    const bool stale = row.BoxesStale;
+    if (9 - cnt != VScroll1Value || stale) ApplyMeasureCount(9 - cnt, stale ? &row : nullptr);
+    // Laid out anew for another geometry, the row holds what its file does not.
+    if (stale) FollowSavedState(row, ImageOf(row));
     Notify();
 }
 
@@ -437,9 +449,35 @@ std::string Shell::ImageOf(RowDoc& row) {
 }
 
 bool Shell::IsRowChanged(RowDoc& row) {
-    // Edits that came another way than RowEdited are found as well.
-    if (!row.Modified && ImageOf(row) != row.SavedImage) row.Modified = true;
+    // A row is changed exactly when its saved form would differ from its
+    // file; a change that came another way than RowEdited is found here and
+    // the mark and the recovery copy follow it.
+    const std::string image = ImageOf(row);
+    if ((image != row.SavedImage) != row.Modified) {
+        FollowSavedState(row, image);
+        Notify();
+    }
     return row.Modified;
+}
+
+void Shell::FollowRowsSavedState() {
+    for (auto& r : rows_) {
+        if (r->Closing) continue;
+        RowDoc& row = *r;
+        const std::string image = ImageOf(row);
+        RecordStep(row, image);
+        FollowSavedState(row, image);
+    }
+    Notify();
+}
+
+void Shell::RecordStep(RowDoc& row, const std::string& image) {
+    if (image == row.CurrentImage) return;
+    // One undo step per change; a new change ends what could be redone.
+    row.UndoImages.push_back(std::move(row.CurrentImage));
+    if (row.UndoImages.size() > kUndoSteps) row.UndoImages.erase(row.UndoImages.begin());
+    row.RedoImages.clear();
+    row.CurrentImage = image;
 }
 
 void Shell::RowEdited() {
@@ -448,13 +486,7 @@ void Shell::RowEdited() {
     s.CurDanIx = static_cast<int16_t>(row.Slot());
     const bool was = row.Modified;
     const std::string image = ImageOf(row);
-    if (image != row.CurrentImage) {
-        // One undo step per change; a new change ends what could be redone.
-        row.UndoImages.push_back(std::move(row.CurrentImage));
-        if (row.UndoImages.size() > kUndoSteps) row.UndoImages.erase(row.UndoImages.begin());
-        row.RedoImages.clear();
-        row.CurrentImage = image;
-    }
+    RecordStep(row, image);
     FollowSavedState(row, image);
     // The picture follows the row.
     Repaint(row);
@@ -462,12 +494,27 @@ void Shell::RowEdited() {
 }
 
 void Shell::FollowSavedState(RowDoc& row, const std::string& image) {
+    const bool was = row.Modified;
     row.Modified = image != row.SavedImage;
+    // The window's caption mark follows.
+    if (was != row.Modified && view_) view_->RowContentChanged(row);
     // A copy is kept exactly while the row holds what no file does.
     if (row.Modified)
-        SaveRecoveryTabFile();
+        WriteRecoveryCopy(row, image);
     else
         DeleteRecoveryFileOf(row);
+}
+
+bool Shell::WriteRecoveryCopy(const RowDoc& row, const std::string& image) {
+    std::error_code ec;
+    fs::create_directories(RecoveryFolder(), ec);
+    std::string err;
+    const std::string path = RecoveryFileOf(row.RecoverySeq);
+    if (!WriteFileReplacing(path, image, &err)) {
+        ShowMsg(ui_, "リカバリー情報を書き込めませんでした。" + std::string(kMsgBreak) + path + kMsgBreak + err, "16");
+        return false;
+    }
+    return true;
 }
 
 bool Shell::Undo() { return RestoreImage(true); }
@@ -496,7 +543,7 @@ bool Shell::RestoreImage(bool undo) {
     // Undone or redone, the row is changed (or back as saved) and its copy follows.
     const bool was = row.Modified;
     FollowSavedState(row, row.CurrentImage);
-    Entry.UpdateEnabled = Entry.RestButtonsEnabled = false;
+    Entry.ReloadSelected();
     Entry.SetCursor(Entry.CursorM, Entry.CursorP, Entry.CursorString);
     if (was != row.Modified) Notify();
     RowChanged(row);
@@ -593,6 +640,10 @@ RowEditor* Shell::ActiveEditor() {
 
 void Shell::Show3renOption(bool show) {
     if (view_) view_->ShowTripletOptions(show);
+}
+
+void Shell::Refuse(const std::string& why) {
+    if (view_) view_->Refused(why);
 }
 
 void Shell::AsistoTransparent() {
@@ -746,6 +797,11 @@ void Shell::FileSaveAll() {
 }
 
 bool Shell::FileCloseAll() {
+    // Without a changed row there is nothing to confirm.
+    bool anyChanged = false;
+    for (auto& r : rows_)
+        if (!r->Closing && IsRowChanged(*r)) anyChanged = true;
+    if (!anyChanged) return CloseAllRows();
     if (ShowMsg(ui_, "@0031", "36") != kIdYes) {
         if (ShowMsg(ui_, "@0032", "36") == kIdYes) AskSave = false;
     }
@@ -849,6 +905,8 @@ void Shell::KoTabAreaOK() {
         active_->Editor->LoadKugiri();
         RowChanged(*active_);
     }
+    // The new geometry goes into the rows' files: they are changed.
+    FollowRowsSavedState();
     ResetEditMode();
     if (view_) view_->ReleaseKoComm();
 }
@@ -1095,9 +1153,11 @@ void Shell::DoFileProjectOpen(const std::string& given, bool touchRecent) {
     std::string err;
     if (!ReadProjectLines(path, lines, &err)) {
         ShowMsg(ui_, "ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙを読み込めません。" + std::string(kMsgBreak) + path + kMsgBreak + err, "16");
+        CurProject.clear();
         finish();
         return;
     }
+    bool failed = false;
     for (const auto& line : lines) {
         // Blank lines of a hand-edited file name no row.
         if (TrimLineEnd(line).size() <= 3) continue;
@@ -1105,6 +1165,7 @@ void Shell::DoFileProjectOpen(const std::string& given, bool touchRecent) {
         std::string why;
         if (!TabReadable(file, why)) {
             ShowMsg(ui_, file + kMsgBreak + why, "16");
+            failed = true;
             break;
         }
         RowDoc* row = DoFileNew();
@@ -1112,9 +1173,13 @@ void Shell::DoFileProjectOpen(const std::string& given, bool touchRecent) {
         row->Tag = row->SlotText() + file;
         if (!OpenTabIntoWindow(*row, file, false)) {
             DiscardRow(*row);
+            failed = true;
             break;
         }
     }
+    // A project that did not load whole is not open: the rows read before
+    // the failing line stay open as rows of their own.
+    if (failed) CurProject.clear();
     finish();
 }
 
@@ -1150,11 +1215,13 @@ void Shell::DoEditDelProject() {
         ShowMsg(ui_, CurProject + kMsgBreak + err, "16");
         return;
     }
-    const std::string name = FileNameOf(active_->Tag.size() > 2 ? active_->Tag.substr(2) : std::string());
+    // Only the line of the row's own file goes; a file of the same name in
+    // another folder is another row.
+    const std::string own = active_->Path();
+    const std::string folder = FolderOf(CurProject);
     std::string out;
     for (const auto& raw : SplitRawLines(bytes)) {
-        // The path is what follows "NN:"; a path without a folder is a file name too.
-        if (raw.size() > 3 && FileNameOf(TrimLineEnd(DecodeFileText(raw.substr(3)))) == name) continue;
+        if (raw.size() > 3 && SameFile(ProjectLinePath(TrimLineEnd(DecodeFileText(raw)), folder), own)) continue;
         out += raw + "\r\n";
     }
     if (!WriteFileReplacing(CurProject, out, &err)) {
@@ -1225,11 +1292,19 @@ std::vector<Shell::ProjectListItem> Shell::ProjectListItems() const {
         std::string t = TrimLineEnd(line);
         if (t.size() <= 3) continue;
         ProjectListItem it;
-        it.FileName = FileNameOf(t.substr(3));
+        it.Path = ProjectLinePath(t, FolderOf(CurProject));
+        it.FileName = FileNameOf(it.Path);
+        // The row window holding that very file, not merely one of that name.
         for (auto& r : rows_)
-            if (!r->Closing && FileNameOf(r->Path()) == it.FileName) it.Caption = r->Caption;
+            if (!r->Closing && SameFile(r->Path(), it.Path)) it.Caption = r->Caption;
         items.push_back(it);
     }
+    // Files of the same name in different folders are told apart by folder.
+    std::vector<std::string> names;
+    for (const auto& it : items) names.push_back(it.FileName);
+    for (auto& it : items)
+        if (std::count(names.begin(), names.end(), it.FileName) > 1)
+            it.FileName += "（" + FileNameOf(FolderOf(it.Path)) + "）";
     return items;
 }
 
@@ -1244,15 +1319,7 @@ std::string Shell::RecoveryFileOf(int seq) const {
 bool Shell::SaveRecoveryTabFile() {
     if (!active_) return false;
     s.CurDanIx = static_cast<int16_t>(active_->Slot());
-    std::error_code ec;
-    fs::create_directories(RecoveryFolder(), ec);
-    std::string err;
-    const std::string path = RecoveryFileOf(active_->RecoverySeq);
-    if (!SaveTab(s, active_->Items, path, &err)) {
-        ShowMsg(ui_, "リカバリー情報を書き込めませんでした。" + std::string(kMsgBreak) + path + kMsgBreak + err, "16");
-        return false;
-    }
-    return true;
+    return WriteRecoveryCopy(*active_, ImageOf(*active_));
 }
 
 void Shell::DeleteRecoveryFileOf(const RowDoc& row) {

@@ -109,6 +109,8 @@ public:
     virtual void HideCompanions() {}
     // The score window (frmGakufu) shows GakufuPages[0].
     virtual void ShowGakufu() {}
+    // A refused key or choice: a beep and the reason in the status bar.
+    virtual void Refused(const std::string& why) {}
     // The tool bar's tool buttons are released (EditMode went back to 0).
     virtual void ToolsReleased() {}
     // Drops the clsKoComm object the main window holds. It may be called from
@@ -278,7 +280,7 @@ public:
     void BuildRecentMenu();
     void OpenRecent(int i);
     struct ProjectListItem {
-        std::string FileName, Caption;
+        std::string FileName, Caption, Path;
     };
     std::vector<ProjectListItem> ProjectListItems() const;
 
@@ -334,6 +336,7 @@ public:
     void Show3renOption(bool show) override;
     void MoveKoSetForm(int measure, int cellIndex, bool force) override;
     void AsistoTransparent() override;
+    void Refuse(const std::string& why) override;
     void BringRowToFront(int slot) override;
     void ShowFramePopup() override;
     void ShowRepMarkPopup(int markIndex) override;
@@ -391,8 +394,9 @@ public:
     void ChordsStored();
     bool EnterChord(int measure, const std::string& name, bool& found);
     // The settings file read again (common settings, wizard) keeping the
-    // open rows' measure boxes.
-    void ReloadSettings() { ReadSettings(active_); }
+    // measure boxes of every open row, the active one too: bar lines moved
+    // by hand stay while the row geometry is the same.
+    void ReloadSettings() { ReadSettings(nullptr); }
     // After the common settings: the font sizes written to the settings
     // file and every row drawn again with them.
     void CommonSettingsStored();
@@ -419,8 +423,14 @@ private:
     // The row as it is now is what its file holds: unchanged, no history.
     void ResetHistory(RowDoc& row);
     bool RestoreImage(bool undo);
-    // The active row's changed mark and recovery copy for what it holds now.
+    // The row's changed mark and recovery copy for what it holds now (image).
     void FollowSavedState(RowDoc& row, const std::string& image);
+    bool WriteRecoveryCopy(const RowDoc& row, const std::string& image);
+    // Every open row's mark, copy and history after a change that reached
+    // them all (the row area).
+    void FollowRowsSavedState();
+    // An undo step when the row (image) differs from what it held.
+    void RecordStep(RowDoc& row, const std::string& image);
     void AfterMeasureCountChange();
     void ResetAllSlots();
     void InitRecoveryCounter();

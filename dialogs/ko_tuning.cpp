@@ -115,7 +115,10 @@ bool KoTuning::ChooseCode(int c) {
         if (Option1.count(s_.GakkiCode)) Option1[s_.GakkiCode]->setChecked(true);
         return false;
     }
+    const bool changed = s_.GakkiCode != c;
     s_.GakkiCode = static_cast<int16_t>(c);
+    // The choice holds for the run and the next start.
+    if (changed) WriteGakki(s_, ini_);
     Option1[c]->setChecked(true);
     OpenValues v{};
     OpenStringValues(c, s_.TuningTbl, v);

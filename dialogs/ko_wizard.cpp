@@ -123,8 +123,9 @@ KoWizard::KoWizard(WizardHost& host, UiPort& ui, int startAction, QWidget* paren
             lblSyou->setText(QStringLiteral("小節数:%1").arg(9 - v));
             host_.WizMeasureSpinner(v);
         });
-        connect(Command1, &QPushButton::clicked, this, [this] { host_.WizKeyCommand(); });
-        connect(Command2, &QPushButton::clicked, this, [this] { host_.WizChordCommand(); });
+        for (QPushButton* b : {Command1, Command2}) b->setCheckable(true);
+        connect(Command1, &QPushButton::clicked, this, [this] { KeyOrChord(true); });
+        connect(Command2, &QPushButton::clicked, this, [this] { KeyOrChord(false); });
     }
     cmdReturn = new QPushButton(QStringLiteral("戻る"), this);
     cmdReturn->setObjectName("cmdReturn");
@@ -208,13 +209,31 @@ bool KoWizard::OnOk() {
     if (!host_.WizStore(c)) return false;
     hide();
     host_.WizStart(action_);
+    if (pendingKey_) host_.WizKeyCommand(parentWidget());
+    if (pendingChord_) host_.WizChordCommand(parentWidget());
     accept();
     return true;
 }
 
-void KoWizard::OnCancel() {
+void KoWizard::KeyOrChord(bool key) {
+    QPushButton* b = key ? Command1 : Command2;
+    bool& pending = key ? pendingKey_ : pendingChord_;
+    if (key ? host_.WizKeyCommand(this) : host_.WizChordCommand(this)) {
+        pending = false;
+    } else {
+        // No row yet: the dialog comes with the row the wizard opens; the
+        // button stays pressed until then (a second press takes it back).
+        pending = !pending;
+    }
+    b->setChecked(pending);
+    b->setToolTip(pending ? QStringLiteral("OKで段を開いた後に開きます") : QString());
+}
+
+void KoWizard::OnCancel() { reject(); }
+
+void KoWizard::reject() {
     host_.WizCancelled();
-    reject();
+    QDialog::reject();
 }
 
 }  // namespace lw

@@ -38,8 +38,10 @@ public:
     virtual bool WizDrawNote() = 0;             // the note-drawing option
     virtual void WizMeter(int meterId) = 0;     // the time-signature command
     virtual void WizMeasureSpinner(int value) = 0;  // 9 - measure count
-    virtual void WizKeyCommand() = 0;           // "調号"
-    virtual void WizChordCommand() = 0;         // "コード"
+    // "調号" and "コード": the key-signature or chord-name dialog of the
+    // active row over parent; false (nothing shown) while no row is open.
+    virtual bool WizKeyCommand(QWidget* parent) = 0;
+    virtual bool WizChordCommand(QWidget* parent) = 0;
     // OK: false (shown) when the choice cannot be taken; the wizard stays.
     virtual bool WizStore(const WizardChoice& c) = 0;
     // After the wizard hid: the start action, then the note-entry dialog
@@ -60,6 +62,8 @@ public:
     // OK: false when a value was refused (message shown, wizard open).
     bool OnOk();
     void OnCancel();
+    // Cancel, the close button and Escape alike.
+    void reject() override;
 
     std::array<QGroupBox*, 4> Frame{};
     std::array<QRadioButton*, 7> Option1{};
@@ -83,6 +87,10 @@ private:
     UiPort& ui_;
     int action_;
     int step_ = 1;
+    // "調号" / "コード" pressed while no row was open: their dialogs open for
+    // the row the start action opens.
+    bool pendingKey_ = false, pendingChord_ = false;
+    void KeyOrChord(bool key);
     QStackedLayout* pages_ = nullptr;
 };
 

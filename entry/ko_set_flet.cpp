@@ -24,7 +24,7 @@ namespace {
 const char* const kStringCaptions[7] = {"", "１弦", "２弦", "３弦", "４弦", "５弦", "６弦"};
 const char* const kLenCaptions[6] = {"全音符", "２分音符", "４分音符", "８分音符", "１６分音符", "３連符"};
 const char* const kKyufuCaptions[5] = {"４分休符", "８分休符", "１６分休符", "２分休符", "全休符"};
-const char* const kEffectCaptions[4] = {"", "Ho", "Po", "S"};
+const char* const kEffectCaptions[5] = {"", "Ho", "Po", "S", ""};
 
 void Check(QButtonGroup* g, int id) {
     if (QAbstractButton* b = g->button(id)) {
@@ -67,10 +67,10 @@ QWidget* KoSetFlet::BuildNoteTab() {
         }
         const int string = k;
         connect(optFlet[k], &QButtonGroup::idClicked, this, [this, string](int id) {
-            if (!refreshing_) e_.FletPosClick(string, id);
+            if (!refreshing_) e_.OptFletClick(string, id);
         });
         optEfect[k] = new QButtonGroup(this);
-        for (int i = 0; i < 4; ++i) {
+        for (int i = 0; i < 5; ++i) {
             auto* b = new QRadioButton(QString::fromUtf8(kEffectCaptions[i]));
             b->setObjectName(QStringLiteral("optEfect%1_%2").arg(k).arg(i));
             optEfect[k]->addButton(b, i);
@@ -88,7 +88,7 @@ QWidget* KoSetFlet::BuildNoteTab() {
     grid->addWidget(silent, 0, 1);
     grid->setColumnMinimumWidth(NoteEntry::kFretItems + 1, 12);
     auto* effects = new QLabel(QStringLiteral("なし　奏法"));
-    grid->addWidget(effects, 0, NoteEntry::kFretItems + 2, 1, 4);
+    grid->addWidget(effects, 0, NoteEntry::kFretItems + 2, 1, 5);
     for (int i = 1; i < NoteEntry::kFretItems; ++i) {
         auto* cap = new QLabel;
         cap->setObjectName(QStringLiteral("labFletCaption%1").arg(i));
@@ -159,17 +159,6 @@ QWidget* KoSetFlet::BuildRestTab() {
         if (!refreshing_) e_.KyufuClick(id);
     });
     v->addWidget(frame);
-    auto* buttons = new QHBoxLayout;
-    cmdUpdate_kyf = new QPushButton(QStringLiteral("更新"));
-    cmdUpdate_kyf->setObjectName("cmdUpdate_kyf");
-    cmdDelete_kyf = new QPushButton(QStringLiteral("削除"));
-    cmdDelete_kyf->setObjectName("cmdDelete_kyf");
-    connect(cmdUpdate_kyf, &QPushButton::clicked, this, [this] { e_.CmdUpdateKyf(); });
-    connect(cmdDelete_kyf, &QPushButton::clicked, this, [this] { e_.CmdDeleteKyf(); });
-    buttons->addStretch();
-    buttons->addWidget(cmdUpdate_kyf);
-    buttons->addWidget(cmdDelete_kyf);
-    v->addLayout(buttons);
     v->addStretch();
     return page;
 }
@@ -243,7 +232,15 @@ void KoSetFlet::Build() {
     cmdUndo = new QPushButton(QStringLiteral("戻す(&Z)"));
     cmdUndo->setObjectName("cmdUndo");
     cmdUndo->setToolTip(QStringLiteral("元に戻す。"));
-    for (QPushButton* b : {cmdAdd, cmdInsert[0], cmdInsert[1], cmdUpdate, cmdClear, cmdUndo}) {
+    // On the rest tab the rest's "更新" and "削除" stand in the places of
+    // "更新" and "クリア".
+    cmdUpdate_kyf = new QPushButton(QStringLiteral("更新"));
+    cmdUpdate_kyf->setObjectName("cmdUpdate_kyf");
+    cmdDelete_kyf = new QPushButton(QStringLiteral("削除"));
+    cmdDelete_kyf->setObjectName("cmdDelete_kyf");
+    connect(cmdUpdate_kyf, &QPushButton::clicked, this, [this] { e_.CmdUpdateKyf(); });
+    connect(cmdDelete_kyf, &QPushButton::clicked, this, [this] { e_.CmdDeleteKyf(); });
+    for (QPushButton* b : {cmdAdd, cmdInsert[0], cmdInsert[1], cmdUpdate, cmdUpdate_kyf, cmdClear, cmdDelete_kyf, cmdUndo}) {
         b->setAutoDefault(false);
         bottom->addWidget(b);
     }
@@ -291,6 +288,13 @@ void KoSetFlet::Refresh() {
         labPos[k - 1]->setText(p > 0 ? QString::number(p - 1) : QString());
     }
     ShowStrings(e_.Strings());
+    // The rest tab hides the preview of the note's frets.
+    if (e_.Tab == 1)
+        for (QLabel* l : labPos) l->setVisible(false);
+    BeforeX->setText(QString::fromStdString(e_.BeforeX()));
+    BeforeY->setText(QString::fromStdString(e_.BeforeY()));
+    // The stem direction matters only where notes stand on the staff.
+    chkDownUp->setVisible(e_.StaffShown());
     Check(optLen, e_.LenOption);
     chkSlar->setChecked(e_.chkSlar);
     chkSlar2->setChecked(e_.chkSlar2);
@@ -298,11 +302,21 @@ void KoSetFlet::Refresh() {
     chkRenhaku->setChecked(e_.chkRenhaku);
     chkDownUp->setChecked(e_.chkDownUp);
     Check(optKyufu, e_.KyufuTag);
+    const bool rests = e_.Tab == 1;
+    cmdUpdate->setVisible(!rests);
+    cmdClear->setVisible(!rests);
+    cmdUpdate_kyf->setVisible(rests);
+    cmdDelete_kyf->setVisible(rests);
     cmdUpdate->setEnabled(e_.UpdateEnabled);
     cmdClear->setEnabled(e_.UpdateEnabled);
     cmdUpdate_kyf->setEnabled(e_.RestButtonsEnabled);
     cmdDelete_kyf->setEnabled(e_.RestButtonsEnabled);
     refreshing_ = false;
+}
+
+void KoSetFlet::changeEvent(QEvent* e) {
+    QDialog::changeEvent(e);
+    if (e->type() == QEvent::ActivationChange && isActiveWindow() && Activated) Activated();
 }
 
 void KoSetFlet::mousePressEvent(QMouseEvent* e) {

@@ -47,8 +47,11 @@ public:
     QLabel* picKyufu = nullptr;
     // "コード" and the piano button open their windows through these.
     std::function<void()> OpenChord, OpenPiano;
+    // The window became the active one (the measure-copy window follows it).
+    std::function<void()> Activated;
 
 protected:
+    void changeEvent(QEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "fretcalc_client.h"
+#include "measure_beats.h"
 #include "row_geometry.h"
 
 namespace lw {
@@ -203,6 +204,19 @@ void NoteEntry::SetNowData_kyf(int m, int p) {
     Notify();
 }
 
+void NoteEntry::ReloadSelected() {
+    int m = 0, p = 0;
+    if (!SelectedPosition(m, p)) {
+        ClearFlet();
+    } else if (Dan().Syosetsu[m].Onpu[p].IsRest()) {
+        SetNowData_kyf(m, p);
+    } else {
+        SetNowData(m, p);
+    }
+    UpdateEnabled = RestButtonsEnabled = false;
+    Notify();
+}
+
 void NoteEntry::ClearFlet2() { FletChoice.fill(0); }
 
 void NoteEntry::ClearFlet() {
@@ -219,11 +233,13 @@ void NoteEntry::ClearFlet() {
 bool NoteEntry::UpdateNoteData(int m, int p, bool& chk) {
     chk = false;
     if (!ValidPosition(m, p)) return false;
+    // The triplet the position belongs to is the one the row shows now,
+    // before this change.
+    const int ix = TripletPlaces(Dan().Syosetsu[m], s_.MeterID)[p];
     OnpuData& pos = Dan().Syosetsu[m].Onpu[p];
     WriteNoteFields(pos, false, chk);
     if (IsTripletId(g_.Entry.CurNoteLengthID)) {
         pos.SanrenOpt = static_cast<uint8_t>(g_.Entry.CurSanrenOpt);
-        const int ix = pos.SanrenIx;
         const int a = ix == 1 ? p + 1 : p - 1, b = ix == 1 ? p + 2 : ix == 2 ? p + 1 : p - 2;
         UpdateNoteData3ren(m, a);
         UpdateNoteData3ren(m, b);
@@ -234,10 +250,16 @@ bool NoteEntry::UpdateNoteData(int m, int p, bool& chk) {
 void NoteEntry::UpdateNoteData3ren(int m, int q) {
     if (!ValidPosition(m, q)) return;
     OnpuData& pos = Dan().Syosetsu[m].Onpu[q];
+    // A rest beside the group stays a rest.
+    if (pos.IsRest()) return;
     pos.SanrenOpt = static_cast<uint8_t>(g_.Entry.CurSanrenOpt);
     const int id = g_.Entry.CurNoteLengthID;
+    // The neighbour's own strings take the value too (its rhythm is that of
+    // its first sounded string, often not one chosen in the dialog), and
+    // string 1 when a tie alone carries its length.
+    const int first = FirstSoundedString(pos);
     for (int k = 1; k <= Strings(); ++k) {
-        if (GetPosNo(k) == 0) continue;
+        if (GetPosNo(k) == 0 && pos.FletUse[k] != kSounding && !(k == 1 && first == 0)) continue;
         pos.NoteLengthID[k] = static_cast<uint8_t>(id);
         // The length goes with the rhythm, or the measure would count the old one.
         pos.NoteTick[k] = TickOf(id, pos.NoteAttr);
@@ -344,11 +366,7 @@ int NoteEntry::AutoStemDown() {
     return middle - steps.front() >= steps.back() - middle ? 1 : 0;
 }
 
-void NoteEntry::FletPosClick(int string, int item) {
-    if (string >= 1 && string <= 6) {
-        item = std::clamp(item, 0, kFretItems - 1);
-        FletChoice[string] = item == 0 ? 0 : FretOfItem(item) + 1;
-    }
+void NoteEntry::FletPosClick() {
     if (Tab != 1) {
         SetNoteData();
         chkRenhaku = chkSlar = chkSlar2 = false;
@@ -357,6 +375,13 @@ void NoteEntry::FletPosClick(int string, int item) {
         SetNoteData();
     }
     Live = true;
+}
+
+void NoteEntry::OptFletClick(int string, int item) {
+    item = std::clamp(item, 0, kFretItems - 1);
+    if (string >= 1 && string <= 6) FletChoice[string] = item == 0 ? 0 : FretOfItem(item) + 1;
+    // "×" only silences the string: a tie or slur of the position stays.
+    if (item != 0) FletPosClick();
     // A click on an empty place of the row marked a string: the fret chosen
     // now starts a new position there.
     if (g_.NewNoteFlag == 1 && item != 0 && Tab != 1) {
@@ -442,10 +467,7 @@ void NoteEntry::TabClick(int tab) {
         return;
     }
     Tab = std::clamp(tab, 0, 3);
-    if (Tab != 1) {
-        SetNoteData();
-        Live = true;
-    }
+    if (Tab != 1) FletPosClick();
     Notify();
 }
 
@@ -501,10 +523,9 @@ void NoteEntry::CmdInsert(int after) {
 
 void NoteEntry::CmdClear() {
     if (!UpdateEnabled) return;
-    // "クリア" empties the selected position: nothing sounds and no tie or
-    // slur keeps it, so it is removed.
-    ClearFlet2();
-    chkSlar = chkSlar2 = false;
+    // The position takes the controls as they stand; it goes when nothing
+    // sounds and no tie or slur keeps it.
+    UpdateEnabled = false;
     UpdateProc();
     RenumberPosNo();
     Relayout("all");
@@ -755,7 +776,16 @@ void NoteEntry::TypeFret(int fret) {
 void NoteEntry::KeyDigit(int digit, long long ms) {
     if (digit < 0 || digit > 9 || !host_.ActiveEditor()) return;
     int fret = digit;
-    const bool second = pendingDigit_ >= 0 && ms - pendingAt_ <= 800 && pendingDigit_ * 10 + digit <= 24;
+    const bool inTime = pendingDigit_ >= 0 && ms - pendingAt_ <= 800;
+    if (inTime && pendingDigit_ * 10 + digit > kMaxTypedFret) {
+        // No such fret: the first digit stays as typed and may still get a
+        // second one.
+        host_.Refuse("フレットは0から" + std::to_string(kMaxTypedFret) + "までです（" +
+                     std::to_string(pendingDigit_ * 10 + digit) + "は入力できません）");
+        pendingAt_ = ms;
+        return;
+    }
+    const bool second = inTime;
     if (second) {
         fret = pendingDigit_ * 10 + digit;
         pendingDigit_ = -1;

@@ -41,6 +41,8 @@ public:
     virtual void MoveKoSetForm(int measure, int cellIndex, bool force) {}
     // The column highlight of the active row goes transparent.
     virtual void AsistoTransparent() {}
+    // A key or choice was refused: a beep and the reason in the status bar.
+    virtual void Refuse(const std::string& why) {}
 };
 
 // Rest choice of the rest tab (optKyufu index) and its rhythm id.
@@ -51,6 +53,7 @@ class NoteEntry {
 public:
     static constexpr int kFretItems = 17;   // item 0 = silent, 1..16 the fret window
     static constexpr int kMaxFretStart = 10;  // HScroll1: windows start 1..10 (frets 0..24)
+    static constexpr int kMaxTypedFret = 24;  // highest fret typed on the keyboard
 
     NoteEntry(Session& s, EditorGlobals& g, NoteEntryHost& host);
 
@@ -81,6 +84,13 @@ public:
     OnpuData& CurOnpu() { return g_.Entry.CurOnpu; }
     int16_t CurNoteLengthID() const { return g_.Entry.CurNoteLengthID; }
     int16_t CurSanrenOpt() const { return g_.Entry.CurSanrenOpt; }
+    // "前回のx" / "前回のＹ": the last point a note was entered at (twips).
+    const std::string& BeforeX() const { return g_.Entry.BeforeX; }
+    const std::string& BeforeY() const { return g_.Entry.BeforeY; }
+    bool StaffShown() const { return host_.StaffShown(); }
+    // After the row was read back (undo, redo): the controls show the
+    // selected position as the row now holds it, or nothing when it is gone.
+    void ReloadSelected();
     void SetCurSanrenOpt(int opt);
 
     // Fret shown by item i (1..16) of the window, and the fret of a string's
@@ -124,7 +134,12 @@ public:
     // ---- commands of the dialog ----
     void UpdateProc();                 // "更新"
     void QuickUpdate();
-    void FletPosClick(int string, int item);   // a fret option chosen
+    // A fret option chosen (item 0 "×": the string silent).
+    void OptFletClick(int string, int item);
+    // What choosing a fret does to the other controls: CurOnpu built, tie,
+    // slur, beam and effects cleared, the stem direction found; the dialog
+    // is live from then on.
+    void FletPosClick();
     void HScrollChange(int value);
     void LenClick(int option);         // optLen
     void CheckClick(int box, bool on); // 0 tie, 1 slur, 2 dot, 3 beam, 4 stem down

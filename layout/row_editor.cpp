@@ -500,6 +500,19 @@ int RowEditor::GetLineNo() {
 
 bool RowEditor::Area5ScopeCheck(double x, double y) const { return ::lw::Area5ScopeCheck(s_, x, y); }
 
+int RowEditor::StaffStringAt(double x, double y) {
+    // The staff is hit three and a half half-spaces above the pointer, as the
+    // pop-up menu's string commands have always picked it.
+    int string = 0, fret = 0;
+    return port_.StaffPointToStringFret(x, y - Lay().StaffInterval / 2.0 * 3.5, string, fret) ? string : 0;
+}
+
+int RowEditor::StringAt(double x, double y) {
+    if (Area5ScopeCheck(x, y)) return StaffStringAt(x, y);
+    const int k = ::lw::GetLineNo(s_, y);
+    return k >= 1 && k <= s_.MaxStringIx + 1 ? k : 0;
+}
+
 void RowEditor::Area5HosokuLine(double x, double y) {
     const auto& lay = Lay();
     auto& g = scene_.pic5Sen_Hosoku;
@@ -559,14 +572,7 @@ void RowEditor::ClickLabInx(int m, int index) {
     popupOpen_ = 0;
     if (g_.EditMode == kModeErase) {
         port_.SetUpdateEnabled(false);
-        int string = 0;
-        if (Area5ScopeCheck(g_.MouseX, g_.MouseY)) {
-            int fret = 0;
-            if (!port_.StaffPointToStringFret(g_.MouseX, g_.MouseY - Lay().StaffInterval / 2.0 * 3.5, string, fret))
-                string = 0;
-        } else {
-            string = GetLineNo();
-        }
+        const int string = Area5ScopeCheck(g_.MouseX, g_.MouseY) ? StaffStringAt(g_.MouseX, g_.MouseY) : GetLineNo();
         if (string != 0) port_.SetFletPosNo(string, 0);
         else port_.ClearFlet();
         port_.UpdateProc();

@@ -95,6 +95,11 @@ public:
     int GetCtrlIndex(int measure, int position, int restFlag) const;
     int GetLineNo();                // string under MouseY; places labFletEdit
     bool Area5ScopeCheck(double x, double y) const;
+    // The string under a point for the note pop-up menu's string commands:
+    // on the five-line staff the string the pitch there is played on, else
+    // the TAB line; 0 for none.
+    int StringAt(double x, double y);
+    int StaffStringAt(double x, double y);
     void Area5HosokuLine(double x, double y);
     void ClickLabInx(int measure, int index);
     void UnloadLabInx(int measure, bool oneMeasure);

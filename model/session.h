@@ -61,6 +61,9 @@ struct Session {
     std::array<std::string, 4> MruFiles{};
     bool RhythmRewrite = false;
     bool MoveFletForm = true;
+    // Set by the first reading of the settings file; later readings keep the
+    // instrument and the options chosen in this run.
+    bool IniRead = false;
 
     // Layout style 1..5 (0: no geometry is read) and the screen's twips per pixel.
     int16_t PosRhythm = 1;

@@ -407,11 +407,14 @@ bool ReadIniSettings(Session& s, UiPort& ui, const std::string& ini) {
         if (!GetIni(ini, "TAB", "FontSize2", s.FletFontSize)) return fail();
     }
 
-    // 2. Instrument.
-    if (!GetIni(ini, "TAB", "Gakki", s.GakkiCode)) return fail();
-    const GakkiInfo g = GakkiInfoOf(s.GakkiCode);
-    s.MaxStringIx = g.maxStringIx;
-    s.GakkiMenuIx = g.menuIx;
+    // 2. Instrument: read at the first reading; afterwards the one the user
+    // chose in this run holds (it was written when chosen).
+    if (!s.IniRead) {
+        if (!GetIni(ini, "TAB", "Gakki", s.GakkiCode)) return fail();
+        const GakkiInfo g = GakkiInfoOf(s.GakkiCode);
+        s.MaxStringIx = g.maxStringIx;
+        s.GakkiMenuIx = g.menuIx;
+    }
 
     // 3. User tunings, one column per key. A key is taken whole or not at
     // all; an index outside the pitch list would point nowhere later.
@@ -436,9 +439,13 @@ bool ReadIniSettings(Session& s, UiPort& ui, const std::string& ini) {
         for (size_t i = 0; i < s.MruFiles.size(); ++i) s.MruFiles[i] = i < parts.size() ? parts[i] : std::string();
     }
 
-    // 5. Options of the common-settings dialog are not stored.
-    s.RhythmRewrite = false;
-    s.MoveFletForm = true;
+    // 5. Options of the common-settings dialog are not stored: they start
+    // at their defaults and hold for the run.
+    if (!s.IniRead) {
+        s.RhythmRewrite = false;
+        s.MoveFletForm = true;
+    }
+    s.IniRead = true;
 
     // 6. Geometry of the layout style.
     if (s.PosRhythm == 0) return true;

@@ -47,7 +47,8 @@ struct GakkiInfo {
 };
 GakkiInfo GakkiInfoOf(int gakkiCode);
 
-// Reads the whole file in order, derives the layout of the slots and
+// Reads the whole file in order (the instrument and the common-settings
+// options only at the first reading of a session), derives the layout of the slots and
 // initialises the bar flags. Shows "@0019"CRLF"@0020" and returns false at the
 // first unreadable value (missing or not a number, a tuning list of more than
 // six entries or an index outside the pitch list, geometry whose twips leave

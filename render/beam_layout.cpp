@@ -8,21 +8,12 @@ namespace {
 
 int Count(const SyosetsuData& ms) { return std::clamp<int>(ms.OnpuCnt, 0, kMaxPositions); }
 
-// Rhythm value and duration of a position: those of its first sounded
-// string, or of string 1 when none sounds.
-int ValueOf(const OnpuData& pos) {
-    const int c = FirstSoundedString(pos);
-    return pos.NoteLengthID[c > 0 ? c : 1];
-}
-
-int TicksOf(const OnpuData& pos) { return TickOf(ValueOf(pos), pos.NoteAttr); }
-
 bool Bit(const OnpuData& pos, int i) { return GetBit(pos.NoteAttr, i); }
 
 void ResetRange(const SyosetsuData& ms, BeamGroups& g, int from, int to) {
     for (int p = from; p < to && p <= kMaxPositions; ++p) {
         g.main[p] = g.second[p] = g.third[p] = g.stubA[p] = g.stubB[p] = 0;
-        g.stem[p] = static_cast<int16_t>(ValueOf(ms.Onpu[p]));
+        g.stem[p] = static_cast<int16_t>(RhythmValueOf(ms.Onpu[p]));
     }
 }
 
@@ -37,7 +28,7 @@ int NextBeatStart(const SyosetsuData& ms, int p) {
 }  // namespace
 
 bool IsHeldPlace(const OnpuData& pos) {
-    if (ValueOf(pos) != 7) return false;
+    if (RhythmValueOf(pos) != 7) return false;
     return (pos.SanrenOpt == 1 && pos.SanrenIx == 2) || (pos.SanrenOpt == 2 && pos.SanrenIx == 3);
 }
 
@@ -52,79 +43,11 @@ int BeamLevel(int v) {
 
 int FlagsOfStem(int stemValue) { return stemValue == 2 ? 0 : BeamLevel(stemValue); }
 
-int BeatLength(int meterId) { return IsCompoundMeter(meterId) ? 36 : 24; }
-
-bool IsCompoundMeter(int meterId) { return meterId == 1 || meterId == 11 || meterId == 21; }
-
-int FirstSoundedString(const OnpuData& pos) {
-    for (int k = 1; k < kStringSlots; ++k)
-        if (pos.FletUse[k] == kSounding) return k;
-    return 0;
-}
-
-void PrepareMeasure(SyosetsuData& ms, int meterId) {
-    const int n = Count(ms);
-    const int beat = BeatLength(meterId);
-    for (int p = 1; p <= kMaxPositions; ++p) SetBit(ms.Onpu[p].NoteAttr, kAttrTripletMid, false);
-    int total = 0, count = 0, group = 0;
-    SetBit(ms.Onpu[1].NoteAttr, kAttrBeatStart, true);
-    for (int p = 1; p <= n; ++p) {
-        const int d = TicksOf(ms.Onpu[p]);
-        count += d;
-        total += d;
-        ms.Onpu[p].BeatGroupNo = static_cast<uint8_t>(std::min(group, 128));
-        ms.Onpu[p].SanrenIx = 0;
-        if (p < kMaxPositions) SetBit(ms.Onpu[p + 1].NoteAttr, kAttrBeatStart, false);
-        if (total % beat == 0) {
-            if (p < kMaxPositions) SetBit(ms.Onpu[p + 1].NoteAttr, kAttrBeatStart, true);
-            count = 0;
-            ++group;
-        } else if (count >= beat) {
-            // A note across the beat starts a new group but no beat.
-            ++group;
-            count -= beat;
-        }
-    }
-    int last = 0, run6 = 0;
-    for (int p = 1; p <= n; ++p) {
-        OnpuData& pos = ms.Onpu[p];
-        if (FirstSoundedString(pos) == 0) continue;
-        const int v = ValueOf(pos);
-        if (v == 6) {
-            // Triplet sixteenths are beamed by beats like sixteenths; they
-            // are counted in threes only for their triplet marks.
-            run6 = last == 6 ? run6 % 3 + 1 : 1;
-            last = 6;
-            pos.SanrenIx = static_cast<uint8_t>(run6);
-            SetBit(pos.NoteAttr, kAttrTripletMid, run6 == 2);
-            continue;
-        }
-        if (v != 7 && v != 8) {
-            last = v;
-            continue;
-        }
-        int ix;
-        if (v != last) {
-            ix = 1;
-            last = v;
-        } else if (p > 1 && Bit(ms.Onpu[p - 1], kAttrBeatStart)) {
-            ix = 2;
-            last = v;
-        } else {
-            ix = 3;
-            last = 99;  // the next equal value starts a new triplet
-        }
-        pos.SanrenIx = static_cast<uint8_t>(ix);
-        SetBit(pos.NoteAttr, kAttrBeatStart, ix == 1);
-        SetBit(pos.NoteAttr, kAttrTripletMid, ix == 2);
-    }
-}
-
 BeamGroups GroupMeasure(const SyosetsuData& ms, int meterId) {
     BeamGroups g;
     const int n = Count(ms);
     const int beat = BeatLength(meterId);
-    for (int p = 1; p <= n; ++p) g.stem[p] = static_cast<int16_t>(ValueOf(ms.Onpu[p]));
+    for (int p = 1; p <= n; ++p) g.stem[p] = static_cast<int16_t>(RhythmValueOf(ms.Onpu[p]));
     // Notes per beat group.
     int entry = -1, prevGroup = -1;
     for (int p = 1; p <= n; ++p) {
@@ -132,7 +55,7 @@ BeamGroups GroupMeasure(const SyosetsuData& ms, int meterId) {
         if (FirstSoundedString(pos) == 0) continue;
         if (entry < 0 || pos.BeatGroupNo != prevGroup) entry = std::min(entry + 1, 128);
         prevGroup = pos.BeatGroupNo;
-        if (ValueOf(pos) < 20) ++g.noteCount[entry];
+        if (RhythmValueOf(pos) < 20) ++g.noteCount[entry];
     }
     auto countOf = [&](const OnpuData& pos) { return g.noteCount[std::min<int>(pos.BeatGroupNo, 128)]; };
     // Main beams and stem values.
@@ -145,13 +68,13 @@ BeamGroups GroupMeasure(const SyosetsuData& ms, int meterId) {
             run = 0;
             joining = countOf(pos) > 1;
         }
-        run += TicksOf(pos);
+        run += TickOf(RhythmValueOf(pos), pos.NoteAttr);
         if (run > beat) {
             // The note overruns the beat: nothing joins it.
             joining = false;
             if (p > 1) {
                 g.main[p - 1] = 0;
-                g.stem[p - 1] = static_cast<int16_t>(ValueOf(ms.Onpu[p - 1]));
+                g.stem[p - 1] = static_cast<int16_t>(RhythmValueOf(ms.Onpu[p - 1]));
             }
         }
         if (joining) {
@@ -159,7 +82,7 @@ BeamGroups GroupMeasure(const SyosetsuData& ms, int meterId) {
             const bool intoNextBeat = p < n && Bit(ms.Onpu[p + 1], kAttrBeatStart);
             if (p == n || (intoNextBeat && !Bit(pos, kAttrBeam))) g.main[p] = 0;
         }
-        g.stem[p] = static_cast<int16_t>(g.main[p] == -1 || joining ? 2 : ValueOf(pos));
+        g.stem[p] = static_cast<int16_t>(g.main[p] == -1 || joining ? 2 : RhythmValueOf(pos));
     }
     // Second and third beams between neighbours of a joined beat that both
     // ask for them (sixteenths and shorter; thirty-seconds).
@@ -169,7 +92,7 @@ BeamGroups GroupMeasure(const SyosetsuData& ms, int meterId) {
         if (FirstSoundedString(pos) == 0) continue;
         if (Bit(pos, kAttrBeatStart)) joining = countOf(pos) > 1;
         if (p == n) continue;
-        const int level = std::min(BeamLevel(ValueOf(pos)), BeamLevel(ValueOf(ms.Onpu[p + 1])));
+        const int level = std::min(BeamLevel(RhythmValueOf(pos)), BeamLevel(RhythmValueOf(ms.Onpu[p + 1])));
         if (joining && level >= 2) g.second[p] = -1;
         if (joining && level >= 3) g.third[p] = -1;
         if (Bit(ms.Onpu[p + 1], kAttrBeatStart) && !Bit(pos, kAttrBeam)) g.second[p] = g.third[p] = 0;
@@ -178,10 +101,10 @@ BeamGroups GroupMeasure(const SyosetsuData& ms, int meterId) {
     for (int p = 1; p <= n; ++p) {
         const OnpuData& pos = ms.Onpu[p];
         if (FirstSoundedString(pos) == 0) continue;
-        const int v = ValueOf(pos);
+        const int v = RhythmValueOf(pos);
         if (p > 1) {
             const OnpuData& q = ms.Onpu[p - 1];
-            const int qv = ValueOf(q);
+            const int qv = RhythmValueOf(q);
             if (Bit(pos, kAttrDot) && v == 3 && qv == 4) g.stubA[p - 1] = -1;
             if (Bit(q, kAttrDot) && qv == 3 && v == 4) g.stubB[p - 1] = -1;
         }
@@ -235,7 +158,7 @@ void DissolveGroups(const SyosetsuData& ms, int meterId, BeamGroups& g) {
     // In compound meters a quarter breaks the beat's beam.
     scan([&](int from, int to) {
         for (int p = from; p < to; ++p)
-            if (FirstSoundedString(ms.Onpu[p]) > 0 && ValueOf(ms.Onpu[p]) == 2) return true;
+            if (FirstSoundedString(ms.Onpu[p]) > 0 && RhythmValueOf(ms.Onpu[p]) == 2) return true;
         return false;
     });
 }
@@ -280,7 +203,7 @@ std::vector<BeamSegment> InnerBeams(const SyosetsuData& ms, const BeamGroups& g,
                 continue;
             }
             const bool joinedBefore = p > r.first && joined[p - 1] == -1;
-            if (!joinedBefore && isNote(p) && BeamLevel(ValueOf(ms.Onpu[p])) >= level) {
+            if (!joinedBefore && isNote(p) && BeamLevel(RhythmValueOf(ms.Onpu[p])) >= level) {
                 const bool left = p == last || (p > r.first && Bit(ms.Onpu[p - 1], kAttrDot));
                 if (p > r.first || p < last) out.push_back({level, p, p, left ? -1 : 1});
             }

@@ -10,20 +10,9 @@
 #include <vector>
 
 #include "dan_data.h"
+#include "measure_beats.h"
 
 namespace lw {
-
-// Beat length in ticks: a dotted quarter (36) in 6/8, 9/8 and 12/8, a
-// quarter (24) otherwise.
-int BeatLength(int meterId);
-bool IsCompoundMeter(int meterId);
-
-// The first sounded string of a position (1-based), 0 when none sounds.
-int FirstSoundedString(const OnpuData& pos);
-
-// Beat starts (bit 6), beat groups, triplet places (SanrenIx) and the
-// triplet-mark position (bit 3) of the measure's positions.
-void PrepareMeasure(SyosetsuData& ms, int meterId);
 
 // Stem value of a position drawn as nothing: the held part of the note
 // before or after it in the triplet patterns "タータ" and "タター".

@@ -3,8 +3,11 @@
 #pragma once
 
 #include <QApplication>
+#include <QDialog>
+#include <gtest/gtest.h>
 #include <deque>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -48,6 +51,32 @@ private:
 };
 
 std::string ReadBytes(const std::string& path);
+
+// A started editor without rows in a fresh working folder; every dialog is
+// cancelled unless a test answers it through DialogHook.
+class FreshEditor : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EnsureApp();
+        work = std::make_unique<WorkFolder>();
+        mw = std::make_unique<lw::MainWindow>(ui, store);
+        mw->LoadMainForm();
+        mw->show();
+        sh().InitStartValues();
+        mw->DialogHook = [](QDialog&) { return int(QDialog::Rejected); };
+    }
+    void TearDown() override {
+        sh().AskSave = false;
+        mw.reset();
+        work.reset();
+    }
+    lw::Shell& sh() { return mw->shell(); }
+    std::string Ini() { return ReadBytes(work->File("Lutewise.ini")); }
+    ScriptedUi ui;
+    lw::MemoryUserStore store;
+    std::unique_ptr<WorkFolder> work;
+    std::unique_ptr<lw::MainWindow> mw;
+};
 void WriteBytes(const std::string& path, const std::string& bytes);
 
 }  // namespace lwtest

@@ -145,29 +145,7 @@ TEST_F(SettingsDialogsTest, ThePaletteChoosesASignToPlaceAndTheRepeatDialogRedra
 }
 
 namespace {
-class FreshEditorTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        EnsureApp();
-        work = std::make_unique<WorkFolder>();
-        mw = std::make_unique<MainWindow>(ui, store);
-        mw->LoadMainForm();
-        mw->show();
-        sh().InitStartValues();
-        mw->DialogHook = [](QDialog&) { return int(QDialog::Rejected); };
-    }
-    void TearDown() override {
-        sh().AskSave = false;
-        mw.reset();
-        work.reset();
-    }
-    Shell& sh() { return mw->shell(); }
-    std::string Ini() { return ReadBytes(work->File("Lutewise.ini")); }
-    ScriptedUi ui;
-    MemoryUserStore store;
-    std::unique_ptr<WorkFolder> work;
-    std::unique_ptr<MainWindow> mw;
-};
+using FreshEditorTest = FreshEditor;
 }  // namespace
 
 TEST_F(FreshEditorTest, TheInstrumentMenuIsWrittenAndRefusesOtherStringCountsWhileRowsAreOpen) {

@@ -376,7 +376,7 @@ TEST_F(ShellTest, AFileThatFailsToLoadOpensNoRowAndJoinsNoProject) {
 // ------------------------------------------------------------ close all / save all
 
 TEST_F(ShellTest, CloseAllWithoutConfirmationsAsksNothingMore) {
-    for (int i = 0; i < 3; ++i) sh().DoFileNew();
+    for (int i = 0; i < 3; ++i) PutNote(*sh().DoFileNew(), i);
     ui.answers = {kIdNo, kIdYes};  // @0031 No, @0032 Yes
     ASSERT_TRUE(sh().FileCloseAll());
     ASSERT_EQ(ui.shown.size(), 2u);
@@ -840,7 +840,8 @@ TEST_F(ShellTest, RemovingARowKeepsEveryOtherLineAndBlankLines) {
     sh().DoEditDelProject();
     std::string expected;
     for (int i = 1; i <= 12; ++i) expected += (i < 10 ? "0" : "") + std::to_string(i) + ":/elsewhere/row" + std::to_string(i) + ".tab\r\n";
-    expected += "\r\n14:/last/row.tab\r\n";
+    // A file of the same name in another folder is another row: it stays.
+    expected += "\r\n13:/other/folder/x.tab\r\n14:/last/row.tab\r\n";
     EXPECT_EQ(ReadBytes(proj), expected);
     EXPECT_EQ(ui.shown[0].text, Msg(28));
     EXPECT_TRUE(sh().Rows().empty());

@@ -17,10 +17,10 @@ QApplication& App() {
     static int argc = 1;
     static char name[] = "dialogs_tests";
     static char* argv[] = {name, nullptr};
-    // Never destroyed: at exit Qt's font cache may already be gone, and an
-    // application destroyed after it crashes.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
+    // Left to the end of the process: destroyed as a function's static it
+    // would go after the widgets' statics and crash at exit.
+    if (!QApplication::instance()) new QApplication(argc, argv);
+    return *static_cast<QApplication*>(QApplication::instance());
 }
 
 struct ScriptedUi : UiPort {

@@ -403,6 +403,7 @@ TEST(KoKytsuSeteiDialog, ReadsAgainRefusesBadSizesAndStores) {
 
 // ------------------------------------------------------------ wizard
 
+#include <QKeyEvent>
 #include <QScrollBar>
 
 #include "ko_wizard.h"
@@ -422,14 +423,24 @@ struct WizHost : WizardHost {
         calls.push_back("meter" + std::to_string(id));
     }
     void WizMeasureSpinner(int v) override { calls.push_back("spin" + std::to_string(v)); }
-    void WizKeyCommand() override { calls.push_back("key"); }
-    void WizChordCommand() override { calls.push_back("chord"); }
+    bool rowOpen = true;
+    bool WizKeyCommand(QWidget*) override {
+        calls.push_back(rowOpen ? "key" : "no row");
+        return rowOpen;
+    }
+    bool WizChordCommand(QWidget*) override {
+        calls.push_back(rowOpen ? "chord" : "no row");
+        return rowOpen;
+    }
     bool WizStore(const WizardChoice& c) override {
         stored = c;
         calls.push_back("store");
         return !refuse;
     }
-    void WizStart(int a) override { calls.push_back("start" + std::to_string(a)); }
+    void WizStart(int a) override {
+        calls.push_back("start" + std::to_string(a));
+        rowOpen = true;
+    }
     void WizCancelled() override { calls.push_back("cancel"); }
 };
 }  // namespace
@@ -501,4 +512,30 @@ TEST(KoWizardDialog, StepsOptionsAndStartActions) {
     host.calls.clear();
     again.Cancel->click();
     EXPECT_EQ(host.calls, std::vector<std::string>{"cancel"});
+    // Escape cancels as the button does (the note entry comes back).
+    KoWizard escaped(host, ui, kStartNewRow);
+    host.calls.clear();
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&escaped, &esc);
+    EXPECT_EQ(host.calls, std::vector<std::string>{"cancel"});
+}
+
+TEST(KoWizardDialog, KeyAndChordPressedBeforeAnyRowOpenForTheRowTheWizardOpens) {
+    EnsureApp();
+    WizHost host;
+    host.rowOpen = false;
+    host.s.ChordFontSize = 10;
+    host.s.FletFontSize = 9;
+    Ui ui;
+    KoWizard dlg(host, ui, kStartNewRow);
+    host.calls.clear();
+    dlg.Command1->click();
+    dlg.Command2->click();
+    dlg.Command2->click();  // taken back
+    dlg.Command2->click();
+    EXPECT_TRUE(dlg.Command1->isChecked());
+    EXPECT_TRUE(dlg.Command2->isChecked());
+    host.calls.clear();
+    ASSERT_TRUE(dlg.OnOk());
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"store", "start0", "key", "chord"}));
 }

@@ -21,6 +21,8 @@ struct Host : NoteEntryHost {
     RowEditor* ActiveEditor() override { return ed; }
     void NoteRowEdited() override { ++edits; }
     void NoteUndo() override { ++undos; }
+    std::vector<std::string> refused;
+    void Refuse(const std::string& why) override { refused.push_back(why); }
 };
 
 // A four-measure six-string row in 4/4 and the dialog over it.
@@ -41,7 +43,7 @@ struct Entry : RowFixture {
 
 TEST(NoteEntryBuild, CurOnpuFollowsTheControls) {
     Entry f;
-    f.e->FletPosClick(1, 1);          // fret 0 on string 1 (window starts at 1)
+    f.e->OptFletClick(1, 1);          // fret 0 on string 1 (window starts at 1)
     f.e->SetFletPosNo(3, 6);          // fret 5 on string 3
     f.e->LenClick(3);                 // eighth
     f.e->CheckClick(2, true);         // dot
@@ -103,7 +105,7 @@ TEST(NoteEntryWrite, UpdatingDeletingAndTies) {
     Entry f;
     for (int i = 0; i < 3; ++i) Append(f.s, 0, Note(1, i, 2));
     f.Select(0, 2);
-    f.e->FletPosClick(2, 8);  // fret 7 on string 2 joins the chord at once
+    f.e->OptFletClick(2, 8);  // fret 7 on string 2 joins the chord at once
     EXPECT_EQ(f.M(0).Onpu[2].FletUse[2], 255);
     EXPECT_EQ(f.M(0).Onpu[2].Flet[2], 7);
     EXPECT_TRUE(f.e->UpdateEnabled) << "the position stays selected";
@@ -114,25 +116,143 @@ TEST(NoteEntryWrite, UpdatingDeletingAndTies) {
     f.e->UpdateProc();
     EXPECT_EQ(f.M(0).OnpuCnt, 3);
     EXPECT_EQ(f.M(0).Onpu[2].NoteLengthID[1], 2);
-    // "クリア" removes the selected position and renumbers the rest
-    f.Select(0, 2);
-    f.e->CmdClear();
-    ASSERT_EQ(f.M(0).OnpuCnt, 2);
-    EXPECT_EQ(f.M(0).Onpu[2].Flet[1], 2);
-    EXPECT_EQ(f.M(0).Onpu[2].PosNo, 2);
 }
 
-TEST(NoteEntryWrite, TripletNeighboursFollowTheMiddleNote) {
+// "クリア" is "更新" with the controls as they stand: the position takes
+// them and goes only when nothing sounds and no tie or slur keeps it.
+TEST(NoteEntryWrite, ClearWritesTheControlsAsTheyStand) {
+    struct Case {
+        const char* what;
+        uint8_t attr;        // NoteAttr of the selected note (0x80 tie, 0x40 slur)
+        int choice;          // fret + 1 chosen on string 1 before "クリア" (0 silent)
+        int count;           // positions left of 3
+        int fretAt2;         // fret on string 1 of position 2 afterwards
+    } cases[] = {
+        {"all silent: removed", 0x00, 0, 2, 2},
+        {"a tie keeps it", 0x80, 0, 3, 1},
+        {"a slur keeps it", 0x40, 0, 3, 1},
+        {"a fret chosen: written", 0x00, 8, 3, 7},
+    };
+    for (const Case& c : cases) {
+        Entry f;
+        Append(f.s, 0, Note(1, 0, 2));
+        Append(f.s, 0, Note(1, 1, 2, c.attr));
+        Append(f.s, 0, Note(1, 2, 2));
+        f.e->SelectPosition(0, 2, false);
+        f.e->SetNowData(0, 2);  // loaded, not live: nothing is written on the way
+        f.e->SetFletPosNo(1, c.choice);
+        f.e->CmdClear();
+        EXPECT_EQ(f.M(0).OnpuCnt, c.count) << c.what;
+        EXPECT_EQ(f.M(0).Onpu[2].Flet[1], c.fretAt2) << c.what;
+        EXPECT_EQ(f.M(0).Onpu[c.count].PosNo, c.count) << c.what;
+        EXPECT_FALSE(f.e->UpdateEnabled) << c.what;
+    }
+}
+
+// "×" silences a string and nothing else: a tie or slur of the position
+// stays, so a position held by a tie alone is kept.
+TEST(NoteEntryWrite, SilencingAStringKeepsTieAndSlur) {
+    for (uint8_t attr : {uint8_t{0x80}, uint8_t{0x40}}) {
+        Entry f;
+        OnpuData chord = Note(1, 3, 2, attr);
+        chord.FletUse[2] = 255;
+        chord.Flet[2] = 5;
+        chord.NoteLengthID[2] = 2;
+        chord.NoteTick[2] = 24;
+        Append(f.s, 0, chord);
+        f.Select(0, 1);
+        f.e->OptFletClick(2, 0);
+        EXPECT_EQ(f.M(0).Onpu[1].FletUse[2], 0);
+        EXPECT_EQ(f.M(0).Onpu[1].NoteAttr & 0xC0, attr);
+        f.Select(0, 1);
+        f.e->OptFletClick(1, 0);  // the last sounding string
+        ASSERT_EQ(f.M(0).OnpuCnt, 1) << "the tie or slur keeps the position";
+        EXPECT_EQ(f.M(0).Onpu[1].NoteAttr & 0xC0, attr);
+        EXPECT_EQ(f.M(0).Onpu[1].NoteLengthID[1], 2);
+    }
+    // a fret chosen (not "×") clears tie and slur, as choosing a fret does
     Entry f;
-    for (int i = 0; i < 3; ++i) Append(f.s, 0, Note(1, i, 3));
-    f.M(0).Onpu[2].SanrenIx = 2;
-    f.Select(0, 2);
-    f.e->LenClick(5);  // "３連符": quarter-note group
-    f.e->TypeClick(1);
-    for (int p = 1; p <= 3; ++p) {
-        EXPECT_EQ(f.M(0).Onpu[p].NoteLengthID[1], 7) << p;
-        EXPECT_EQ(f.M(0).Onpu[p].NoteTick[1], 8) << p;
-        EXPECT_EQ(f.M(0).Onpu[p].SanrenOpt, 1) << p;
+    Append(f.s, 0, Note(1, 3, 2, 0x80));
+    f.Select(0, 1);
+    f.e->OptFletClick(1, 6);
+    EXPECT_FALSE(f.e->chkSlar);
+    EXPECT_EQ(f.M(0).Onpu[1].NoteAttr & 0xC0, 0);
+}
+
+// Loading a position shows its tie (NoteAttr mask 0x80) in "タイ" and its
+// slur (mask 0x40) in "ｽﾗ－", and building the note gives them back.
+TEST(NoteEntryLoad, TieAndSlurAreLoadedIntoTheirOwnBoxes) {
+    struct Case {
+        uint8_t attr;
+        bool tie, slur, dot, beam, down;
+    } cases[] = {{0x80, true, false, false, false, false}, {0x40, false, true, false, false, false},
+                 {0xC0, true, true, false, false, false}, {0x20, false, false, true, false, false},
+                 {0x08, false, false, false, true, false}, {0x04, false, false, false, false, true}};
+    for (const Case& c : cases) {
+        Entry f;
+        Append(f.s, 0, Note(2, 4, 3, c.attr));
+        f.e->SetNowData(0, 1);
+        EXPECT_EQ(f.e->chkSlar, c.tie) << int(c.attr);
+        EXPECT_EQ(f.e->chkSlar2, c.slur) << int(c.attr);
+        EXPECT_EQ(f.e->chkFuten, c.dot) << int(c.attr);
+        EXPECT_EQ(f.e->chkRenhaku, c.beam) << int(c.attr);
+        EXPECT_EQ(f.e->chkDownUp, c.down) << int(c.attr);
+        EXPECT_EQ(f.e->CurOnpu().NoteAttr & 0xEC, c.attr) << int(c.attr);
+    }
+}
+
+// A triplet is edited as the group the row shows. Measure in 4/4: two
+// quarters, a group of three triplet eighths (id 7, 8 ticks each, on strings
+// 1, 2 and 3), a quarter. Whichever note of the group is changed to a
+// triplet quarter (id 8, 16 ticks), the three notes change and the
+// quarters stay.
+TEST(NoteEntryTriplets, AGroupIsRewrittenWhicheverNoteIsEdited) {
+    for (int edited : {3, 4, 5}) {
+        Entry f;
+        Append(f.s, 0, Note(1, 0, 2));
+        Append(f.s, 0, Note(1, 2, 2));
+        Append(f.s, 0, Note(1, 3, 7));
+        Append(f.s, 0, Note(2, 1, 7));
+        Append(f.s, 0, Note(3, 0, 7));
+        Append(f.s, 0, Note(1, 5, 2));
+        f.Select(0, edited);
+        f.e->BunNoteClick(2);  // "２分音符": triplet quarters
+        const int strings[] = {0, 1, 1, 1, 2, 3, 1};
+        const int ids[] = {0, 2, 2, 8, 8, 8, 2}, ticks[] = {0, 24, 24, 16, 16, 16, 24};
+        ASSERT_EQ(f.M(0).OnpuCnt, 6);
+        for (int p = 1; p <= 6; ++p) {
+            EXPECT_EQ(f.M(0).Onpu[p].NoteLengthID[strings[p]], ids[p]) << "edited " << edited << ", position " << p;
+            EXPECT_EQ(f.M(0).Onpu[p].NoteTick[strings[p]], ticks[p]) << "edited " << edited << ", position " << p;
+        }
+    }
+}
+
+// Three plain eighths made a triplet from the third note: the two before it
+// join (none is left a plain eighth); a rest before the group stays a rest.
+TEST(NoteEntryTriplets, EighthsBecomeATripletFromTheirThirdNote) {
+    struct Case {
+        bool restFirst;
+        int ids[5];  // rhythm id of positions 1..4 (index 0 unused) afterwards
+    } cases[] = {{false, {0, 7, 7, 7, 2}}, {true, {0, 24, 7, 7, 2}}};
+    for (const Case& c : cases) {
+        Entry f;
+        if (c.restFirst)
+            Append(f.s, 0, Rest(24));
+        else
+            Append(f.s, 0, Note(1, 0, 3));
+        Append(f.s, 0, Note(2, 1, 3));
+        Append(f.s, 0, Note(3, 2, 3));
+        Append(f.s, 0, Note(1, 3, 2));
+        f.Select(0, 3);
+        f.e->LenClick(5);  // "３連符"
+        EXPECT_EQ(f.e->CurNoteLengthID(), 7);
+        const int strings[] = {0, 1, 2, 3, 1};
+        for (int p = 1; p <= 4; ++p)
+            EXPECT_EQ(f.M(0).Onpu[p].NoteLengthID[strings[p]], c.ids[p]) << "position " << p;
+        EXPECT_EQ(f.M(0).Onpu[3].NoteTick[3], 8);
+        EXPECT_EQ(f.M(0).Onpu[2].NoteTick[2], 8);
+        if (!c.restFirst) EXPECT_EQ(f.M(0).Onpu[1].NoteTick[1], 8);
+        EXPECT_EQ(f.M(0).Onpu[1].IsRest(), c.restFirst);
     }
 }
 
@@ -318,6 +438,55 @@ TEST(KeyboardEntry, ANewNoteTakesItsStemsFromItsPitchUnlessTheUserChose) {
     e.KeyDigit(0, 15000);
     ASSERT_EQ(f.M(0).OnpuCnt, 4);
     EXPECT_TRUE(down(4));
+}
+
+// A fret above 24 cannot be typed: "2" then "5" is refused with a reason,
+// the note keeps fret 2, and a "4" typed next still makes 24.
+TEST(KeyboardEntry, ATwoDigitFretAbove24IsRefusedAndTheFirstDigitStays) {
+    Entry f;
+    f.e->SetCursor(0, 1, 1);
+    f.e->KeyDigit(2, 1000);
+    f.e->KeyDigit(5, 1300);
+    ASSERT_EQ(f.M(0).OnpuCnt, 1);
+    EXPECT_EQ(f.M(0).Onpu[1].Flet[1], 2);
+    ASSERT_EQ(f.host.refused.size(), 1u);
+    EXPECT_NE(f.host.refused[0].find("24"), std::string::npos);
+    f.e->KeyDigit(4, 1600);
+    ASSERT_EQ(f.M(0).OnpuCnt, 1);
+    EXPECT_EQ(f.M(0).Onpu[1].Flet[1], 24);
+    EXPECT_EQ(f.host.refused.size(), 1u);
+}
+
+// Back from the rest tab, the fret-click routine runs: tie, slur, beam and
+// effects cleared and the dialog live; going to the rest tab changes none.
+TEST(NoteEntryTabs, LeavingTheRestTabRunsTheFretRoutine) {
+    Entry f;
+    f.e->chkSlar = f.e->chkSlar2 = f.e->chkRenhaku = true;
+    f.e->EffectItem[2] = 1;
+    f.e->TabClick(1);
+    EXPECT_TRUE(f.e->chkSlar);
+    EXPECT_FALSE(f.e->Live);
+    f.e->TabClick(0);
+    EXPECT_FALSE(f.e->chkSlar || f.e->chkSlar2 || f.e->chkRenhaku);
+    EXPECT_EQ(f.e->EffectItem[2], 0);
+    EXPECT_TRUE(f.e->Live);
+}
+
+// After the row was read back (undo) the controls show what the selected
+// position holds now, or nothing once it is gone.
+TEST(NoteEntryLoad, ReloadShowsTheSelectedPositionAsTheRowHoldsIt) {
+    Entry f;
+    Append(f.s, 0, Note(1, 3, 2));
+    f.Select(0, 1);
+    f.e->OptFletClick(1, 9);  // fret 8, written at once
+    EXPECT_EQ(f.M(0).Onpu[1].Flet[1], 8);
+    f.M(0).Onpu[1].Flet[1] = 3;  // as an undo reads the row back
+    f.e->ReloadSelected();
+    EXPECT_EQ(f.e->GetPosNo(1), 4);
+    EXPECT_FALSE(f.e->UpdateEnabled);
+    f.M(0).OnpuCnt = 0;
+    f.e->ReloadSelected();
+    EXPECT_EQ(f.e->GetPosNo(1), 0);
 }
 
 }  // namespace

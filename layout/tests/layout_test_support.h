@@ -66,8 +66,10 @@ struct RecordingPort : RowPort {
     void UpdateProc() override { Rec("UpdateProc"); }
     void SetUnDoArea() override { Rec("SetUnDoArea"); }
     void FinishDropEntry() override { Rec("FinishDropEntry"); }
-    bool StaffPointToStringFret(double, double, int& s, int& f) override {
+    double staffY = 0;   // y of the last staff hit asked for
+    bool StaffPointToStringFret(double, double y, int& s, int& f) override {
         Rec("StaffPoint");
+        staffY = y;
         s = staffString;
         f = staffFret;
         return staffHit;

@@ -408,3 +408,19 @@ TEST(Dragging, ChordPressLeavesBarLineModeAndHidesTheHandles) {
     EXPECT_FALSE(f.scene.labKugiri[0].Visible);
     EXPECT_EQ(f.ed->Drag().kind, DragKind::None);  // only mark mode drags a chord
 }
+
+// The note pop-up's string under the pointer: on the staff the pitch is
+// taken 3.5 half-spaces higher (staff lines 80 twips apart: 140 twips), on
+// the TAB the nearest line (strings 120 twips apart from y 600).
+TEST(RowEvents, TheStringUnderThePointerOnTheStaffAndOnTheTab) {
+    RowFixture f;
+    f.port.staffHit = true;
+    f.port.staffString = 4;
+    EXPECT_EQ(f.ed->StringAt(700, 300), 4);
+    EXPECT_DOUBLE_EQ(f.port.staffY, 160);
+    f.port.staffHit = false;
+    EXPECT_EQ(f.ed->StringAt(700, 300), 0);
+    EXPECT_EQ(f.ed->StringAt(700, 600 + 2 * 120), 3);
+    EXPECT_EQ(f.ed->StringAt(700, 600 + 5 * 120), 6);
+    EXPECT_EQ(f.ed->StringAt(700, 600 + 9 * 120), 0);
+}

@@ -399,11 +399,11 @@ TEST_F(SettingsFile, FontSizesAreReadOncePerRun) {
     ASSERT_TRUE(ReadIniSettings(s, ui, ini));
     ASSERT_TRUE(ProfileFile::Write(ini, "TAB", "FontSize", "20"));
     ASSERT_TRUE(ProfileFile::Write(ini, "TAB", "FontSize2", "18"));
-    ASSERT_TRUE(ProfileFile::Write(ini, "TAB", "Gakki", "22"));
+    ASSERT_TRUE(ProfileFile::Write(ini, "RIREKI", "MruList", "x.tbp"));
     ASSERT_TRUE(ReadIniSettings(s, ui, ini));
     EXPECT_EQ(s.ChordFontSize, 10);
     EXPECT_EQ(s.FletFontSize, 9);
-    EXPECT_EQ(s.GakkiCode, 22);  // the rest is read again
+    EXPECT_EQ(s.MruFiles[0], "x.tbp");  // the rest is read again
     // Once set, the font keys are not even required.
     Put(FullIni());
     std::string text = Get();
@@ -786,3 +786,22 @@ TEST(SettingsPath, IniPathIsInTheCurrentFolder) {
 }
 
 }  // namespace
+
+// The first reading of a run takes the instrument and resets the
+// common-settings options; later readings (a measure count, a new row, the
+// settings dialogs) keep what the user chose in this run.
+TEST_F(SettingsFile, LaterReadingsKeepTheInstrumentAndOptionsOfTheRun) {
+    Put(FullIni());
+    Session s;
+    ScriptedUi ui;
+    ASSERT_TRUE(ReadIniSettings(s, ui, ini));
+    ASSERT_EQ(s.GakkiCode, 0);
+    s.GakkiCode = 6;  // "Open-D (DADF#AD)" chosen
+    s.MoveFletForm = false;
+    s.RhythmRewrite = true;
+    ASSERT_TRUE(ReadIniSettings(s, ui, ini));
+    EXPECT_EQ(s.GakkiCode, 6);
+    EXPECT_EQ(s.MaxStringIx, 5);
+    EXPECT_FALSE(s.MoveFletForm);
+    EXPECT_TRUE(s.RhythmRewrite);
+}
