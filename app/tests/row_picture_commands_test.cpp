@@ -96,12 +96,12 @@ TEST_F(RowPictureCommands, EveryCommandLeavesThePictureOfAFreshOpenOfTheSavedRow
              e.NotePaste();
          })},
         {"note-entry: add", false, [](Shell& sh, DocumentWindow&) {
-             sh.Entry.FletPosClick(2, 4);
+             sh.Entry.OptFletClick(2, 4);
              sh.g.CurSyosetsuIx = 3;
              sh.Entry.CmdAdd();
          }},
         {"note-entry: update and undo", true, at(0, 2, 1, [](NoteEntry& e) {
-             e.FletPosClick(1, 6);
+             e.OptFletClick(1, 6);
              e.UpdateProc();
              e.CmdUndo();
          })},
