@@ -73,9 +73,7 @@ bool ExpandInputs(const std::vector<std::string>& inputs, std::vector<std::strin
 }  // namespace
 
 int StreamUi::MessageBox(const std::string& text, int, const std::string&) {
-    std::string t = text;
-    for (size_t k = 0; (k = t.find("\n\r", k)) != std::string::npos;) t.replace(k, 2, "\n");
-    err_ << t << '\n';
+    err_ << PlainLineBreaks(text) << '\n';
     return kIdOk;
 }
 
@@ -104,7 +102,7 @@ bool ReadCommandRows(const std::vector<std::string>& inputs, CommandRows& rows, 
         s.DocCount = slot + 1;
         ResetRow(s.DanBuf[slot]);
         s.DanBuf[slot].SyosetsuCnt = s.CurSyosetsuCnt;
-        s.KeyName[slot] = "C";
+        s.KeyName[slot] = 'C';
         const LoadTabResult r = LoadTab(s, rows.items[i], files[i]);
         if (!r.ok) {
             err << r.error << '\n';

@@ -126,6 +126,14 @@ QIcon ToolIcon(const QString& key) {
         p.setBrush(QColor(40, 40, 40));
         p.drawEllipse(QRectF(8, 13, 5, 4));
         p.drawLine(QPointF(13, 15), QPointF(13, 5));
+    } else if (key == "Key") {
+        // A sharp: the key signature.
+        p.setPen(QPen(QColor(40, 40, 40), 1.6));
+        p.drawLine(QPointF(10, 3), QPointF(10, 21));
+        p.drawLine(QPointF(15, 2), QPointF(15, 20));
+        p.setPen(QPen(QColor(40, 40, 40), 3));
+        p.drawLine(QPointF(6, 10), QPointF(19, 7));
+        p.drawLine(QPointF(6, 17), QPointF(19, 14));
     } else if (key == "Kugiri") {
         for (int i = 0; i < 4; ++i) p.drawLine(QPointF(2, 6 + 4 * i), QPointF(22, 6 + 4 * i));
         p.setPen(QPen(QColor(20, 20, 20), 2.5));

@@ -55,6 +55,7 @@
 #include "paths.h"
 #include "project_list.h"
 #include "row_picture.h"
+#include "tool_windows.h"
 
 namespace lw {
 
@@ -115,6 +116,8 @@ MainWindow::MainWindow(UiPort& ui, UserStore& store, QWidget* parent)
     labFilePath = new QLabel;
     labFilePath->setObjectName("labFilePath");
     statusBar()->addPermanentWidget(labFilePath);
+    toolKeeper_ = new ToolWindowKeeper(this, store_, [this] { return ActiveRowOnScreen(*this); });
+    qApp->installEventFilter(toolKeeper_);
 }
 
 MainWindow::~MainWindow() {
@@ -170,7 +173,9 @@ void MainWindow::BuildMenus() {
     });
     file->addSeparator();
     add(file, "mnuFileImportMusicXml", "MusicXMLを読み込む...", [&sh] { sh.ImportMusicXml(); });
-    add(file, "mnuFileExportMusicXml", "MusicXMLで書き出す...", [&sh] { sh.ExportMusicXml(); });
+    add(file, "mnuFileExportMusicXml", "MusicXMLで書き出す...", [this, &sh] {
+        if (sh.ExportMusicXml()) ShowWritten();
+    });
     add(file, "mnuFileExportMidi", "MIDIファイルで書き出す...", [this] { mnuExportMidi(); });
     file->addSeparator();
     add(file, "mnuFileProperties", "ﾌﾟﾛﾊﾟﾃｨ(&I)",
@@ -272,6 +277,7 @@ void MainWindow::BuildMenus() {
         connect(a, &QAction::triggered, this, [this, i] { shell_->SetPosRhythm(i + 1); });
         mnuSeteiPosRhythm[i] = a;
     }
+    add(setei, "mnuSeteiKey", "調号(&Y)...", [this] { mnuSeteiKey(); });
     setei->addSeparator();
     add(setei, "mnuSeteiTabArea", "TAB領域設定(&A)...", [this] { mnuTabArea(); });
     BuildSettingsMenu(setei);
@@ -283,16 +289,9 @@ void MainWindow::BuildMenus() {
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
     help->setObjectName("mnuHelp");
-    add(help, "mnuHelpManual", "ﾏﾆｭｱﾙ(&M)", [this] {
-        const QString path = Q(JoinPath(CurrentFolder(), "ﾏﾆｭｱﾙ/Index.html"));
-        if (!QFileInfo::exists(path)) {
-            ShowMsg(ui_, "ﾏﾆｭｱﾙが見つかりません。" + std::string(kMsgBreak) + path.toStdString(), "64");
-            return;
-        }
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-    });
+    add(help, "mnuHelpManual", "ﾏﾆｭｱﾙ(&M)", [this] { OpenManual(""); });
     const char* noHelp = "ﾍﾙﾌﾟの目次を表示できません。 このﾌﾟﾛｼﾞｪｸﾄに関連付けられたﾍﾙﾌﾟが存在しません。";
-    add(help, "mnuHelpContents", "目次(&C)", [this, noHelp] { ShowMsg(ui_, noHelp); });
+    add(help, "mnuHelpContents", "目次(&C)", [this] { OpenManual("contents"); });
     add(help, "mnuHelpSearch", "ﾄﾋﾟｯｸの検索(&S)...", [this, noHelp] { ShowMsg(ui_, noHelp); });
     help->addSeparator();
     add(help, "mnuHelpAbout", "ﾊﾞｰｼﾞｮﾝ情報(&A)..", [this] { About(); });
@@ -397,6 +396,7 @@ void MainWindow::BuildToolBar() {
     midi->setData(QStringLiteral("Midi"));
     connect(midi, &QAction::triggered, this, [this] { mnuMidi(); });
     button("Gakufu", "楽譜作成", [this] { mnuEditGakufu("0"); });
+    button("Key", "調号", [this] { mnuSeteiKey(); });
     // The text formatting buttons do nothing; they come last so that a
     // narrow window hides them before the tools.
     tbToolBar->addSeparator();
@@ -513,11 +513,13 @@ void MainWindow::FirstStartGeometry() {
     // The frame needs a little room of its own on the screen.
     want = want.boundedTo(avail.size() - QSize(16, 40));
     resize(want);
-    move(avail.left() + (avail.width() - want.width()) / 2, avail.top() + (avail.height() - want.height()) / 3);
+    // At the top, so that the tool windows find room below the rows.
+    move(avail.left() + (avail.width() - want.width()) / 2, avail.top());
 }
 
 bool MainWindow::Shutdown() {
     if (!shell_->CloseAllRows()) return false;
+    toolKeeper_->RememberAll();
     if (!isMinimized()) {
         const int tpp = Tpp();
         // The same measures the load handler restores (frame position, inner
@@ -574,7 +576,12 @@ void MainWindow::PrepareRowPicture(RowDoc& row, bool sizeWindow) {
 void MainWindow::SizeToRow(RowSubWindow* sub) {
     QWidget* content = sub->widget();
     const QSize extra = sub->size() - content->size();
-    sub->resize(sub->Document()->size() + extra + QSize(2, 2));
+    // No wider or taller than the frame shows from where it stands: its
+    // title bar buttons stay in view and the row scrolls inside.
+    const QSize room = mdi_->viewport()->size() - QSize(sub->x(), sub->y());
+    QSize want = sub->Document()->size() + extra + QSize(2, 2);
+    if (want.width() > room.width()) want.rheight() += style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    sub->resize(want.boundedTo(room.expandedTo(QSize(160, 80))));
 }
 
 void MainWindow::ShowRowWindow(RowDoc& row) {
@@ -679,6 +686,8 @@ void MainWindow::StateChanged() {
         if (on) mnuFileMRU[i]->setText(Q(sh.RecentCaptions[i]));
     }
     updating_ = false;
+    // Another row may be active now: tool windows step off it.
+    if (toolKeeper_) toolKeeper_->Refit();
 }
 
 void MainWindow::Refused(const std::string& why) {
@@ -696,7 +705,13 @@ void MainWindow::SetBusy(bool busy, const std::string& statusText) {
         setEnabled(true);
         statusBar()->clearMessage();
         // Row windows shown while the frame was disabled were never activated.
-        if (RowDoc* r = shell_->ActiveRow()) BringRowToFront(*r);
+        if (gakufu_ && gakufu_->property("toFront").toBool()) {
+            gakufu_->setProperty("toFront", false);
+            gakufu_->raise();
+            mdi_->setActiveSubWindow(gakufu_);
+        } else if (RowDoc* r = shell_->ActiveRow()) {
+            BringRowToFront(*r);
+        }
     }
 }
 
@@ -719,19 +734,12 @@ void MainWindow::ShowProjectList() {
     projectList_->RefreshProjectList();
     // Beside the main window, but never off the screen.
     const QRect g = frameGeometry();
-    projectList_->move(OnScreen(QPoint(g.right() + 4, g.top()), projectList_->frameGeometry().size()));
+    toolKeeper_->MoveTo(projectList_, QPoint(g.right() + 4, g.top()));
     projectList_->show();
     projectList_->raise();
 }
 
-QPoint MainWindow::OnScreen(QPoint at, QSize size) const {
-    if (QScreen* sc = screen()) {
-        const QRect avail = sc->availableGeometry();
-        at.setX(std::clamp(at.x(), avail.left(), std::max(avail.left(), avail.right() - size.width())));
-        at.setY(std::clamp(at.y(), avail.top(), std::max(avail.top(), avail.bottom() - size.height())));
-    }
-    return at;
-}
+QPoint MainWindow::OnScreen(QPoint at, QSize size) const { return toolKeeper_->Place(size, at); }
 
 void MainWindow::CloseCompanions() {
     if (projectList_) projectList_->close();
@@ -758,7 +766,7 @@ void MainWindow::ShowNoteEntry(bool show) {
             // Beside the note-entry window, owned by it.
             if (!koChord_) koChord_ = new KoChord(shell_->Entry, koSetFlet_);
             const QRect g = koSetFlet_->frameGeometry();
-            koChord_->move(g.left() + g.width() * 2 / 3, g.top() + g.height() / 2);
+            toolKeeper_->MoveTo(koChord_, QPoint(g.left() + g.width() * 2 / 3, g.top() + g.height() / 2));
             koChord_->show();
             koChord_->raise();
         };
@@ -766,7 +774,7 @@ void MainWindow::ShowNoteEntry(bool show) {
             if (!koPiano_) koPiano_ = new KoPiano(shell_->s, shell_->Entry, koSetFlet_);
             koPiano_->LoadFromNote();
             const QRect g = koSetFlet_->frameGeometry();
-            koPiano_->move(g.left(), g.bottom());
+            toolKeeper_->MoveTo(koPiano_, QPoint(g.left(), g.bottom()));
             koPiano_->show();
             koPiano_->raise();
         };
@@ -776,7 +784,7 @@ void MainWindow::ShowNoteEntry(bool show) {
         if (RowDoc* r = shell_->ActiveRow())
             if (RowSubWindow* sub = SubWindowOf(r->Id)) top += sub->height();
         koSetFlet_->adjustSize();
-        koSetFlet_->move(OnScreen(mapToGlobal(QPoint(2, top)), koSetFlet_->size()));
+        toolKeeper_->MoveTo(koSetFlet_, mapToGlobal(QPoint(2, top)));
     }
     koSetFlet_->Refresh();
     if (!koSetFlet_->isVisible()) koSetFlet_->show();
@@ -791,7 +799,7 @@ void MainWindow::PlaceNoteEntry(int measure, int cellIndex, bool force) {
     // Below the row window, starting at the measure.
     const DanLayoutData& lay = shell_->s.DanLayout[r->Slot()];
     const int mx = lay.SyosetsuLeft[std::clamp(measure, 0, 8)] / Tpp();
-    koSetFlet_->move(OnScreen(sub->mapToGlobal(QPoint(mx, sub->height() + 4)), koSetFlet_->size()));
+    toolKeeper_->MoveTo(koSetFlet_, sub->mapToGlobal(QPoint(mx, sub->height() + 4)));
 }
 
 void MainWindow::ShowTripletOptions(bool show) {
@@ -803,7 +811,7 @@ void MainWindow::ShowTripletOptions(bool show) {
     ko3ren_->Refresh();
     if (koSetFlet_) {
         const QRect g = koSetFlet_->frameGeometry();
-        ko3ren_->move(g.left() + g.width() / 2, g.top() + g.height() / 2);
+        toolKeeper_->MoveTo(ko3ren_, QPoint(g.left() + g.width() / 2, g.top() + g.height() / 2));
     }
     ko3ren_->show();
     ko3ren_->raise();
@@ -896,6 +904,8 @@ void MainWindow::ShowGakufu() {
     gakufu_->show();
     gakufu_->raise();
     mdi_->setActiveSubWindow(gakufu_);
+    // The end of the busy state brings the active row forward; the score stays in front.
+    gakufu_->setProperty("toFront", true);
 }
 
 bool MainWindow::SaveImgFile() {
@@ -987,7 +997,11 @@ void MainWindow::mnuExportMidi() {
     if (!shell_->ActiveRow() || !KoCommAvailable()) return;
     std::unique_ptr<clsKoComm> obj(koCommCreate_());
     if (!obj) return;
-    shell_->ExportMidiFile(*obj);
+    if (shell_->ExportMidiFile(*obj)) ShowWritten();
+}
+
+void MainWindow::ShowWritten() {
+    statusBar()->showMessage(QStringLiteral("書き出しました: ") + QDir::toNativeSeparators(Q(shell_->LastWritten)));
 }
 
 void MainWindow::mnuTabArea() {

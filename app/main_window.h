@@ -27,6 +27,7 @@ class QRadioButton;
 class QScrollBar;
 class QTimer;
 class QToolBar;
+class QUrl;
 
 namespace lw {
 
@@ -39,6 +40,7 @@ class KoChord;
 class KoPiano;
 class ProjectListWindow;
 class RowSubWindow;
+class ToolWindowKeeper;
 
 class MainWindow : public QMainWindow, public ShellView, public KoCopyHost {
     Q_OBJECT
@@ -113,6 +115,8 @@ public:
     // "MIDIで再生(&M)" and "TAB領域設定(&A)...": the KoComm commands.
     void mnuMidi();
     void mnuExportMidi();
+    // The status bar names the file an export wrote.
+    void ShowWritten();
     void mnuTabArea();
 
     // "ｺﾋﾟｰ(&C)": the measure-copy window, when a row is open.
@@ -156,6 +160,14 @@ public:
     void PrintScore(bool preview);
     void ShowGakufu() override;
     ScoreWindow* gakufuWindow() const { return gakufu_; }
+    // Places tool windows and dialogs on the screen, off the active row.
+    ToolWindowKeeper* toolKeeper() const { return toolKeeper_; }
+    // "調号(&Y)...": the key dialog for the active row's key.
+    void mnuSeteiKey();
+    // "ﾏﾆｭｱﾙ(&M)" and "目次(&C)": the user manual (at the anchor) in the
+    // desktop's browser. Tests see the address here instead.
+    void OpenManual(const std::string& anchor);
+    std::function<void(const QUrl&)> OpenUrlHook;
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -206,6 +218,7 @@ private:
     class RepMarkRelay;
     std::unique_ptr<RepMarkHost> repHost_;
     KoRepMark* koRepMark_ = nullptr;
+    ToolWindowKeeper* toolKeeper_ = nullptr;
 };
 
 }  // namespace lw

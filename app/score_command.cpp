@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "command_rows.h"
+#include "messages.h"
 #include "output_guard.h"
 #include "paths.h"
 #include "row_picture.h"
@@ -31,9 +32,7 @@ const std::vector<std::string> kScoreExtensions = {".bmp", ".png", ".pdf", ".svg
 class CollectingUi : public UiPort {
 public:
     int MessageBox(const std::string& text, int, const std::string&) override {
-        std::string t = text;
-        for (size_t k = 0; (k = t.find("\n\r", k)) != std::string::npos;) t.replace(k, 2, "\n");
-        shown.push_back(t);
+        shown.push_back(PlainLineBreaks(text));
         return kIdOk;
     }
     std::string OpenFileName(const std::string&, const std::string&) override { return {}; }

@@ -20,6 +20,7 @@
 #include "row_editor.h"
 #include "ko_text_in.h"
 #include "main_window.h"
+#include "tool_windows.h"
 
 namespace lw {
 
@@ -150,13 +151,20 @@ public:
             case kStartNewRow: s.DoFileNew(); break;
             case kStartOpenRow: s.DoFileOpen(""); break;
             case kStartOpenProject: s.DoFileProjectOpen(""); break;
-            case kStartNewProject: s.NewProjectFile(); break;
+            case kStartNewProject:
+                s.NewProjectFile();
+                // The new project opens with its first row.
+                if (!s.CurProject.empty() && s.OpenRowCount() == 0) s.DoFileNew();
+                break;
             case kStartScore: w_.DoProjectToGakufu(); break;
             default: break;
         }
         if (s.OpenRowCount() > 0) {
             w_.activateWindow();
             s.NoteEntryShow();
+            // Ready for the first note: keys go to the active row.
+            if (RowDoc* r = s.ActiveRow())
+                if (RowSubWindow* sub = w_.SubWindowOf(r->Id)) sub->Document()->setFocus(Qt::OtherFocusReason);
         }
     }
     void WizCancelled() override {
@@ -232,7 +240,7 @@ void MainWindow::ShowRepMarkPalette() {
         koRepMark_->adjustSize();
         // First shown at the right edge of the main window, below the tool bar.
         const QPoint at = mapToGlobal(QPoint(width() - koRepMark_->width() - 24, tbToolBar->geometry().bottom() + 40));
-        koRepMark_->move(at);
+        toolKeeper_->MoveTo(koRepMark_, at);
     }
     koRepMark_->show();
     koRepMark_->raise();

@@ -13,6 +13,7 @@
 
 #include "messages.h"
 #include "musicxml_writer.h"
+#include "new_row_settings.h"
 #include "paths.h"
 #include "play_command.h"
 #include "row_pictures.h"
@@ -250,10 +251,15 @@ RowDoc* Shell::LoadNewDoc() {
     // The window's load handler.
     ChgMenuEnable(true);
 
+    // The piece goes on as the row before it: its key, and in a project its
+    // time signature and measure count.
+    const NewRowSettings start = SettingsForNewRow(s, highest - 1, !CurProject.empty() && !ProjectLoading);
     s.CurDanIx = static_cast<int16_t>(slot);
+    s.CurSyosetsuCnt = static_cast<int16_t>(start.measures);
+    if (start.meter != s.MeterID && IsValidMeterId(start.meter)) SetmenuMeter(start.meter);
     s.DanBuf[slot].SyosetsuCnt = s.CurSyosetsuCnt;
-    // A new row starts in the time signature in force; a file read into it
-    // brings its own.
+    // A new row starts in the time signature chosen above; a file read into
+    // it brings its own.
     s.DanBuf[slot].MeterID = s.MeterID;
     for (auto& m : s.DanBuf[slot].Syosetsu) ResetMeasure(m);
     // A new row starts without the repeat sign a closed row left in its slot.
@@ -262,7 +268,7 @@ RowDoc* Shell::LoadNewDoc() {
     r.Closing = false;
     r.RecoverySeq = recoveryCounter_++;
     ReadSettings(&r);
-    s.KeyName[slot] = "C";
+    s.KeyName[slot] = start.key;
     r.Editor = std::make_unique<RowEditor>(s, g, r.Scene, r.Items, ui_, *this, slot);
     g.DrawNote = DrawNote;
     PrepareRowGround(s, r, DrawNote, GroundFolder());
@@ -1414,6 +1420,7 @@ bool Shell::ExportMusicXml() {
         ShowMsg(ui_, err, "16");
         return false;
     }
+    LastWritten = AbsolutePath(path);
     return true;
 }
 
@@ -1428,6 +1435,7 @@ bool Shell::ExportMidiFile(clsKoComm& obj) {
         ShowMsg(ui_, err, "16");
         return false;
     }
+    LastWritten = AbsolutePath(path);
     return true;
 }
 

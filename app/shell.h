@@ -368,6 +368,8 @@ public:
     // rows (its start values: tempo 100, instrument 1, base note 60),
     // recorded by obj into a Standard MIDI File the user names.
     bool ExportMidiFile(clsKoComm& obj);
+    // The file the last export wrote.
+    std::string LastWritten;
     // "MusicXMLを読み込む...": a MusicXML file the user picks made into rows
     // and a project where the user names it, then that project opened (the
     // instrument of the file's TAB tuning chosen first).

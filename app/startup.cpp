@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <filesystem>
 
+#include "first_start.h"
 #include "ko_comm.h"
 #include "main_window.h"
 #include "messages.h"
@@ -137,6 +138,8 @@ int RunEditor(int argc, char** argv) {
 
     // 4, 5. Version text and the start values.
     mw.shell().InitStartValues();
+    // Read before the recovery check stores its marker: was there a run before?
+    const bool earlierRun = !store.Get("Recovery", "").empty();
     // 6. Recovery.
     mw.shell().RestoreRecovery();
     // 7. Font advice.
@@ -144,14 +147,21 @@ int RunEditor(int argc, char** argv) {
 
     // Rows and projects named on the command line.
     const QStringList args = app.arguments().mid(1);
+    StartFacts facts;
+    facts.earlierRun = earlierRun;
+    facts.recentProject = HasRecentProject(mw.shell().s.MruFiles);
+    facts.exampleExists = QFileInfo(QString::fromStdString(ExampleProjectPath(folder))).isFile();
     for (const QString& a : args) {
         if (a.startsWith(QStringLiteral("-"))) continue;
+        facts.filesNamed = true;
         const std::string p = QFileInfo(a).absoluteFilePath().toStdString();
         if (a.endsWith(QStringLiteral(".tbp"), Qt::CaseInsensitive))
             mw.shell().DoFileProjectOpen(p);
         else
             mw.shell().DoFileOpen(p);
     }
+    // The very first start shows what a piece looks like.
+    if (OpensExample(facts)) mw.shell().DoFileProjectOpen(ExampleProjectPath(folder));
     // For measuring the start: end as soon as the loaded rows are shown and
     // the program would wait for the user.
     if (qEnvironmentVariableIsSet("LUTEWISE_QUIT_WHEN_IDLE")) QTimer::singleShot(0, &app, &QCoreApplication::quit);

@@ -60,9 +60,8 @@ CommUiPort& TabAreaUi() {
 class CollectingUi : public UiPort {
 public:
     int MessageBox(const std::string& text, int, const std::string&) override {
-        std::string t = text;
-        for (size_t k = 0; (k = t.find("\n\r", k)) != std::string::npos;) t.replace(k, 2, "\n");
-        shown += (shown.empty() ? "" : "\n") + t;
+        if (!shown.empty()) shown += '\n';
+        shown += PlainLineBreaks(text);
         return kIdOk;
     }
     std::string OpenFileName(const std::string&, const std::string&) override { return {}; }

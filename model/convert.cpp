@@ -18,9 +18,7 @@ class StreamUi : public UiPort {
 public:
     explicit StreamUi(std::ostream& err) : err_(err) {}
     int MessageBox(const std::string& text, int, const std::string&) override {
-        std::string shown = text;
-        for (size_t k = 0; (k = shown.find("\n\r", k)) != std::string::npos;) shown.replace(k, 2, "\n");
-        err_ << shown << '\n';
+        err_ << PlainLineBreaks(text) << '\n';
         return kIdOk;
     }
     std::string OpenFileName(const std::string&, const std::string&) override { return {}; }
@@ -65,7 +63,7 @@ int RunConvert(const std::string& inPath, const std::string& outPath, std::ostre
     ResetRow(s.DanBuf[0]);
     s.DanBuf[0].SyosetsuCnt = s.CurSyosetsuCnt;
     if (!ReadIniSettings(s, ui, ini)) return 1;
-    s.KeyName[0] = "C";
+    s.KeyName[0] = 'C';
 
     // A new measure count re-reads the settings, as the measure-count control does.
     bool settingsOk = true;

@@ -102,4 +102,14 @@ int ShowMsg(UiPort& ui, const std::string& message, const std::string& buttons,
     return ui.MessageBox(text, code, t);
 }
 
+std::string PlainLineBreaks(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        out += text[i];
+        if (text[i] == '\n' && i + 1 < text.size() && text[i + 1] == '\r') ++i;
+    }
+    return out;
+}
+
 }  // namespace lw

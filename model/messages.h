@@ -25,4 +25,7 @@ int ShowMsg(UiPort& ui, const std::string& message, const std::string& buttons =
 // Line break inside composed messages: LF then CR.
 inline constexpr const char* kMsgBreak = "\n\r";
 
+// The message with each of those breaks as a plain LF, for a terminal or a log.
+std::string PlainLineBreaks(const std::string& text);
+
 }  // namespace lw

@@ -19,7 +19,7 @@ struct TextItem {
     bool Visible = true;
     // Face chosen in the text dialog; not in the row file, so a row read
     // from a file draws its texts in the row font.
-    std::string FontName;
+    std::string FontName = {};
 };
 
 // A repeat/ending mark of a row window (picRepMark); Tag is the mark code 0..8.

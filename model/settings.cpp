@@ -107,7 +107,7 @@ IniText ParseIni(const std::string& bytesIn) {
             pos = bytes.size();
         } else {
             line.raw = bytes.substr(pos, nl - pos);
-            line.eol = "\n";
+            line.eol = '\n';
             if (!line.raw.empty() && line.raw.back() == '\r') {
                 line.raw.pop_back();
                 line.eol = "\r\n";
@@ -132,7 +132,7 @@ IniText ParseIni(const std::string& bytesIn) {
         }
         t.lines.push_back(std::move(line));
     }
-    if (sawLf && !sawCrLf) t.eol = "\n";
+    if (sawLf && !sawCrLf) t.eol = '\n';
     return t;
 }
 

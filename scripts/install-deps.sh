@@ -13,6 +13,7 @@ PKGS=(
   clang libclang-rt-14-dev
   xvfb xauth imagemagick
   poppler-utils librsvg2-bin
+  desktop-file-utils libxml2-utils
 )
 missing=()
 for p in "${PKGS[@]}"; do

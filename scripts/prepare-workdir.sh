@@ -5,13 +5,15 @@
 #
 # Usage: prepare-workdir.sh [DIR]
 #   DIR defaults to ${XDG_DATA_HOME:-$HOME/.local/share}/Lutewise.
-# Copies data/Lutewise.ini, data/TABn*.bmp and data/examples/ (when present)
+# Copies data/Lutewise.ini, data/TABn*.bmp and data/examples/ (when present;
+# from $LUTEWISE_DATA instead of data/ when that is set)
 # without overwriting anything the user already has, creates DIR/Recovery and
 # prints DIR.
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-data="$here/../data"
+# The data beside the sources, or where LUTEWISE_DATA says (installed copy).
+data="${LUTEWISE_DATA:-$here/../data}"
 dir="${1:-${XDG_DATA_HOME:-$HOME/.local/share}/Lutewise}"
 
 if [[ -e "$dir" && ! -d "$dir" ]]; then

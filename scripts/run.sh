@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what Lutewise needs, builds it (Release, folder "build"), prepares
-# the per-user working folder and starts the editor there on the example
-# project. Extra arguments go to the editor instead of the example project.
+# the per-user working folder and starts the editor there (on its very
+# first start the editor opens the example project). Arguments go to the editor.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -14,10 +14,5 @@ export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-/tmp/xdg-$(id -u)}"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 cd "$work"
 echo "run: working folder $work"
-if [[ $# -gt 0 ]]; then
-  exec "$root/$BUILD/bin/lutewise" "$@"
-elif [[ -f examples/example.tbp ]]; then
-  exec "$root/$BUILD/bin/lutewise" examples/example.tbp
-else
-  exec "$root/$BUILD/bin/lutewise"
-fi
+# The editor opens the example project by itself on its very first start.
+exec "$root/$BUILD/bin/lutewise" "$@"

@@ -200,7 +200,9 @@ TEST_F(RowWindowTest, DeleteMeasureItemsFollowTheMeasureCountAndClearOnlyTheirMe
     // Its fret labels are gone from the window.
     for (size_t i = 1; i < row->Scene.labPos.size(); ++i) {
         const SceneLabel& l = row->Scene.labPos[i];
-        if (l.Visible) EXPECT_FALSE(l.Left > Lay().SyosetsuLeft[1] && l.Left < Lay().SyosetsuLeft[2]);
+        if (l.Visible) {
+            EXPECT_FALSE(l.Left > Lay().SyosetsuLeft[1] && l.Left < Lay().SyosetsuLeft[2]);
+        }
     }
 }
 
@@ -347,7 +349,7 @@ TEST_F(RowWindowTest, CascadedRowsKeepTheSizeThatShowsTheirRow) {
         ASSERT_NE(sub, nullptr);
         EXPECT_GE(sub->widget()->width(), sub->Document()->width()) << i;
         EXPECT_GE(sub->widget()->height(), sub->Document()->height()) << i;
-        if (i > 0) EXPECT_GT(list[i]->pos().y(), list[i - 1]->pos().y()) << "cascaded";
+        if (i > 0) { EXPECT_GT(list[i]->pos().y(), list[i - 1]->pos().y()) << "cascaded"; }
     }
 }
 

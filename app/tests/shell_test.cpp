@@ -207,7 +207,9 @@ TEST_F(ShellTest, BarLinesMovedByHandSurviveOtherRowsBeingCreatedOpenedAndResize
     const DanLayoutData& back = sh().s.DanLayout[sh().ActiveRow()->Slot()];
     for (int m = 0; m <= 4; ++m) {  // four measures and the right end
         EXPECT_EQ(back.SyosetsuLeft[m], moved.SyosetsuLeft[m]) << "saved and read back, measure " << m;
-        if (m < 4) EXPECT_EQ(back.SyosetsuWidth[m], moved.SyosetsuWidth[m]) << "saved and read back, measure " << m;
+        if (m < 4) {
+            EXPECT_EQ(back.SyosetsuWidth[m], moved.SyosetsuWidth[m]) << "saved and read back, measure " << m;
+        }
     }
 }
 
@@ -492,7 +494,7 @@ TEST_F(ShellTest, MenuCaptionsAreThoseOfTheProgram) {
     for (auto* a : mw->tbToolBar->actions())
         if (!a->isSeparator()) keys << a->data().toString();
     EXPECT_EQ(keys, (QStringList{"New", "Open", "Save", "Print", "Cut", "Copy", "Paste", "Text", "Pointer", "note",
-                                 "Erase", "Kugiri", "Midi", "Gakufu", "Bold", "Italic", "Underline", "Left", "Center", "Right"}));
+                                 "Erase", "Kugiri", "Midi", "Gakufu", "Key", "Bold", "Italic", "Underline", "Left", "Center", "Right"}));
     EXPECT_EQ(mw->windowTitle(), "Lutewise");
     EXPECT_EQ(mw->VScroll1->minimum(), 1);
     EXPECT_EQ(mw->VScroll1->maximum(), 8);
@@ -920,7 +922,7 @@ TEST_F(ShellTest, OnlyChangedRowsAskAndARowWithAFileIsSavedToIt) {
         ASSERT_FALSE(ui.shown.empty());
         EXPECT_NE(ui.shown.back().text.find(p), std::string::npos) << "the question names the file";
         EXPECT_EQ(ui.saveAsked, 0) << "a row with a file needs no dialog";
-        if (answer == kIdNo) EXPECT_EQ(ReadBytes(p), original);
+        if (answer == kIdNo) { EXPECT_EQ(ReadBytes(p), original); }
     }
     EXPECT_NE(ReadBytes(p), original);
     sh().DoFileOpen(p);
@@ -1109,7 +1111,7 @@ TEST_F(ShellTest, ShutdownWhileMinimisedKeepsTheStoredGeometry) {
     store.Set("MainLeft", "1234");
     mw->showMinimized();
     ASSERT_TRUE(mw->Shutdown());
-    if (mw->isMinimized()) EXPECT_EQ(store.Get("MainLeft", ""), "1234");
+    if (mw->isMinimized()) { EXPECT_EQ(store.Get("MainLeft", ""), "1234"); }
     EXPECT_EQ(store.Get("Recovery", ""), "0");
 }
 
@@ -1122,8 +1124,9 @@ TEST_F(ShellTest, TheFirstStartOpensTheWindowLargeEnoughForARowWithinTheScreen) 
     EXPECT_TRUE(avail.contains(mw->geometry())) << "within the screen";
     // a row window opened now shows its whole row when the screen allows it
     RowDoc* r = sh().DoFileNew();
-    if (avail.width() > ground.width() + 80)
+    if (avail.width() > ground.width() + 80) {
         EXPECT_GE(mw->mdiArea()->viewport()->width(), mw->SubWindowOf(r->Id)->width());
+    }
 }
 
 TEST_F(ShellTest, StoredGeometrySurvivesStartAndEndUnchanged) {

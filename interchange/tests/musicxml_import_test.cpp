@@ -441,7 +441,7 @@ TEST(Fingering, AnOpenPositionMelodyStaysInOpenPosition) {
         EXPECT_LE(fret, 4) << "note " << i;
         EXPECT_EQ(kGuitar[string - 1] + fret, melody[i]);
         for (int o : kGuitar)
-            if (o == melody[i]) EXPECT_EQ(fret, 0) << "an open string where one sounds";
+            if (o == melody[i]) { EXPECT_EQ(fret, 0) << "an open string where one sounds"; }
     }
 }
 
@@ -675,7 +675,7 @@ TEST(MusicXmlImport, DamagedScoresAreReadOrRefusedNeverHalfHeld) {
                 ASSERT_LE(ms.OnpuCnt, kMaxPositions);
                 for (int p = 1; p <= ms.OnpuCnt; ++p)
                     for (int k = 1; k <= 6; ++k)
-                        if (ms.Onpu[p].FletUse[k]) ASSERT_LE(ms.Onpu[p].Flet[k], 24);
+                        if (ms.Onpu[p].FletUse[k]) { ASSERT_LE(ms.Onpu[p].Flet[k], 24); }
             }
         }
     }

@@ -69,6 +69,12 @@ TEST(Messages, ExpandsTemplatesAndReportsMissingIds) {
     EXPECT_EQ(MessageText(33), "");
 }
 
+TEST(Messages, PlainLineBreaksTurnEachLfCrIntoLf) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"a\n\rb", "a\nb"}, {"\n\r\n\r", "\n\n"}, {"a\r\nb", "a\r\nb"}, {"\n\r\r", "\n\r"}, {"", ""}, {"a\n", "a\n"}};
+    for (const auto& [in, want] : cases) EXPECT_EQ(PlainLineBreaks(in), want) << in;
+}
+
 namespace {
 struct RecordingUi : UiPort {
     std::string text, title;

@@ -799,6 +799,22 @@ TEST_F(TabLoad, MissingFileIsAnError) {
     EXPECT_FALSE(LoadTab(s, items, dir_.string()).ok);  // a folder
 }
 
+TEST_F(TabLoad, AFileAboveTheLimitIsRefusedNamingItsOwnSize) {
+    // Sparse files: the sizes cost no disk. The message names each file's
+    // size, not how much of it was read.
+    for (uintmax_t size : {uintmax_t{kMaxTabFileBytes} + 1, uintmax_t{5000000}, uintmax_t{3000000000}}) {
+        SCOPED_TRACE(size);
+        const std::string p = Path("big.tab");
+        std::ofstream(p) << "\"TAB\",4\r\n";
+        fs::resize_file(p, size);
+        Session s = FreshSession(5, 4);
+        RowItems items;
+        LoadTabResult r = LoadTab(s, items, p);
+        EXPECT_FALSE(r.ok);
+        EXPECT_NE(r.error.find("（" + std::to_string(size) + " バイト"), std::string::npos) << r.error;
+    }
+}
+
 TEST_F(TabLoad, MeasureCountOutsideOneToEightStopsAfterTheHeader) {
     for (const char* count : {"0", "9", "-1", "", "x"}) {
         SCOPED_TRACE(count);
