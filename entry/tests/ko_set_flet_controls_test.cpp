@@ -112,7 +112,7 @@ TEST(KoSetFletWindow, FretButtonsChooseTheFretsOfTheNote) {
             EXPECT_TRUE(f.w->optFlet[c.string]->button(c.button)->isChecked());
         }
         for (int k = 1; k <= 6; ++k)
-            if (k != c.string && k != 2) EXPECT_EQ(n.FletUse[k], 0) << k;
+            if (k != c.string && k != 2) { EXPECT_EQ(n.FletUse[k], 0) << k; }
     }
 }
 

@@ -55,7 +55,7 @@ TEST(KoSetFletWindow, ThePreviewShowsTheFretChosen) {
         f.w.optFlet[c.string]->button(c.item)->click();
         EXPECT_EQ(f.w.labPos[c.string - 1]->text(), c.shown) << c.start << "/" << c.item;
         for (int k = 1; k <= 6; ++k)
-            if (k != c.string) EXPECT_TRUE(f.w.labPos[k - 1]->text().isEmpty()) << k;
+            if (k != c.string) { EXPECT_TRUE(f.w.labPos[k - 1]->text().isEmpty()) << k; }
     }
 }
 

@@ -251,7 +251,7 @@ TEST(NoteEntryTriplets, EighthsBecomeATripletFromTheirThirdNote) {
             EXPECT_EQ(f.M(0).Onpu[p].NoteLengthID[strings[p]], c.ids[p]) << "position " << p;
         EXPECT_EQ(f.M(0).Onpu[3].NoteTick[3], 8);
         EXPECT_EQ(f.M(0).Onpu[2].NoteTick[2], 8);
-        if (!c.restFirst) EXPECT_EQ(f.M(0).Onpu[1].NoteTick[1], 8);
+        if (!c.restFirst) { EXPECT_EQ(f.M(0).Onpu[1].NoteTick[1], 8); }
         EXPECT_EQ(f.M(0).Onpu[1].IsRest(), c.restFirst);
     }
 }
