@@ -19,13 +19,7 @@ RowStyle RowStyleOfRow(const Session& s, const RowDoc& row, bool drawNote) { ret
 void UpdateRowStart(Session& s, const RowDoc& row, bool drawNote) {
     const int slot = row.Slot();
     DanLayoutData& l = s.DanLayout[slot];
-    const RowStyle style = RowStyleOf(s, slot, drawNote);
-    const double right = RowStartRight(l, StampBook::ForLayout(l, style.tpp), style.keyName, style.bassClef,
-                                       StaffShown(style.posRhythm, drawNote), style.tpp);
-    // Fret numbers (and the heads over them) stand left of their column
-    // when notes are drawn.
-    const double need = std::ceil(right - l.SyosetsuLeft[0]) + (drawNote ? 60 : 0);
-    l.RowStartInset = static_cast<int16_t>(std::clamp(need, 0.0, 3000.0));
+    l.RowStartInset = RowStartInsetOf(l, RowStyleOf(s, slot, drawNote));
 }
 
 void PrepareRowGround(Session& s, RowDoc& row, bool drawNote, const std::string& folder) {
@@ -76,7 +70,8 @@ int StaffLineOf(const Session& s, RowDoc& row, bool drawNote, int string, int fr
     // A scratch position and memory: asking must not change the row.
     OnpuData pos{};
     AccidentalMemory memory;
-    return StaffPosition(st.staff, memory, s.DanLayout[slot], pos, string, fret, st.open).line;
+    const StaffNote n = StaffPosition(st.staff, memory, s.DanLayout[slot], pos, string, fret, st.open);
+    return 2 * n.line + (n.half ? 0 : 1);
 }
 
 }  // namespace lw

@@ -40,7 +40,8 @@ bool PaintRowPicture(const Session& s, RowDoc& row, bool drawNote, UiPort* ui);
 // Paints the row on any painter, `scale` device units to a screen pixel.
 bool PaintRowOn(QPainter& p, const Session& s, const RowDoc& row, bool drawNote, double scale);
 
-// The staff line of a string and fret in the row's key and tuning.
+// The place of a string and fret on the staff in the row's key and tuning,
+// in half steps below the top line (4 = the middle line).
 int StaffLineOf(const Session& s, RowDoc& row, bool drawNote, int string, int fret);
 
 }  // namespace lw

@@ -258,10 +258,13 @@ RowDoc* Shell::LoadNewDoc() {
     s.CurSyosetsuCnt = static_cast<int16_t>(start.measures);
     if (start.meter != s.MeterID && IsValidMeterId(start.meter)) SetmenuMeter(start.meter);
     s.DanBuf[slot].SyosetsuCnt = s.CurSyosetsuCnt;
+    // A new row starts in the time signature chosen above; a file read into
+    // it brings its own.
     s.DanBuf[slot].MeterID = s.MeterID;
     for (auto& m : s.DanBuf[slot].Syosetsu) ResetMeasure(m);
     // A new row starts without the repeat sign a closed row left in its slot.
     s.DanBuf[slot].TopRepStart = 0;
+    s.DanLayout[slot].RowStartLead = 0;
     r.Closing = false;
     r.RecoverySeq = recoveryCounter_++;
     ReadSettings(&r);
@@ -414,6 +417,9 @@ void Shell::ActivateProc(RowDoc& row) {
     zorder_.erase(std::remove(zorder_.begin(), zorder_.end(), row.Id), zorder_.end());
     zorder_.push_back(row.Id);
     s.CurDanIx = static_cast<int16_t>(row.Slot());
+    // The time signature shown is the active row's own.
+    s.MeterID = s.CurDan().MeterID;
+    if (IsValidMeterId(s.MeterID)) labMeter = MeterCaption(s.MeterID);
     const int cnt = std::clamp<int>(s.DanBuf[s.CurDanIx].SyosetsuCnt, 1, kMaxMeasures);
     // The row's measure boxes already fit its own count; they are laid out
     // anew only when a change of the row geometry left them stale.
@@ -945,6 +951,9 @@ void Shell::VScroll1Change(int value) {
 }
 
 void Shell::MeterMenu(int code) {
+    if (!IsValidMeterId(code)) return;
+    // Only the active row takes it; the others keep theirs.
+    if (active_ && !active_->Closing) s.DanBuf[active_->Slot()].MeterID = static_cast<int16_t>(code);
     SetmenuMeter(code);
     // The notes stand where the new meter spaces them, as when the row is opened.
     if (active_ && !active_->Closing && active_->Editor) active_->Editor->ReLayoutTAB("all");

@@ -5,6 +5,7 @@
 #include "element_paint.h"
 #include "ko_tuning.h"
 #include "messages.h"
+#include "row_pictures.h"
 #include "settings.h"
 #include "shell.h"
 #include "stamps.h"
@@ -46,6 +47,9 @@ void Shell::RepFlagsChanged() {
     if (!active_ || active_->Closing) return;
     active_->Editor->UnLoadRepten();
     active_->Editor->LoadKugiri();
+    // A repeat at the row's start moves the clef and what follows it.
+    PlaceRowKeySignature(s, *active_, DrawNote);
+    active_->Editor->ReLayoutTAB("all");
     RowEdited();
     RowChanged(*active_);
 }

@@ -177,6 +177,7 @@ void NoteEntry::SetNowData2() {
     chkFuten = GetBit(pos.NoteAttr, kAttrDot);
     chkRenhaku = GetBit(pos.NoteAttr, kAttrBeam);
     chkDownUp = GetBit(pos.NoteAttr, kAttrStemDown);
+    StemChosen = false;  // the box shows a stored note, not a choice for the next
     for (int k = 1; k <= 6; ++k) EffectItem[k] = k <= Strings() ? EffectItemOf(pos.Effect[k]) : 0;
     SetNoteData();
     Notify();
@@ -356,12 +357,13 @@ void NoteEntry::QuickUpdate() {
 int NoteEntry::AutoStemDown() {
     if (!host_.StaffShown()) return 0;
     const OnpuData& c = CurOnpu();
-    std::vector<int> lines;
+    std::vector<int> steps;
     for (int k = 1; k <= Strings(); ++k)
-        if (c.FletUse[k] == kSounding) lines.push_back(host_.StaffLine(k, c.Flet[k]));
-    if (lines.empty()) return 0;
-    std::sort(lines.begin(), lines.end());
-    return lines.back() < 3 ? 1 : 0;
+        if (c.FletUse[k] == kSounding) steps.push_back(host_.StaffLine(k, c.Flet[k]));
+    if (steps.empty()) return 0;
+    std::sort(steps.begin(), steps.end());
+    const int middle = 4;
+    return middle - steps.front() >= steps.back() - middle ? 1 : 0;
 }
 
 void NoteEntry::FletPosClick() {
@@ -436,7 +438,10 @@ void NoteEntry::CheckClick(int box, bool on) {
         case 1: chkSlar2 = on; break;
         case 2: chkFuten = on; break;
         case 3: chkRenhaku = on; break;
-        case 4: chkDownUp = on; break;
+        case 4:
+            chkDownUp = on;
+            StemChosen = true;
+            break;
         default: return;
     }
     if ((box == 0 || box == 1) && !on) EffectItem.fill(0);
@@ -755,6 +760,11 @@ void NoteEntry::TypeFret(int fret) {
         chkSlar = chkSlar2 = false;
         EffectItem.fill(0);
         SetFletPosNo(CursorString, fret + 1);
+        if (!StemChosen) {
+            // Not the stems of the note the cursor passed: those of its pitch.
+            SetNoteData();
+            chkDownUp = AutoStemDown() == 1;
+        }
         g_.NewNoteFlag = 0;
         CmdAdd();
         CursorM = g_.CurSyosetsuIx;

@@ -29,8 +29,9 @@ public:
     virtual void NoteUndo() {}
     // Redraws the measure's rhythm (RedrawDan); false ends the command.
     virtual bool RedrawMeasure() { return true; }
-    // True while the five-line staff is shown; then StaffLine gives the staff
-    // line (0 = top line, downwards, half steps) of a string and fret.
+    // True while the five-line staff is shown; then StaffLine gives the place
+    // of a string and fret on the staff in half steps below the top line (0
+    // on the top line, 1 in the space below it, 4 on the middle line).
     virtual bool StaffShown() const { return false; }
     virtual int StaffLine(int string, int fret) { return 0; }
     // The triplet options window beside the dialog.
@@ -69,6 +70,9 @@ public:
     int HScroll1 = 1;                          // start of the fret window
     int LenOption = 2;                         // optLen 0..5 (5 = triplet)
     bool chkSlar = false, chkSlar2 = false, chkFuten = false, chkRenhaku = false, chkDownUp = false;
+    // The user ticked or cleared "符尾は下" for the note being made: a new
+    // note keeps it; otherwise a new note's stems follow its pitch.
+    bool StemChosen = false;
     std::array<int, 7> EffectItem{};           // optEfect1..6: 0 none, 1 Ho, 2 Po, 3 S
     int KyufuTag = 0;                          // frmKyufu.Tag: optKyufu index
     std::string UpdateTag;                     // cmdUpdate.Tag ("01/03/0")
@@ -165,6 +169,8 @@ public:
     void NotePaste();                               // "音符ペースト"
 
     // Automatic stem direction of CurOnpu: 1 down, 0 up.
+    // Stems down when the note farthest from the middle line lies above it
+    // (or on it): 1 down, 0 up.
     int AutoStemDown();
 
     // ---- keyboard entry over the active row ----

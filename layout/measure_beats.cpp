@@ -51,11 +51,20 @@ void PrepareMeasure(SyosetsuData& ms, int meterId) {
             count -= beat;
         }
     }
-    int last = 0;
+    int last = 0, run6 = 0;
     for (int p = 1; p <= n; ++p) {
         OnpuData& pos = ms.Onpu[p];
         if (FirstSoundedString(pos) == 0) continue;
         const int v = RhythmValueOf(pos);
+        if (v == 6) {
+            // Triplet sixteenths are beamed by beats like sixteenths; they
+            // are counted in threes only for their triplet marks.
+            run6 = last == 6 ? run6 % 3 + 1 : 1;
+            last = 6;
+            pos.SanrenIx = static_cast<uint8_t>(run6);
+            SetBit(pos.NoteAttr, kAttrTripletMid, run6 == 2);
+            continue;
+        }
         if (v != 7 && v != 8) {
             last = v;
             continue;

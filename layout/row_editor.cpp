@@ -145,7 +145,9 @@ void RowEditor::PutKyufuPic(int, int r, OnpuData& pos, double x) {
     double top;
     if (g_.DrawNote) {
         const double st = lay.StaffTop, iv = lay.StaffInterval;
-        top = id == 23 ? st + 0.5 * iv : id == 24 ? st + 2 * iv : id == 22 ? st + 2 * iv + 20 : st + 1.5 * iv;
+        // The whole rest hangs from the fourth line, the half rest sits on
+        // the middle line.
+        top = id == 23 ? st + 0.5 * iv : id == 24 ? st + 2 * iv : id == 22 ? st + iv + 20 : id == 21 ? st + 0.5 * iv : st + 1.5 * iv;
     } else if (s_.PosRhythm == 2 || s_.PosRhythm == 3) {
         const double t = lay.TabTop, iv = lay.StringInterval;
         top = id == 23 ? t + 4.5 * iv : id == 24 ? t + 5.5 * iv : t + 5 * iv;
@@ -166,21 +168,15 @@ void RowEditor::LayoutPositions() {
     for (int m = 0; m < cnt; ++m) {
         SyosetsuData& ms = dan.Syosetsu[m];
         const int n = std::clamp<int>(ms.OnpuCnt, 0, kMaxPositions);
-        // The x of each position is the running sum of the advances before
-        // it, added in the same order as GetNoteXExact does (left + sum + inset)
-        // so that both round a tie the same way.
+        // The x of each position, added in the same order as GetNoteXExact
+        // does (left + offset + inset) so that both round a tie the same way.
         const double inset = NoteAreaInset(Lay(), m);
         const double available = Lay().SyosetsuWidth[m] - inset;
         const double left = Lay().SyosetsuLeft[m % std::max(cnt, 1)];
-        double sum = 0;
+        const std::vector<double> off = NoteOffsets(ms, strings, available, dan.MeterID);
         for (int p = 1; p <= n; ++p) {
             OnpuData& pos = ms.Onpu[p];
-            double x = left + sum + inset;
-            double adv = 0;
-            for (int st = 1; st <= strings && st < kStringSlots; ++st)
-                if (pos.FletUse[st] == kSounding)
-                    adv = std::max(adv, GetNoteAdvance(available, pos.NoteLengthID[st], pos.NoteAttr, s_.MeterID));
-            sum += adv;
+            double x = left + off[p - 1] + inset;
             if (!FitsI16(x)) x = std::clamp(x, -32768.0, 32767.0);  // never wraps; drag and entry refuse earlier
             x = static_cast<double>(RoundHalfEven(x));
             int restFlag;
@@ -251,22 +247,37 @@ void RowEditor::LoadChord() {
     // Chord names sit above everything drawn over the TAB: above the staff
     // in the staff styles, above the rhythm when it is drawn over the TAB.
     double top;
-    if (s_.PosRhythm == 1 || s_.PosRhythm == 2) top = lay.StaffTop - lay.StaffInterval - h;
+    // With notes on the staff, above the stems of the notes in the top space,
+    // and below a title at the top of the row.
+    if ((s_.PosRhythm == 1 || s_.PosRhythm == 2) && g_.DrawNote) top = lay.StaffTop - 3 * lay.StaffInterval - h;
+    else if (s_.PosRhythm == 1 || s_.PosRhythm == 2) top = lay.StaffTop - lay.StaffInterval - h;
     else if (s_.PosRhythm == 4) top = lay.TabTop - 4 * lay.StringInterval - h;
     else top = lay.TabTop - lay.StringInterval / 2 - h;
     if (top < 0) top = 0;
+    const double low = (s_.PosRhythm == 1 || s_.PosRhythm == 2) ? std::max(top, lay.StaffTop - lay.StaffInterval - h) : top;
     const int cnt = std::min<int>(s_.CurSyosetsuCnt, kMaxMeasures);
     for (int m = 0; m < cnt; ++m) {
         const SyosetsuData& ms = Dan().Syosetsu[m];
         const float second = static_cast<float>(lay.SyosetsuWidth[m] - 300) / 4.0f * 2.0f +
                              static_cast<float>(lay.SyosetsuLeft[m]) + 80.0f;
-        const double lefts[2] = {lay.SyosetsuLeft[m] + 100.0, static_cast<double>(second)};
+        // The first measure's name stands over its first note when the row
+        // start (clef, key signature) takes more room than a measure's inset.
+        const double first = m == 0 && lay.RowStartInset > kNoteAreaInset ? lay.RowStartInset - 60.0 : 100.0;
+        const double lefts[2] = {lay.SyosetsuLeft[m] + first, static_cast<double>(second)};
         const std::string* names[2] = {&ms.Chord1, &ms.Chord2};
         for (int i = 0; i < 2; ++i) {
             if (names[i]->empty()) continue;
             SceneLabel lab = scene_.labChord[0];
             lab.Left = lefts[i];
             lab.Top = top;
+            // Under a free text (a title at the row's top) the name keeps to
+            // just above the staff.
+            for (size_t t = 1; t < items_.Texts.size() && top < low; ++t) {
+                const TextItem& x = items_.Texts[t];
+                if (x.Visible && x.Left < lab.Left + lab.Width && lab.Left < x.Left + x.Width &&
+                    x.Top < top + h && top < x.Top + x.Height)
+                    lab.Top = low;
+            }
             lab.Caption = *names[i];
             lab.Tag = std::to_string(m) + "/" + std::to_string(i + 1);
             lab.Visible = true;
@@ -299,6 +310,8 @@ void RowEditor::LoadKugiri() {
     const double tabTop = lay.SyosetsuTop[0], tabBot = lay.SyosetsuTop[0] + lay.SyosetsuHeight[0];
     const double staffTop = lay.StaffTop, staffBot = lay.StaffTop + lay.StaffHeight;
     const bool rep = Dan().TopRepStart != 0;
+    // The clef and "TAB" stand right of the repeat dots, not on them.
+    Lay().RowStartLead = static_cast<int16_t>(rep ? d + 20 + scene_.picRepten[0].Width + 60 : 0);
     auto& l = scene_.lineKugiri;
     // Leading bar: 1 staff part, 2 TAB part, 3 the thin companion of a repeat start.
     l[1] = SceneLine{x, staffTop, x, staffBot, rep ? 3 : 1, staff};
@@ -929,7 +942,7 @@ bool RowEditor::AddNotePos(double x, int& m, int& noteX) {
 bool RowEditor::CheckSyosetsuFull(int& m) {
     if (m < 0 || m >= kMaxMeasures) return false;
     const int total = MeasureTicks(s_, m);
-    if (GetSyosetsuLength(s_.MeterID) <= total) {
+    if (GetSyosetsuLength(Dan().MeterID) <= total) {
         if (s_.CurSyosetsuCnt == m + 1) {
             ShowMsg(ui_, "@0003", "16");
             return false;
@@ -974,7 +987,7 @@ bool RowEditor::InsertNote(int m0, int q) {
     }
     // Re-pack by the meter: a measure takes notes until the next would pass
     // its capacity or its 24 positions.
-    int capacity = GetSyosetsuLength(s_.MeterID);
+    int capacity = GetSyosetsuLength(Dan().MeterID);
     if (capacity <= 0) capacity = 96;
     int t = m0, sum = 0, inT = 0, prevSrc = m0;
     for (Entry& e : list) {

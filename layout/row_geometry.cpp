@@ -8,38 +8,61 @@ namespace lw {
 
 bool FitsI16(double v) { return std::isfinite(v) && v >= -32768.0 && v <= 32767.0; }
 
-double GetNoteAdvance(double available, int rhythmId, uint8_t noteAttr, int meterId) {
-    double beats = 0, unit = 0;
-    switch (meterId) {
-        case 0: beats = 2; unit = 2; break;
-        case 1: beats = 6; unit = 8; break;
-        case 2: beats = 2; unit = 4; break;
-        case 10: beats = 3; unit = 2; break;
-        case 11: beats = 9; unit = 8; break;
-        case 12: beats = 3; unit = 4; break;
-        case 20: beats = 4; unit = 2; break;
-        case 21: beats = 12; unit = 8; break;
-        case 22: beats = 4; unit = 4; break;
-        default: break;
-    }
-    const double w = beats > 0 ? static_cast<double>(RoundHalfEven(available / beats * unit)) : 0.0;
+namespace {
+
+// Ticks a position takes room for: its longest sounding string; an unknown
+// value a whole note's room.
+int RoomTicks(const OnpuData& pos, int strings) {
     int d = 0;
-    switch (rhythmId) {
-        case 0: case 21: d = 1; break;
-        case 1: case 22: d = 2; break;
-        case 2: case 23: d = 4; break;
-        case 3: case 24: d = 8; break;
-        case 4: case 25: d = 16; break;
-        case 5: d = 32; break;
-        case 6: d = 24; break;
-        case 7: d = 12; break;
-        case 8: d = 6; break;
-        default: d = 0; break;  // an unknown value takes a whole-note width below
+    for (int st = 1; st <= strings && st < kStringSlots; ++st) {
+        if (pos.FletUse[st] != kSounding) continue;
+        const int t = TickOf(pos.NoteLengthID[st], pos.NoteAttr);
+        d = std::max(d, t > 0 ? t : 96);
     }
-    if (rhythmId != 0 && rhythmId != 21) d += 1;
-    double adv = w / d;
-    if (GetBit(noteAttr, kAttrDot)) adv += w / (2.0 * d);
-    return adv;
+    return d;
+}
+
+}  // namespace
+
+std::vector<double> NoteOffsets(const SyosetsuData& ms, int strings, double available, int meterId) {
+    const int n = std::clamp<int>(ms.OnpuCnt, 0, kMaxPositions);
+    std::vector<double> off(n + 1, 0.0);
+    const int capacity = GetSyosetsuLength(meterId);
+    if (capacity <= 0 || available <= 0) return off;
+    std::vector<double> w(n, 0.0);
+    int total = 0, last = 24;
+    for (int p = 1; p <= n; ++p) {
+        const int d = RoomTicks(ms.Onpu[p], strings);
+        total += d;
+        if (d > 0) last = d;
+        w[p - 1] = std::sqrt(double(d));
+    }
+    // The part of the measure still empty counts as notes of the last value,
+    // so notes keep their places while a measure is filled with one value.
+    const double fill = total < capacity ? double(capacity - total) / last * std::sqrt(double(last)) : 0.0;
+    std::vector<double> adv(n, 0.0);
+    std::vector<bool> atMin(n, false);
+    int notes = 0;
+    for (double x : w) notes += x > 0;
+    const bool roomForAll = notes * kMinNoteAdvance < available;
+    for (bool again = true; again;) {
+        again = false;
+        double weight = fill, budget = available;
+        for (int i = 0; i < n; ++i) {
+            if (atMin[i]) budget -= kMinNoteAdvance;
+            else weight += w[i];
+        }
+        for (int i = 0; i < n; ++i) {
+            if (atMin[i]) continue;
+            adv[i] = weight > 0 ? budget * w[i] / weight : 0;
+            if (roomForAll && w[i] > 0 && adv[i] < kMinNoteAdvance) atMin[i] = again = true;
+        }
+    }
+    // Snapped to 1/1024 twip, so that equal shares add up exactly and a
+    // half rounds to even as it should, not by a rounding error.
+    for (int i = 0; i < n; ++i)
+        off[i + 1] = std::nearbyint((off[i] + (atMin[i] ? kMinNoteAdvance : adv[i])) * 1024) / 1024;
+    return off;
 }
 
 double GetNoteXExact(const Session& s, int m, int count) {
@@ -48,17 +71,9 @@ double GetNoteXExact(const Session& s, int m, int count) {
     if (m < 0 || m >= kMeasureSlots) return 0;
     const double inset = NoteAreaInset(lay, m);
     const double available = lay.SyosetsuWidth[m] - inset;
-    double sum = 0;
-    const int last = std::min(count - 1, kMaxPositions);
-    for (int p = 1; p <= last; ++p) {
-        const OnpuData& pos = dan.Syosetsu[m].Onpu[p];
-        double best = 0;
-        for (int st = 1; st <= s.MaxStringIx + 1 && st < kStringSlots; ++st) {
-            if (pos.FletUse[st] != kSounding) continue;
-            best = std::max(best, GetNoteAdvance(available, pos.NoteLengthID[st], pos.NoteAttr, s.MeterID));
-        }
-        sum += best;
-    }
+    // A position after the last one stands where the empty part begins.
+    const std::vector<double> off = NoteOffsets(dan.Syosetsu[m], s.MaxStringIx + 1, available, dan.MeterID);
+    const double sum = off[std::clamp<size_t>(count > 0 ? count - 1 : 0, 0, off.size() - 1)];
     const int cnt = s.CurSyosetsuCnt > 0 ? s.CurSyosetsuCnt : 1;
     return lay.SyosetsuLeft[m % cnt] + sum + inset;
 }
@@ -151,17 +166,13 @@ bool MeasureFits(const Session& s, int m, double width, double cellWidth, double
     const double available = width - inset;
     if (available < cellWidth) return false;
     const int n = std::clamp<int>(ms.OnpuCnt, 0, kMaxPositions);
-    double x = inset, lastX = 0;
+    const std::vector<double> off = NoteOffsets(ms, s.MaxStringIx + 1, available, s.CurDan().MeterID);
+    double lastX = 0;
     for (int p = 1; p <= n; ++p) {
-        lastX = x;
-        const OnpuData& pos = ms.Onpu[p];
-        double adv = 0;
-        for (int st = 1; st <= s.MaxStringIx + 1 && st < kStringSlots; ++st)
-            if (pos.FletUse[st] == kSounding)
-                adv = std::max(adv, GetNoteAdvance(available, pos.NoteLengthID[st], pos.NoteAttr, s.MeterID));
+        lastX = inset + off[p - 1];
+        const double adv = off[p] - off[p - 1];
         // Columns one cell apart touch; a little air keeps the numbers apart.
         if (p < n && adv > 0 && adv < cellWidth + kColumnGap) return false;
-        x += adv;
     }
     if (n > 0 && lastX + cellWidth > width) return false;
     const float second = static_cast<float>(width - 300) / 4.0f * 2.0f + 80.0f;

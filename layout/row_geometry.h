@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "session.h"
 
@@ -21,10 +22,19 @@ inline double NoteAreaInset(const DanLayoutData& lay, int m) {
 // True when v can be stored as a 16-bit coordinate.
 bool FitsI16(double v);
 
-// Horizontal space of one note (twips) in a measure whose note area is
-// `available` wide. 0 for an unknown meter; an unknown rhythm id takes the
-// width of a whole note, so it never overlaps the next position.
-double GetNoteAdvance(double available, int rhythmId, uint8_t noteAttr, int meterId);
+// Least room (twips) of a note while the measure has that much for each.
+inline constexpr double kMinNoteAdvance = 240;
+
+// Where positions 1..n+1 of a measure stand, in twips from the start of its
+// note area `available` wide (element p-1 for position p; the last element is
+// where the empty part of the measure begins). The notes share the measure by
+// the square root of their durations (twice as long, 1.41 times the room), as
+// engravers space them; the part not yet filled counts as notes of the last
+// value; every note keeps kMinNoteAdvance when the measure has room for that,
+// so an accidental never lands on the head before it. The longest sounding
+// string of a position counts, an unknown value as a whole note, a position
+// where nothing sounds takes no room. All 0 for an unknown meter.
+std::vector<double> NoteOffsets(const SyosetsuData& ms, int strings, double available, int meterId);
 
 // x of position `count` of measure m (positions 1..count-1 come before it).
 // Computed in double; the caller checks the 16-bit range with FitsI16.

@@ -24,6 +24,7 @@ enum class Stamp : uint8_t {
     picRepten,          // repeat dots
     pic5Sen_Hosoku,     // ledger-line guide
     pic2Up_2,           // half note with its stem, for the rhythm row
+    pic1note, pic1note_futen,  // whole-note head on the staff
 };
 
 struct SceneLabel {

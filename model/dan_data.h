@@ -98,6 +98,9 @@ struct DanLayoutData {
     // start (clef, "TAB", key signature) stands; below the usual inset of a
     // measure it has no effect. Set by the row's drawing, not stored.
     int16_t RowStartInset = 0;
+    // Room the row's opening repeat sign (bars and dots at its left edge)
+    // takes before the clef and the word "TAB". Set by the bar-line layout.
+    int16_t RowStartLead = 0;
 };
 
 // Ticks of a rhythm id; a whole note is 96. Dotted triplets double, others x1.5

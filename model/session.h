@@ -46,7 +46,8 @@ struct Session {
     int16_t CurDanIx = 0;
     int32_t DocCount = 0;
 
-    // Settings of the active row.
+    // Settings of the active row. MeterID mirrors the active row's
+    // DanData::MeterID (each row keeps its own time signature).
     int16_t CurSyosetsuCnt = 4;
     int16_t MeterID = 22;
     int16_t MaxStringIx = 3;

@@ -370,7 +370,7 @@ std::string SerializeTab(const Session& s, const RowItems& items) {
 
     RecordWriter w(out);
     w.Text("TAB").Number(static_cast<long>(count)).Number(textCount).Text(s.KeyName[slot]).Number(repCount);
-    w.Number(static_cast<long>(s.MeterID)).Text("").Text("").Text("").Text(s.VersionText);
+    w.Number(static_cast<long>(dan.MeterID)).Text("").Text("").Text("").Text(s.VersionText);
     w.End();
     for (size_t i = 1; i < items.Texts.size(); ++i) {
         const TextItem& t = items.Texts[i];

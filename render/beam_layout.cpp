@@ -12,7 +12,7 @@ bool Bit(const OnpuData& pos, int i) { return GetBit(pos.NoteAttr, i); }
 
 void ResetRange(const SyosetsuData& ms, BeamGroups& g, int from, int to) {
     for (int p = from; p < to && p <= kMaxPositions; ++p) {
-        g.main[p] = g.second[p] = g.stubA[p] = g.stubB[p] = 0;
+        g.main[p] = g.second[p] = g.third[p] = g.stubA[p] = g.stubB[p] = 0;
         g.stem[p] = static_cast<int16_t>(RhythmValueOf(ms.Onpu[p]));
     }
 }
@@ -26,6 +26,22 @@ int NextBeatStart(const SyosetsuData& ms, int p) {
 }
 
 }  // namespace
+
+bool IsHeldPlace(const OnpuData& pos) {
+    if (RhythmValueOf(pos) != 7) return false;
+    return (pos.SanrenOpt == 1 && pos.SanrenIx == 2) || (pos.SanrenOpt == 2 && pos.SanrenIx == 3);
+}
+
+int BeamLevel(int v) {
+    switch (v) {
+        case 3: case 7: return 1;
+        case 4: case 6: return 2;
+        case 5: return 3;
+        default: return 0;
+    }
+}
+
+int FlagsOfStem(int stemValue) { return stemValue == 2 ? 0 : BeamLevel(stemValue); }
 
 BeamGroups GroupMeasure(const SyosetsuData& ms, int meterId) {
     BeamGroups g;
@@ -68,15 +84,18 @@ BeamGroups GroupMeasure(const SyosetsuData& ms, int meterId) {
         }
         g.stem[p] = static_cast<int16_t>(g.main[p] == -1 || joining ? 2 : RhythmValueOf(pos));
     }
-    // Second beams between neighbouring sixteenths of a joined beat.
+    // Second and third beams between neighbours of a joined beat that both
+    // ask for them (sixteenths and shorter; thirty-seconds).
     joining = false;
     for (int p = 1; p <= n; ++p) {
         const OnpuData& pos = ms.Onpu[p];
         if (FirstSoundedString(pos) == 0) continue;
         if (Bit(pos, kAttrBeatStart)) joining = countOf(pos) > 1;
         if (p == n) continue;
-        if (joining && RhythmValueOf(pos) == 4 && RhythmValueOf(ms.Onpu[p + 1]) == 4) g.second[p] = -1;
-        if (Bit(ms.Onpu[p + 1], kAttrBeatStart) && !Bit(pos, kAttrBeam)) g.second[p] = 0;
+        const int level = std::min(BeamLevel(RhythmValueOf(pos)), BeamLevel(RhythmValueOf(ms.Onpu[p + 1])));
+        if (joining && level >= 2) g.second[p] = -1;
+        if (joining && level >= 3) g.third[p] = -1;
+        if (Bit(ms.Onpu[p + 1], kAttrBeatStart) && !Bit(pos, kAttrBeam)) g.second[p] = g.third[p] = 0;
     }
     // Stubs and triplets.
     for (int p = 1; p <= n; ++p) {
@@ -96,16 +115,16 @@ BeamGroups GroupMeasure(const SyosetsuData& ms, int meterId) {
                     g.stem[p] = 2;
                     g.main[p] = p == n || pos.SanrenIx == 3 ? 0 : -1;
                     break;
-                case 1: {  // "タータ"
-                    static const int16_t stems[3] = {2, 0, 3};
+                case 1: {  // "タータ": a quarter held over the middle place, an eighth
+                    static const int16_t stems[3] = {2, 2, 3};
                     g.main[p] = 0;
-                    g.stem[p] = stems[ix - 1];
+                    g.stem[p] = IsHeldPlace(pos) ? kStemHeld : stems[ix - 1];
                     break;
                 }
-                case 2: {  // "タター"
-                    static const int16_t stems[3] = {3, 0, 2};
+                case 2: {  // "タター": an eighth, a quarter held over the last place
+                    static const int16_t stems[3] = {3, 2, 2};
                     g.main[p] = 0;
-                    g.stem[p] = stems[ix - 1];
+                    g.stem[p] = IsHeldPlace(pos) ? kStemHeld : stems[ix - 1];
                     break;
                 }
                 default: break;  // "標準"
@@ -167,6 +186,31 @@ BeamRun SecondRun(const BeamGroups& g, const BeamRun& r) {
     int c = h;
     while (c <= r.last && g.second[c] == -1) ++c;
     return {h, std::min(c, r.last)};
+}
+
+std::vector<BeamSegment> InnerBeams(const SyosetsuData& ms, const BeamGroups& g, const BeamRun& r) {
+    std::vector<BeamSegment> out;
+    const int last = std::min(r.last, Count(ms));
+    auto isNote = [&](int p) { return FirstSoundedString(ms.Onpu[p]) > 0 && !ms.Onpu[p].IsRest(); };
+    for (int level = 2; level <= 3; ++level) {
+        const auto& joined = level == 2 ? g.second : g.third;
+        for (int p = r.first; p <= last;) {
+            if (joined[p] == -1 && p < last) {
+                int c = p;
+                while (c < last && joined[c] == -1) ++c;
+                out.push_back({level, p, c, 0});
+                p = c + 1;
+                continue;
+            }
+            const bool joinedBefore = p > r.first && joined[p - 1] == -1;
+            if (!joinedBefore && isNote(p) && BeamLevel(RhythmValueOf(ms.Onpu[p])) >= level) {
+                const bool left = p == last || (p > r.first && Bit(ms.Onpu[p - 1], kAttrDot));
+                if (p > r.first || p < last) out.push_back({level, p, p, left ? -1 : 1});
+            }
+            ++p;
+        }
+    }
+    return out;
 }
 
 double BeamSlope(const std::vector<StemEnd>& ends) {

@@ -125,12 +125,12 @@ bool StaffShown(int posRhythm, bool drawNote) { return drawNote || posRhythm == 
 
 double ClefLeft(const DanLayoutData& l, const StampBook& book, bool bassClef, int tpp) {
     const double w = book.Get(bassClef ? Stamp::picHeon : Stamp::picToon).width() * double(tpp);
-    return std::max(1.8 * w, l.TabLeft + book.SpacePx() * tpp / 2.0);
+    return std::max(1.8 * w, l.TabLeft + l.RowStartLead + book.SpacePx() * tpp / 2.0);
 }
 
 double TabWordLeft(const DanLayoutData& l, const StampBook& book, int tpp) {
     const double w = book.Get(Stamp::picTABstring).width() * double(tpp);
-    return std::max(1.8 * w, l.TabLeft + book.SpacePx() * tpp / 2.0);
+    return std::max(1.8 * w, l.TabLeft + l.RowStartLead + book.SpacePx() * tpp / 2.0);
 }
 
 double KeySignatureLeft(const DanLayoutData& l, const StampBook& book, bool bassClef, int tpp) {

@@ -66,12 +66,6 @@ void CopyPicture(ScenePicture& e, Stamp s, const StampBook& book, int tpp) {
     e.Visible = s != Stamp::None;
 }
 
-int FlagCount(int stemValue) {
-    if (stemValue == 4) return 2;
-    if (stemValue == 3 || (stemValue >= 5 && stemValue <= 8)) return 1;
-    return 0;
-}
-
 // ---------------------------------------------------------------- arcs
 
 ArcShape ArcRule(QPointF s, QPointF e, double h, bool above, bool staffForm) {
@@ -182,14 +176,17 @@ void DrawBeamBand(Canvas& dest, const BeamLine& b, double xa, double xb, double 
     else FillBand(dest, xa, -ya - b.t, xb, -yb - b.t, b.t);
 }
 
-// Draws the main beam, second beam and stubs of run r; the stems of the
+// Draws the main beam, the inner beams and stubs of run r; the stems of the
 // group end at the beam; the geometry records where.
-void DrawGroup(Canvas& dest, const BeamGroups& g, const BeamRun& r, MeasureGeom& geom, double space, double tpp,
-               bool drawStems) {
+void DrawGroup(Canvas& dest, const SyosetsuData& work, const BeamGroups& g, const BeamRun& r, MeasureGeom& geom,
+               double space, double tpp, bool drawStems) {
     std::vector<int> notes;
     for (int p = r.first; p <= r.last; ++p)
         if (geom[p].placed) notes.push_back(p);
     if (notes.size() < 2) return;
+    const std::vector<BeamSegment> inner = InnerBeams(work, g, r);
+    int levels = 1;
+    for (const BeamSegment& s : inner) levels = std::max(levels, s.level);
     BeamLine b;
     b.sign = geom[notes.front()].down ? -1 : 1;
     std::vector<StemEnd> ends;
@@ -199,12 +196,13 @@ void DrawGroup(Canvas& dest, const BeamGroups& g, const BeamRun& r, MeasureGeom&
     b.x1 = ends.front().x;
     b.y1 = ends.front().y - b.t + 1 - shift;
     // Every stem keeps at least two and a half spaces between its nearest
-    // head and the beam.
+    // head and the innermost beam.
+    const double depth = 1.5 * b.t * (levels - 1);
     double lift = 0;
     for (int p : notes) {
         if (!drawStems) break;  // the rhythm row's glyphs carry their own stems
         const double head = b.sign > 0 ? geom[p].top : -geom[p].bottom;
-        lift = std::max(lift, b.At(geom[p].stemX) + b.t - (head - 2.5 * space));
+        lift = std::max(lift, b.At(geom[p].stemX) + b.t + depth - (head - 2.5 * space));
     }
     b.y1 -= lift;
     const NoteGeom& first = geom[notes.front()];
@@ -212,65 +210,65 @@ void DrawGroup(Canvas& dest, const BeamGroups& g, const BeamRun& r, MeasureGeom&
     DrawBeamBand(dest, b, first.stemX, last.stemX + last.stemW, 0);
     for (int p : notes) {
         NoteGeom& n = geom[p];
-        const double inner = b.Inner(n.stemX);
-        if (drawStems) FillRect(dest, n.stemX, b.sign > 0 ? n.bottom : n.top, n.stemW, inner);
+        const double in = b.Inner(n.stemX);
+        if (drawStems) FillRect(dest, n.stemX, b.sign > 0 ? n.bottom : n.top, n.stemW, in);
         n.stemEnd = b.Outer(n.stemX);
     }
-    // The second beam: the first run of second flags in the group.
-    const BeamRun s = SecondRun(g, r);
-    if (s.first && geom[s.first].placed && geom[s.last].placed && geom[s.last].stemX > geom[s.first].stemX)
-        DrawBeamBand(dest, b, geom[s.first].stemX, geom[s.last].stemX + geom[s.last].stemW, 1.5 * b.t);
-    // Stubs: a piece of second beam against the sixteenth's stem, pointing
-    // to the dotted note, at most 140 twips long.
-    for (int q = r.first; q < r.last; ++q) {
-        if (g.stubA[q] != -1 || !geom[q].placed || !geom[q + 1].placed) continue;
-        const double d = std::min(std::abs(geom[q + 1].stemX - geom[q].stemX) / 2, 140.0 / tpp);
-        if (d >= 1) DrawBeamBand(dest, b, geom[q].stemX, geom[q].stemX + d, 1.5 * b.t);
-        break;
-    }
-    for (int q = r.first; q < r.last; ++q) {
-        if (g.stubB[q] != -1 || !geom[q].placed || !geom[q + 1].placed) continue;
-        const double d = std::min(std::abs(geom[q + 1].stemX - geom[q].stemX) / 2, 140.0 / tpp);
-        if (d >= 1) {
-            BeamLine flat = b;
-            const double xe = geom[q + 1].stemX + geom[q + 1].stemW;
-            flat.y1 = b.At(xe);
-            flat.x1 = xe;
-            flat.slope = 0;
-            DrawBeamBand(dest, flat, xe - d, xe, 1.5 * b.t);
+    // Second and third beams, each 1.5 thicknesses inside the one before;
+    // a stub is half the way to its neighbour, at most 140 twips.
+    for (const BeamSegment& s : inner) {
+        const double offset = 1.5 * b.t * (s.level - 1);
+        if (!geom[s.from].placed || !geom[s.to].placed) continue;
+        if (s.stub == 0) {
+            if (geom[s.to].stemX > geom[s.from].stemX)
+                DrawBeamBand(dest, b, geom[s.from].stemX, geom[s.to].stemX + geom[s.to].stemW, offset);
+            continue;
         }
-        break;
+        const int nb = s.from + s.stub;
+        if (nb < 1 || nb > kMaxPositions || !geom[nb].placed) continue;
+        const NoteGeom& at = geom[s.from];
+        const double d = std::min(std::abs(geom[nb].stemX - at.stemX) / 2, 140.0 / tpp);
+        if (d < 1) continue;
+        if (s.stub > 0) DrawBeamBand(dest, b, at.stemX, at.stemX + d, offset);
+        else DrawBeamBand(dest, b, at.stemX + at.stemW - d, at.stemX + at.stemW, offset);
     }
 }
 
-// The triplet mark of every middle note of a triplet.
+// The triplet mark of every triplet, at its middle note: centred over the
+// three notes, on their stem side (above in the rhythm row), or below their
+// heads where the rhythm row stands right under the staff (belowInRow).
 void DrawTripletMarks(Canvas& dest, const SyosetsuData& work, const MeasureGeom& geom, bool drawNote,
-                      const StampBook& book) {
+                      bool belowInRow, const StampBook& book) {
     const int n = Count(work);
     for (int p = 1; p <= n; ++p) {
-        if (!GetBit(work.Onpu[p].NoteAttr, kAttrTripletMid) || !geom[p].placed) continue;
-        const NoteGeom& g = geom[p];
-        const bool above = !g.down || !drawNote;
+        if (!GetBit(work.Onpu[p].NoteAttr, kAttrTripletMid)) continue;
+        // The placed notes of the triplet (the held place of "タータ" is not).
+        std::vector<int> three;
+        for (int q = std::max(1, p - 1); q <= std::min(n, p + 1); ++q)
+            if (geom[q].placed) three.push_back(q);
+        if (three.empty()) continue;
+        const NoteGeom& g = geom[geom[p].placed ? p : three.front()];
+        const bool above = drawNote ? !g.down : !belowInRow;
         const Stamp markStamp = CopyPicture3ren(above ? 0 : 1);
         const QImage& mark = book.Get(markStamp);
         const double gap = std::max(2.0, book.SpacePx() / 3.0);
-        double top;
-        if (above) {
-            top = std::min(g.stemEnd, g.top) - mark.height() - gap;
-        } else {
-            double low = g.stemEnd;
-            for (int q = std::max(1, p - 1); q <= std::min(n, p + 1); ++q)
-                if (geom[q].placed) low = std::max({low, geom[q].stemEnd, geom[q].bottom});
-            top = low + gap;
+        double high = 1e9, low = -1e9;
+        for (int q : three) {
+            high = std::min({high, geom[q].stemEnd, geom[q].top});
+            low = std::max({low, geom[q].stemEnd, geom[q].bottom});
         }
-        const double left = g.stemX - mark.width() / 2.0;
+        const double top = above ? high - mark.height() - gap : low + gap;
+        const double centre = (geom[three.front()].stemX + geom[three.back()].stemX) / 2;
+        const double left = centre - mark.width() / 2.0;
         if (left > 0) InkStamp(dest, book, markStamp, QPointF(std::lround(left), std::lround(top)));
     }
 }
 
-// Ties, slurs and technique arcs of the measure.
-void DrawArcs(Canvas& dest, const SyosetsuData& ms, const MeasureGeom& geom,
-              const MeasureGeom* prev, const SyosetsuData* prevMs, int strings, const BurnContext& c) {
+// Ties, slurs and technique arcs of the measure: the tablature's arcs and
+// letters over the fret numbers (which stand tabShift twips left of their
+// cells when notes are drawn), and the arcs between placed notes.
+void DrawArcs(Canvas& dest, const SyosetsuData& ms, const MeasureGeom& geom, const MeasureGeom* prev,
+              const SyosetsuData* prevMs, int strings, const BurnContext& c, double tabShift) {
     const int n = Count(ms);
     const StampBook& book = c.Book();
     const double h = book.Get(Stamp::picSlar).height();
@@ -289,8 +287,9 @@ void DrawArcs(Canvas& dest, const SyosetsuData& ms, const MeasureGeom& geom,
             apos = &prevMs->Onpu[last];
         }
         const NoteGeom& b = geom[p];
-        if (!a || !apos || !a->placed || !b.placed) continue;
+        if (!a || !apos) continue;
         auto staffArc = [&](QPointF from, QPointF to) {
+            if (!a->placed || !b.placed) return;
             if (a->down != b.down) from = a->alternate;
             DrawArc(dest, ArcRule(from, to, h, b.down, true));
         };
@@ -303,8 +302,8 @@ void DrawArcs(Canvas& dest, const SyosetsuData& ms, const MeasureGeom& geom,
             effect = true;
             const PosRectData& ca = apos->PosRect[k];
             const PosRectData& cb = pos.PosRect[k];
-            const QPointF s((ca.Left + ca.Width) / tpp, ca.Top / tpp + h / 2);
-            const QPointF t((cb.Left + cb.Width / 2.0) / tpp, cb.Top / tpp + h / 2);
+            const QPointF s((ca.Left + ca.Width - tabShift) / tpp, ca.Top / tpp + h / 2);
+            const QPointF t((cb.Left + cb.Width / 2.0 - tabShift) / tpp, cb.Top / tpp + h / 2);
             const ArcShape arc = ArcRule(s, QPointF(t.x(), s.y()), h, true, false);
             DrawArc(dest, arc);
             PutImgCaption(dest, letter, "Times New Roman", 8, arc.box.left() + arc.box.width() / 4, arc.box.top() - 7);
@@ -344,13 +343,16 @@ bool DrawStaffRhythm(Canvas& picTAB, const SyosetsuData& ms, const DanLayoutData
         NoteGeom& ng = geom[p];
         if (!ng.placed) continue;
         const int sv = g.stem[p];
-        ng.stemEnd = ng.down ? ng.bottom + len : ng.top - len;
+        // Three flags need a space more stem than one or two.
+        const double stem = len + (FlagsOfStem(sv) > 2 ? space : 0);
+        ng.stemEnd = ng.down ? ng.bottom + stem : ng.top - stem;
+        if (sv == kStemHeld) continue;
         if (beamed[p] || sv == 0) {
             if (sv == 0) ng.stemEnd = ng.down ? ng.bottom : ng.top;
             continue;
         }
         FillRect(picTAB, ng.stemX, ng.down ? ng.top : ng.bottom, ng.stemW, ng.stemEnd);
-        if (const int flags = FlagCount(sv)) {
+        if (const int flags = FlagsOfStem(sv)) {
             const QImage& f = book.Flag(flags, !ng.down);
             const double y = ng.down ? ng.stemEnd - f.height() + 1 : ng.stemEnd;
             InkStamp(picTAB, f, book.FlagShape(flags, !ng.down), QPointF(std::lround(ng.stemX), std::lround(y)));
@@ -360,10 +362,16 @@ bool DrawStaffRhythm(Canvas& picTAB, const SyosetsuData& ms, const DanLayoutData
         if (ng.down) ng.primary.setY(ng.top - space / 2);
         else ng.primary.setY(ng.bottom + space / 2);
     }
-    for (const BeamRun& r : runs) DrawGroup(picTAB, g, r, geom, space, c.tpp, true);
-    DrawTripletMarks(picTAB, work, geom, true, book);
-    DrawArcs(picTAB, work, geom, prev, prevMs, rc.maxStringIx + 1, c);
+    for (const BeamRun& r : runs) DrawGroup(picTAB, work, g, r, geom, space, c.tpp, true);
+    DrawTripletMarks(picTAB, work, geom, true, false, book);
+    DrawArcs(picTAB, work, geom, prev, prevMs, rc.maxStringIx + 1, c, kDrawNoteShift);
     return true;
+}
+
+void DrawTabTechniques(Canvas& picTAB, const SyosetsuData& ms, const SyosetsuData* prevMs, const RhythmContext& rc,
+                       const BurnContext& c) {
+    const MeasureGeom none{};
+    DrawArcs(picTAB, ms, none, prevMs ? &none : nullptr, prevMs, rc.maxStringIx + 1, c, 0);
 }
 
 bool DrawRhythmRow(Canvas& picTAB, const SyosetsuData& ms, const DanLayoutData& l, MeasureGeom& geom,
@@ -427,9 +435,10 @@ bool DrawRhythmRow(Canvas& picTAB, const SyosetsuData& ms, const DanLayoutData& 
         ng.stemEnd = ng.top + spot.end;
         SetAnchors(ng, ng.left, ng.top, ng.right, ng.bottom);
     }
-    for (const BeamRun& r : runs) DrawGroup(picTAB, g, r, geom, book.SpacePx(), tpp, false);
-    DrawTripletMarks(picTAB, work, geom, rc.drawNote, book);
-    DrawArcs(picTAB, work, geom, prev, prevMs, rc.maxStringIx + 1, c);
+    for (const BeamRun& r : runs) DrawGroup(picTAB, work, g, r, geom, book.SpacePx(), tpp, false);
+    // Under the staff (layout item "リズム譜は５線譜の下") there is no room above.
+    DrawTripletMarks(picTAB, work, geom, rc.drawNote, rc.posRhythm == 1, book);
+    DrawArcs(picTAB, work, geom, prev, prevMs, rc.maxStringIx + 1, c, 0);
     return true;
 }
 

@@ -25,8 +25,6 @@ Stamp CopyPictureRepMark(int markCode);
 // Copies a stamp with its size (twips) into an element and shows it.
 void CopyPicture(ScenePicture& e, Stamp s, const StampBook& book, int tpp);
 
-// Flags drawn at the end of a stem of this stem value (0 = none).
-int FlagCount(int stemValue);
 
 // What the drawing of a note keeps for its stem, beam and arcs (pixels).
 struct NoteGeom {
@@ -71,6 +69,14 @@ struct RhythmContext {
 bool DrawStaffRhythm(Canvas& picTAB, const SyosetsuData& ms, const DanLayoutData& l, MeasureGeom& geom,
                      const MeasureGeom* prev, const SyosetsuData* prevMs, const RhythmContext& rc,
                      const BurnContext& c);
+
+// Fret numbers stand this far (twips) left of their cells when notes are drawn.
+inline constexpr double kDrawNoteShift = 60;
+
+// Only the tablature's technique arcs and their letters, for the layout
+// without rhythm ("TAB譜のみ、リズム譜なし").
+void DrawTabTechniques(Canvas& picTAB, const SyosetsuData& ms, const SyosetsuData* prevMs, const RhythmContext& rc,
+                       const BurnContext& c);
 
 // Rhythm-row pass: glyphs, beams, triplet marks, ties, slurs and technique arcs.
 bool DrawRhythmRow(Canvas& picTAB, const SyosetsuData& ms, const DanLayoutData& l, MeasureGeom& geom,

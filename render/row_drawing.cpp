@@ -12,10 +12,10 @@ namespace lw {
 namespace {
 
 // Offset of fret numbers (and the notes above them) when notes are drawn.
-constexpr double kDrawNoteShift = 60;
 
 Stamp HeadStampOf(int rhythmId, bool dotted) {
-    if (rhythmId == 0 || rhythmId == 1) return dotted ? Stamp::pic2note_futen : Stamp::pic2note;
+    if (rhythmId == 0) return dotted ? Stamp::pic1note_futen : Stamp::pic1note;
+    if (rhythmId == 1) return dotted ? Stamp::pic2note_futen : Stamp::pic2note;
     if (rhythmId >= 2 && rhythmId <= 8) return dotted ? Stamp::pic4note_futen : Stamp::pic4note;
     return Stamp::None;
 }
@@ -70,7 +70,7 @@ RowStyle RowStyleOf(const Session& s, int slot, bool drawNote) {
     if (s.FletFontSize > 0) r.fonts.fletPointSize = s.FletFontSize;
     if (s.ChordFontSize > 0) r.fonts.chordPointSize = s.ChordFontSize;
     r.tpp = s.TwipsPerPixelX > 0 ? s.TwipsPerPixelX : 15;
-    r.meterId = s.MeterID;
+    r.meterId = s.DanBuf[slot].MeterID;
     return r;
 }
 
@@ -102,6 +102,18 @@ bool StaffPointToStringFret(const Session& s, int slot, RowRenderState& st, doub
                                   st.open, style.maxStringIx, string, fret);
 }
 
+int16_t RowStartInsetOf(const DanLayoutData& l, const RowStyle& style) {
+    const double right = RowStartRight(l, StampBook::ForLayout(l, style.tpp), style.keyName, style.bassClef,
+                                       StaffShown(style.posRhythm, style.drawNote), style.tpp);
+    // Fret numbers (and the heads over them) stand left of their column
+    // when notes are drawn, and a first note's accidental stands before its
+    // head, right of the key signature.
+    const StampBook& book = StampBook::ForLayout(l, style.tpp);
+    const double sign = (book.Get(Stamp::picSharp).width() + std::max(1.0, book.SpacePx() / 4.0)) * style.tpp;
+    const double need = std::ceil(right - l.SyosetsuLeft[0]) + (style.drawNote ? kDrawNoteShift + sign : 0);
+    return static_cast<int16_t>(std::clamp(need, 0.0, 3000.0));
+}
+
 BurnContext BurnContextOf(const RowStyle& style, const DanLayoutData& l, UiPort* ui) {
     BurnContext c;
     c.stamps = &StampBook::ForLayout(l, style.tpp);
@@ -128,6 +140,9 @@ void DrawStaffMeasure(Canvas& picTAB, MeasurePass& st, const RowScene& scene, Da
     SyosetsuData& ms = dan.Syosetsu[m];
     const int n = std::clamp<int>(ms.OnpuCnt, 0, kMaxPositions);
     if (n == 0) return;
+    // Triplet places are known once the measure is prepared.
+    SyosetsuData prepared = ms;
+    PrepareMeasure(prepared, style.meterId);
     struct Head {
         ScenePicture e;
         StaffNote note;
@@ -140,7 +155,7 @@ void DrawStaffMeasure(Canvas& picTAB, MeasurePass& st, const RowScene& scene, Da
     const double stemW = std::max(1.0, std::round(space * 0.13));
     for (int p = 1; p <= n; ++p) {
         OnpuData& pos = ms.Onpu[p];
-        if (pos.IsRest()) continue;
+        if (pos.IsRest() || IsHeldPlace(prepared.Onpu[p])) continue;
         // The glyphs and signs of this position (picNote, picSharp, ...).
         std::vector<ScenePicture> picNote;
         StaffMarks marks;
@@ -255,6 +270,8 @@ bool RedrawDan(Canvas& picTAB, MeasurePass& st, const RowScene& scene, DanData& 
         ok = DrawStaffRhythm(picTAB, dan.Syosetsu[m], l, st.geom[m], prev, prevMs, rc, c);
     } else if (style.posRhythm != 5) {
         ok = DrawRhythmRow(picTAB, dan.Syosetsu[m], l, st.geom[m], prev, prevMs, rc, c);
+    } else {
+        DrawTabTechniques(picTAB, dan.Syosetsu[m], prevMs, rc, c);
     }
     if (!ok && c.messages) ShowMsg(*c.messages, kLeadError, "16");
     return ok;

@@ -80,6 +80,10 @@ void PutKeySignature(RowScene& scene, const Session& s, int slot, bool drawNote)
 // fret of the current tuning; false when nothing can be entered.
 bool StaffPointToStringFret(const Session& s, int slot, RowRenderState& st, double y, int& string, int& fret);
 
+// Room (twips) kept free before the first note of the row for the row start
+// (clef, "TAB", key signature): DanLayoutData::RowStartInset.
+int16_t RowStartInsetOf(const DanLayoutData& l, const RowStyle& style);
+
 // The context for painting a row of this style.
 BurnContext BurnContextOf(const RowStyle& style, const DanLayoutData& l, UiPort* ui);
 

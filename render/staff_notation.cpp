@@ -26,12 +26,16 @@ constexpr int kSharpLetters[7] = {3, 0, 4, 1, 5, 2, 6};  // F C G D A E B
 constexpr int kFlatLetters[7] = {6, 2, 5, 1, 4, 0, 3};   // B E A D G C F
 constexpr int kNaturalClass[7] = {0, 2, 4, 5, 7, 9, 11};
 
-// Offsets of the signs in half spaces below the top line, k = 1..7.
+// Offsets of the signs in half spaces below the top line, k = 1..7: half a
+// space above the line or space of the altered letter, in the zig-zag
+// engravers use, every sign within the staff. Treble sharps F5 C5 G5 D5 A4 E5
+// B4, flats B4 E5 A4 D5 G4 C5 F4; bass sharps F3 C3 G3 D3 A2 E3 B2, flats B2
+// E3 A2 D3 G2 C3 F2.
 constexpr int kSignHalves[2][2][7] = {
     {{-1, 2, -2, 1, 4, 0, 3},    // sharps, treble
-     {1, 4, 0, 3, -1, 2, -2}},   // sharps, bass
-    {{3, 0, 4, 1, -2, 2, -1},    // flats, treble
-     {-2, 2, -1, 3, 0, 4, 1}},   // flats, bass
+     {1, 4, 0, 3, 6, 2, 5}},     // sharps, bass
+    {{3, 0, 4, 1, 5, 2, 6},      // flats, treble
+     {5, 2, 6, 3, 7, 4, 8}},     // flats, bass
 };
 
 // The natural pitch `steps` diatonic steps above pitch index 0 (C).
@@ -77,6 +81,14 @@ int PitchIndex(int openValue, int fret) {
     return p > 36 ? p - 12 : p;
 }
 
+void RaiseByOctaves(int16_t& line, bool& half, int octaves) {
+    // Steps upwards from the top line: a head on line L is 2L steps below it,
+    // one in the space below 2L + 1.
+    const int u = (half ? 1 : 0) - 2 * line + 7 * octaves;
+    half = (u % 2 + 2) % 2 == 1;
+    line = static_cast<int16_t>(((half ? 1 : 0) - u) / 2);
+}
+
 KeySig KeySignatureOf(const std::string& key) {
     for (const KeyRow& r : kKeys)
         if (key == r.major || key == r.minor) return {r.count, r.flats, true};
@@ -106,20 +118,36 @@ bool StaffCache::Ensure(const std::string& keyName, bool bass, DanData& dan) {
     InvalidateStaffData(dan);
     if (IsMajorName(keyName)) {
         // The flattened seventh is written on the leading tone's letter with a
-        // lowering sign: B♭ rather than A♯ in C, E♭ rather than D♯ in F.
+        // lowering sign: B♭ rather than A♯ in C, E♭ rather than D♯ in F. Only
+        // where the table writes the leading tone in the key's own form: where
+        // it needs a sign itself (F♯, C♯ and C♭ major write it as F♮, C♮ and
+        // B), a lowering sign on its letter would not sound the seventh, and
+        // the table's own spelling (E♮, B♮, A♮) is kept.
         const int t = KeyIndexOf(keyName);
+        const KeySig sig = KeySignatureOf(keyName);
         if (t >= 0) {
             for (int c = t + 11; c < kStaffEntries; c += 12) {
+                if (flags_[c] & (kFlagRaise | kFlagLower)) continue;
+                // A letter the key already flattens has no lower form to use.
+                if (KeyAlteration(sig, WrittenLetter(line_[c], flags_[c] & kFlagHalf, bass)) < 0) continue;
                 line_[c - 1] = line_[c];
                 flags_[c - 1] = static_cast<uint8_t>((flags_[c] & kFlagHalf) | kFlagLower);
             }
         }
     }
+    // Above the tables' range: the entry an octave lower, an octave up.
+    for (int i = kStaffEntries; i < kStaffCacheSize; ++i) {
+        int16_t line = line_[i - 12];
+        bool half = flags_[i - 12] & kFlagHalf;
+        RaiseByOctaves(line, half, 1);
+        line_[i] = line;
+        flags_[i] = static_cast<uint8_t>((flags_[i - 12] & ~kFlagHalf) | (half ? kFlagHalf : 0));
+    }
     return true;
 }
 
-int16_t StaffCache::Line(int p) const { return p >= 0 && p < kStaffEntries ? line_[p] : 0; }
-uint8_t StaffCache::Flags(int p) const { return p >= 0 && p < kStaffEntries ? flags_[p] : 0; }
+int16_t StaffCache::Line(int p) const { return p >= 0 && p < kStaffCacheSize ? line_[p] : 0; }
+uint8_t StaffCache::Flags(int p) const { return p >= 0 && p < kStaffCacheSize ? flags_[p] : 0; }
 
 void InvalidateStaffData(DanData& dan) {
     for (SyosetsuData& m : dan.Syosetsu)
@@ -129,33 +157,40 @@ void InvalidateStaffData(DanData& dan) {
 StaffNote StaffPosition(const StaffCache& cache, AccidentalMemory& mem, const DanLayoutData& l, OnpuData& pos,
                         int s, int fret, const OpenValues& open) {
     StaffNote n;
-    const int p = std::clamp(PitchIndex(s >= 1 && s <= 6 ? open[s - 1] : 0, fret), 0, kStaffCacheSize - 1);
+    const int openValue = s >= 1 && s <= 6 ? open[s - 1] : 0;
+    const int sounding = std::clamp(SoundingPitch(openValue, fret), 0, kMaxPitch);
+    // The folded pitch and its entry are what the row keeps; the note stands
+    // as many octaves higher as the fold took off.
+    const int p = std::clamp(PitchIndex(openValue, fret), 0, kStaffCacheSize - 1);
     if (s >= 0 && s < kStringSlots && pos.Pitch[s] != p) {
         pos.Pitch[s] = static_cast<uint8_t>(p);
         pos.StaffPos[s] = cache.Line(p);
         pos.Accidental[s] = cache.Flags(p);
     }
-    const int16_t line = s >= 0 && s < kStringSlots ? pos.StaffPos[s] : cache.Line(p);
+    int16_t line = s >= 0 && s < kStringSlots ? pos.StaffPos[s] : cache.Line(p);
     const uint8_t flags = s >= 0 && s < kStringSlots ? pos.Accidental[s] : cache.Flags(p);
-    n.pitch = p;
+    bool half = flags & kFlagHalf;
+    if (sounding > p) RaiseByOctaves(line, half, (sounding - p) / 12);
+    n.pitch = sounding;
     n.line = line;
-    n.half = flags & kFlagHalf;
+    n.half = half;
     n.raise = flags & kFlagRaise;
     n.lower = flags & kFlagLower;
     // A raised note is written on the letter below it, a lowered one on the
     // letter above: the memory is kept by the pitch of that letter.
+    const int q = sounding;
     if (n.raise) {
-        if (p >= 1 && mem.raised[p - 1]) n.raise = false;
-        else if (p >= 1) mem.raised[p - 1] = true;
-    } else if (mem.raised[p]) {
-        mem.raised[p] = false;
+        if (q >= 1 && mem.raised[q - 1]) n.raise = false;
+        else if (q >= 1) mem.raised[q - 1] = true;
+    } else if (mem.raised[q]) {
+        mem.raised[q] = false;
         n.natural = true;
     }
     if (n.lower) {
-        if (mem.lowered[p + 1]) n.lower = false;
-        else mem.lowered[p + 1] = true;
-    } else if (mem.lowered[p]) {
-        mem.lowered[p] = false;
+        if (mem.lowered[q + 1]) n.lower = false;
+        else mem.lowered[q + 1] = true;
+    } else if (mem.lowered[q]) {
+        mem.lowered[q] = false;
         n.natural = true;
     }
     n.top = StaffLineY(l, line) - kHeadPictureMargin - (n.half ? l.StaffInterval / 2.0 : 0);

@@ -15,7 +15,8 @@
 
 namespace lw {
 
-constexpr int kStaffCacheSize = 51;     // entries per pitch index (0..36 used, 37..50 line 0)
+constexpr int kStaffCacheSize = 51;     // entries per pitch index (0..36 the tables, 37..50 an octave up)
+constexpr int kMaxPitch = 72;           // highest sounding pitch index written (open value + fret)
 constexpr uint8_t kNoPitch = 255;       // OnpuData::Pitch of a note whose staff data is stale
 constexpr uint8_t kFlagHalf = 128, kFlagRaise = 64, kFlagLower = 32;
 
@@ -29,8 +30,14 @@ bool OpenStringValues(int gakkiCode, const TuningTable& tuningTbl, OpenValues& v
 // Bass clef instruments: the four- and five-string basses (codes 3 and 22).
 bool IsBassClefInstrument(int gakkiCode);
 
-// Open value + fret, folded down an octave once when above 36.
+// Open value + fret, folded down an octave once when above 36: the value
+// kept in OnpuData::Pitch (and the row file).
 int PitchIndex(int openValue, int fret);
+// Open value + fret: the pitch the note sounds and is written at.
+inline int SoundingPitch(int openValue, int fret) { return openValue + fret; }
+
+// A staff place (line, half) moved up by `octaves` octaves (7 steps each).
+void RaiseByOctaves(int16_t& line, bool& half, int octaves);
 
 // Signs of a key signature.
 struct KeySig {
@@ -70,8 +77,8 @@ void InvalidateStaffData(DanData& dan);
 // Accidentals already written in the measure being drawn, by pitch index of
 // the letter as the key signature spells it.
 struct AccidentalMemory {
-    std::array<bool, kStaffCacheSize + 1> raised{};
-    std::array<bool, kStaffCacheSize + 1> lowered{};
+    std::array<bool, kMaxPitch + 2> raised{};
+    std::array<bool, kMaxPitch + 2> lowered{};
     void Clear() {
         raised.fill(false);
         lowered.fill(false);
@@ -79,7 +86,7 @@ struct AccidentalMemory {
 };
 
 struct StaffNote {
-    int pitch = 0;
+    int pitch = 0;    // sounding pitch index (open value + fret)
     int16_t line = 0;
     bool half = false, raise = false, lower = false, natural = false;
     double top = 0;   // Top of the head's picture (twips): a head one space tall
@@ -90,7 +97,10 @@ struct StaffNote {
 inline constexpr double kHeadPictureMargin = 10;
 
 // Staff position of string `string` at `fret` of pos: caches pitch, line and
-// flags in pos, applies and updates the measure's accidental memory.
+// flags in pos, applies and updates the measure's accidental memory. The note
+// is written at the pitch it sounds: a pitch the tables fold down stands an
+// octave higher on the staff, with its ledger lines; pos keeps the folded
+// pitch and its table entry, as the row file stores them.
 StaffNote StaffPosition(const StaffCache& cache, AccidentalMemory& memory, const DanLayoutData& layout,
                         OnpuData& pos, int string, int fret, const OpenValues& open);
 

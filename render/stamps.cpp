@@ -19,7 +19,8 @@ constexpr char16_t kRestWhole = 0xE000, kRestQuarter = 0xE008, kRestEighth = 0xE
                    kRestSixteenth = 0xE00C, kClefF = 0xE083, kClefG = 0xE085, kSharp = 0xE013,
                    kFlat = 0xE021, kNatural = 0xE01D, kSegno = 0xE062, kCoda = 0xE064,
                    kHead0 = 0xE0E8, kHead1 = 0xE0E9, kHead2 = 0xE0EA, kDot = 0xE038,
-                   kFlagU3 = 0xE0D2, kFlagU4 = 0xE0D3, kFlagD3 = 0xE0DA, kFlagD4 = 0xE0DB;
+                   kFlagU3 = 0xE0D2, kFlagU4 = 0xE0D3, kFlagU5 = 0xE0D4, kFlagD3 = 0xE0DA, kFlagD4 = 0xE0DB,
+                   kFlagD5 = 0xE0DC;
 
 QImage Blank(double w, double h) {
     QImage img(std::max(1, int(std::ceil(w))), std::max(1, int(std::ceil(h))), QImage::Format_RGB32);
@@ -115,7 +116,8 @@ Built NoteStamp(const QFont& f, char16_t head, int flags, bool up, bool dotted, 
     const double headCy = up ? h - margin - hb.height() / 2 : margin + hb.height() / 2;
     s.Add(g, QPointF(hx - hb.left(), headCy - hb.center().y()));
     if (hasStem) {
-        const double sx = up ? hx + hb.width() - stemW : hx;
+        // On whole pixels: one black line, not two grey ones.
+        const double sx = std::round(up ? hx + hb.width() - stemW : hx);
         const double y0 = up ? headCy - stem : headCy;
         const double y1 = up ? headCy : headCy + stem;
         s.AddRect(QRectF(sx, y0, stemW, y1 - y0));
@@ -203,9 +205,10 @@ StampBook::StampBook(int space, int stringPx) : space_(std::max(3, space)), stri
         dot_ = Render(d);
         dotShape_ = d.shape;
     }
-    for (int n = 0; n < 2; ++n) {
+    for (int n = 0; n < 3; ++n) {
         for (int d = 0; d < 2; ++d) {
-            const QPainterPath flag = Outline(f, d == 0 ? (n == 0 ? kFlagU3 : kFlagU4) : (n == 0 ? kFlagD3 : kFlagD4));
+            static const char16_t codes[2][3] = {{kFlagU3, kFlagU4, kFlagU5}, {kFlagD3, kFlagD4, kFlagD5}};
+            const QPainterPath flag = Outline(f, codes[d][n]);
             const QRectF b = flag.boundingRect();
             Built s = Sized(b.width() + 1, b.height() + 1);
             // Up flags hang from their top, down flags rise from their bottom.
@@ -214,6 +217,8 @@ StampBook::StampBook(int space, int stringPx) : space_(std::max(3, space)), stri
             flagShapes_[n][d] = s.shape;
         }
     }
+    set(Stamp::pic1note, HeadStamp(f, kHead0, space, false));
+    set(Stamp::pic1note_futen, HeadStamp(f, kHead0, space, true));
     set(Stamp::pic2note, HeadStamp(f, kHead1, space, false));
     set(Stamp::pic4note, HeadStamp(f, kHead2, space, false));
     set(Stamp::pic2note_futen, HeadStamp(f, kHead1, space, true));

@@ -37,13 +37,14 @@ public:
     // The outlines the picture of a stamp was rendered from.
     const StampShape& Shape(Stamp s) const;
     const StampShape& DotShape() const { return dotShape_; }
-    const StampShape& FlagShape(int count, bool up) const { return flagShapes_[count >= 2 ? 1 : 0][up ? 0 : 1]; }
+    const StampShape& FlagShape(int count, bool up) const { return flagShapes_[FlagIx(count)][up ? 0 : 1]; }
     // The augmentation dot alone (a pixel of margin round it), for a dotted
     // note on a line, whose dot goes to the space above.
     const QImage& Dot() const { return dot_; }
-    // A flag alone (1 = eighth, 2 = sixteenth), its stem-side edge at x 0
-    // and its attachment at y 0 (up) or at the bottom row (down).
-    const QImage& Flag(int count, bool up) const { return flags_[count >= 2 ? 1 : 0][up ? 0 : 1]; }
+    // A flag alone (1 = eighth, 2 = sixteenth, 3 = thirty-second), its
+    // stem-side edge at x 0 and its attachment at y 0 (up) or at the bottom
+    // row (down).
+    const QImage& Flag(int count, bool up) const { return flags_[FlagIx(count)][up ? 0 : 1]; }
     bool HasMusicFont() const { return musicFont_; }
     int SpacePx() const { return space_; }
     int StringPx() const { return string_; }
@@ -56,12 +57,13 @@ public:
     static const StampBook& Default();
 
 private:
+    static int FlagIx(int count) { return count >= 3 ? 2 : count == 2 ? 1 : 0; }
     QImage images_[64];
     StampShape shapes_[64];
     QImage dot_;
     StampShape dotShape_;
-    QImage flags_[2][2];
-    StampShape flagShapes_[2][2];
+    QImage flags_[3][2];
+    StampShape flagShapes_[3][2];
     bool musicFont_ = false;
     int space_ = 8;
     int string_ = 13;

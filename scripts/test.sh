@@ -19,12 +19,12 @@ for t in model_tests layout_tests fretcalc_tests entry_tests; do
     "$ASAN/bin/$t" --gtest_brief=1
 done
 
+# The file readers' fuzz targets, a minute each over the kept corpus.
+if command -v clang++ >/dev/null; then
+  FUZZ_SECONDS="${FUZZ_SECONDS:-60}" bash scripts/fuzz.sh
+fi
+
 # Everything, as shipped.
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$BUILD" -j"$(nproc)"
 ctest --test-dir "$BUILD" --output-on-failure -j"$(nproc)"
-
-# The file readers' fuzz targets, half a minute each over the kept corpus.
-if command -v clang++ >/dev/null; then
-  FUZZ_SECONDS="${FUZZ_SECONDS:-30}" bash scripts/fuzz.sh
-fi

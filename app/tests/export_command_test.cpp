@@ -88,7 +88,7 @@ void WriteRow(const std::string& path, int measures, int meter, const std::vecto
     auto s = std::make_unique<Session>();
     s->MaxStringIx = 5;
     s->CurSyosetsuCnt = static_cast<int16_t>(measures);
-    s->MeterID = static_cast<int16_t>(meter);
+    s->MeterID = s->DanBuf[0].MeterID = static_cast<int16_t>(meter);
     s->DanBuf[0].SyosetsuCnt = static_cast<int16_t>(measures);
     for (const Note& n : notes) {
         SyosetsuData& ms = s->DanBuf[0].Syosetsu[n.m];

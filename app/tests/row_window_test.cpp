@@ -555,7 +555,7 @@ TEST_F(RowWindowTest, TheRowPictureCarriesTheNotesTheStaffAndTheKeySignature) {
         << "note heads on the staff";
     EXPECT_EQ(doc->size(), row->Picture.size());
     EXPECT_LT(sh().StaffLine(1, 0), sh().StaffLine(6, 0)) << "the highest string is the highest note";
-    EXPECT_EQ(sh().StaffLine(1, 0), 0) << "the open first string is written in the top space";
+    EXPECT_EQ(sh().StaffLine(1, 0), 1) << "the open first string is written in the top space";
     sh().g.MouseX = float(l1);
     sh().g.MouseY = float(staffTop + 2 * Lay().StaffInterval);
     EXPECT_GE(mw->StringUnderMouse(), 1) << "the string the pitch under the pointer is played on";

@@ -458,6 +458,21 @@ TEST_F(ShellTest, TimeSignatureMenuChecksOneItemAndSetsTheLabel) {
     EXPECT_TRUE(mw->action("mnuSeteiMeter12")->isChecked());
 }
 
+TEST_F(ShellTest, EachRowKeepsItsOwnTimeSignature) {
+    sh().DoFileNew();
+    sh().DoFileNew();
+    sh().MeterMenu(1);  // 6/8 for the second row only
+    EXPECT_EQ(sh().s.DanBuf[1].MeterID, 1);
+    EXPECT_EQ(sh().s.DanBuf[0].MeterID, 22);
+    sh().BringRowToFront(0);
+    EXPECT_EQ(sh().s.MeterID, 22);
+    EXPECT_EQ(mw->labMeter->text().toStdString(), "4/4");
+    EXPECT_TRUE(mw->action("mnuSeteiMeter22")->isChecked());
+    sh().BringRowToFront(1);
+    EXPECT_EQ(mw->labMeter->text().toStdString(), "6/8");
+    EXPECT_TRUE(mw->action("mnuSeteiMeter1")->isChecked());
+}
+
 TEST_F(ShellTest, MenuCaptionsAreThoseOfTheProgram) {
     auto items = [this](int menu) {
         QStringList list;

@@ -3,6 +3,7 @@
 // commands and keyboard entry.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 
 #include "../../layout/tests/layout_test_support.h"
@@ -399,6 +400,40 @@ TEST(KeyboardEntry, DigitsArrowsRestsAndRhythm) {
     EXPECT_EQ(f.e->CursorM, 0);
     EXPECT_EQ(f.e->CursorP, 4);
     EXPECT_TRUE(f.scene.labAsisto.BackStyle == 1 && f.scene.labFletEdit.Visible) << "the cursor is shown";
+}
+
+TEST(KeyboardEntry, ANewNoteTakesItsStemsFromItsPitchUnlessTheUserChose) {
+    // Half steps below the top line of the guitar's open strings 1-3 (E5, B4,
+    // G4) and of A4: the middle line is 4.
+    struct StaffHost : Host {
+        bool StaffShown() const override { return true; }
+        int StaffLine(int string, int fret) override {
+            const int pitch = std::array<int, 3>{28, 23, 19}[string - 1] + fret;
+            return pitch == 28 ? 1 : pitch == 23 ? 4 : pitch == 21 ? 5 : 6;
+        }
+    };
+    Entry f;
+    StaffHost host;
+    host.ed = f.ed.get();
+    NoteEntry e(f.s, f.g, host);
+    auto down = [&](int p) { return GetBit(f.M(0).Onpu[p].NoteAttr, kAttrStemDown); };
+    e.SetCursor(0, 1, 2);
+    e.KeyDigit(0, 0);  // B4 on the middle line: stems down
+    e.KeyCommand(NoteEntry::kKeyRight);
+    e.KeyCommand(NoteEntry::kKeyDown);
+    e.KeyDigit(0, 5000);  // G4 after it: up, not down as the note before
+    e.KeyCommand(NoteEntry::kKeyRight);
+    e.KeyDigit(2, 10000);  // A4
+    ASSERT_EQ(f.M(0).OnpuCnt, 3);
+    EXPECT_TRUE(down(1));
+    EXPECT_FALSE(down(2));
+    EXPECT_FALSE(down(3));
+    // "符尾は下" ticked for the next note: it keeps it.
+    e.KeyCommand(NoteEntry::kKeyRight);
+    e.CheckClick(4, true);
+    e.KeyDigit(0, 15000);
+    ASSERT_EQ(f.M(0).OnpuCnt, 4);
+    EXPECT_TRUE(down(4));
 }
 
 // A fret above 24 cannot be typed: "2" then "5" is refused with a reason,

@@ -1,23 +1,63 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "layout_test_support.h"
 
 using namespace lw;
 using namespace lw::test;
 
-TEST(NoteAdvance, FollowsTheMeterAndRhythm) {
-    // 4/4, 2700 twips of note area: the whole-note width is 2700.
-    EXPECT_DOUBLE_EQ(GetNoteAdvance(2700, 0, 0, 22), 2700.0);
-    EXPECT_DOUBLE_EQ(GetNoteAdvance(2700, 2, 0, 22), 2700.0 / 5);
-    EXPECT_DOUBLE_EQ(GetNoteAdvance(2700, 3, 0, 22), 2700.0 / 9);
-    EXPECT_DOUBLE_EQ(GetNoteAdvance(2700, 2, 0x20, 22), 2700.0 / 5 + 2700.0 / 10);
-    EXPECT_DOUBLE_EQ(GetNoteAdvance(2700, 21, 0, 22), 2700.0);  // whole rest as whole note
-    // 3/4: W = 2700 / 3 * 4 = 3600.
-    EXPECT_DOUBLE_EQ(GetNoteAdvance(2700, 2, 0, 12), 3600.0 / 5);
-    // 6/8: W = 2700 / 6 * 8 = 3600; eighth-note triplet divides by 13.
-    EXPECT_DOUBLE_EQ(GetNoteAdvance(2700, 7, 0, 1), 3600.0 / 13);
-    EXPECT_DOUBLE_EQ(GetNoteAdvance(2700, 2, 0, 99), 0.0);  // unknown meter
-    EXPECT_DOUBLE_EQ(GetNoteAdvance(2700, 12, 0, 22), 2700.0); // unused rhythm id: a whole note's room
+// Positions of a measure in the given values ("2" quarter, "2." dotted,
+// "2+1" a chord of a quarter and a half, "-" nothing sounds).
+std::vector<double> Offsets(const std::vector<std::string>& notes, double available, int meter = 22) {
+    SyosetsuData ms;
+    for (const std::string& v : notes) {
+        OnpuData o;
+        if (v != "-") {
+            StoreNote(o, 1, 0, std::stoi(v));
+            if (v.find('+') != std::string::npos) StoreNote(o, 2, 0, std::stoi(v.substr(v.find('+') + 1)));
+            if (v.find('.') != std::string::npos) SetBit(o.NoteAttr, kAttrDot, true);
+            StoreNote(o, 1, 0, std::stoi(v));  // ticks after the dot
+        }
+        ms.Onpu[++ms.OnpuCnt] = o;
+    }
+    return NoteOffsets(ms, 6, available, meter);
+}
+
+TEST(NoteSpacing, NotesShareTheMeasureByTheSquareRootOfTheirLength) {
+    using V = std::vector<double>;
+    // Equal values share it equally, the last one reaching the bar line.
+    EXPECT_EQ(Offsets({"2", "2", "2", "2"}, 2700), (V{0, 675, 1350, 2025, 2700}));
+    EXPECT_EQ(Offsets({"3", "3", "3", "3", "3", "3"}, 2700, 1), (V{0, 450, 900, 1350, 1800, 2250, 2700}));
+    // Twice as long, 1.41 times the room: a half and two quarters.
+    V o = Offsets({"1", "2", "2"}, 2700);
+    EXPECT_NEAR(o[1] / (o[2] - o[1]), std::sqrt(2.0), 1e-3);
+    EXPECT_NEAR(o[3], 2700, 1e-3);
+    // A dotted quarter and an eighth: sqrt(36) to sqrt(12).
+    o = Offsets({"2.", "3", "1"}, 2700);
+    EXPECT_NEAR(o[1] / (o[2] - o[1]), std::sqrt(3.0), 1e-3);
+    // A measure being filled: the empty part counts as notes of the last
+    // value, so the first quarter already stands where it will stay.
+    EXPECT_EQ(Offsets({"2"}, 2700), (V{0, 675}));
+    EXPECT_EQ(Offsets({"3", "3"}, 2700, 1), (V{0, 450, 900}));
+    // A chord takes the room of its longest string; nothing sounding, none.
+    EXPECT_EQ(Offsets({"2+1", "-", "1"}, 2700), (V{0, 1350, 1350, 2700}));
+    EXPECT_EQ(Offsets({"2", "2"}, 2700, 99), (V{0, 0, 0}));  // unknown meter
+}
+
+TEST(NoteSpacing, ShortNotesKeepRoomForAnAccidentalWhileTheMeasureHasIt) {
+    // A half, eight thirty-seconds and a quarter: by length the 32nds would get
+    // 182 twips; they get the least room and the others share the rest.
+    std::vector<std::string> v = {"1"};
+    for (int i = 0; i < 8; ++i) v.push_back("5");
+    v.push_back("2");
+    const std::vector<double> o = Offsets(v, 2700);
+    for (int p = 2; p <= 9; ++p) EXPECT_DOUBLE_EQ(o[p] - o[p - 1], kMinNoteAdvance) << p;
+    EXPECT_NEAR(o[1] / (o[10] - o[9]), std::sqrt(2.0), 1e-3);
+    EXPECT_NEAR(o[10], 2700, 1e-3);
+    // Sixteen sixteenths in 2700 twips cannot all have it: equal shares.
+    const std::vector<double> s = Offsets(std::vector<std::string>(16, "4"), 2700);
+    EXPECT_DOUBLE_EQ(s[1], 2700.0 / 16);
 }
 
 TEST(NoteX, SumsTheWidestStringOfEachEarlierPosition) {
@@ -27,12 +67,12 @@ TEST(NoteX, SumsTheWidestStringOfEachEarlierPosition) {
     OnpuData chord = Note(1, 0, 2);
     StoreNote(chord, 2, 1, 1);  // a half note on string 2 makes the position half-wide
     Append(s, 0, chord);
-    EXPECT_EQ(GetNoteX(s, 0, 2), 600 + 2700 / 3);
+    EXPECT_EQ(GetNoteX(s, 0, 2), 600 + 1350);  // a half of the measure
     OnpuData silent;  // no string sounds: advances nothing
     Append(s, 0, silent);
-    EXPECT_EQ(GetNoteX(s, 0, 3), 600 + 900);
+    EXPECT_EQ(GetNoteX(s, 0, 3), 600 + 1350);
     Append(s, 1, Note(1, 0, 3));
-    EXPECT_EQ(GetNoteX(s, 1, 2), 3300 + 300 + 300);
+    EXPECT_EQ(GetNoteX(s, 1, 2), 3300 + 300 + 338);  // an eighth: 337.5, half to even
 }
 
 TEST(NoteX, StringsBeyondTheInstrumentDoNotCount) {
@@ -41,7 +81,7 @@ TEST(NoteX, StringsBeyondTheInstrumentDoNotCount) {
     OnpuData p = Note(1, 0, 2);
     StoreNote(p, 5, 0, 0);  // string 5 on a four-string row is ignored
     Append(s, 0, p);
-    EXPECT_EQ(GetNoteX(s, 0, 2), 600 + 540);
+    EXPECT_EQ(GetNoteX(s, 0, 2), 600 + 675);
 }
 
 TEST(MeasureUnderPoint, BoundaryBelongsToThePreviousMeasure) {

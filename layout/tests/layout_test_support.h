@@ -101,7 +101,7 @@ inline void SetUpRow(Session& s, int slot, int maxStringIx = 5, int count = 4, i
     s.CurDanIx = static_cast<int16_t>(slot);
     s.MaxStringIx = static_cast<int16_t>(maxStringIx);
     s.CurSyosetsuCnt = static_cast<int16_t>(count);
-    s.MeterID = static_cast<int16_t>(meter);
+    s.MeterID = s.DanBuf[slot].MeterID = static_cast<int16_t>(meter);
     s.PosRhythm = 1;
     s.RhythmRewrite = true;
     DanLayoutData& l = s.DanLayout[slot];

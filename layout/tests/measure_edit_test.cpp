@@ -127,6 +127,7 @@ TEST(InsertNote, FourFourPushesTheLastNoteOn) {
 TEST(InsertNote, ThreeFourAndSixEightUseSeventyTwoTicks) {
     for (int meter : {12, 1}) {
         RowFixture f(5, 3, meter);
+        f.s.MeterID = 22;  // another row's 4/4 in the menu: the row keeps its own
         for (int i = 1; i <= 3; ++i) Append(f.s, 0, Note(1, i, 2));
         f.g.Entry.CurOnpu = Note(1, 0, 2);
         ASSERT_TRUE(f.ed->InsertNote(0, 0)) << meter;

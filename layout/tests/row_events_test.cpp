@@ -205,9 +205,10 @@ TEST(Dragging, BarLineMovesOnlyTheTwoNeighbouringMeasures) {
     EXPECT_TRUE(f.port.Has("RowModified"));
     // A drop goes only as far as both measures keep room for their notes:
     // measure 1's two quarters need their columns a cell (240) and 60 twips
-    // apart, which takes a note area of 1500; measure 2's one note needs one cell.
+    // apart, which takes a note area of 1200 (a quarter of it each); measure
+    // 2's one note needs one cell.
     const struct { int handle; double drop; int left; } cases[] = {
-        {0, 400, 300 + 300 + 1500},    // too narrow for measure 1's notes
+        {0, 400, 300 + 300 + 1200},    // too narrow for measure 1's notes
         {0, 6400, 6300 - 300 - 240},   // past the next bar line
         {3, 11000, 11000},             // the row's right end moves in
         {3, 20000, 300 + 12000},       // but not past the end of the lines
@@ -251,8 +252,8 @@ TEST(Dragging, OnlyTheLeftButtonStartsADragAndAReleaseEndsIt) {
 TEST(Geometry, MinimumMeasureWidthKeepsColumnsAndChordNamesApart) {
     RowFixture f;
     EXPECT_DOUBLE_EQ(MinSyosetsuWidth(f.s, 0, 240, 600), 300 + 240) << "an empty measure keeps room for a note";
-    for (int i = 0; i < 8; ++i) Append(f.s, 0, Note(1, i, 3));  // eighths: W/9 apart
-    EXPECT_DOUBLE_EQ(MinSyosetsuWidth(f.s, 0, 240, 600), 300 + 9 * (240 + 60));
+    for (int i = 0; i < 8; ++i) Append(f.s, 0, Note(1, i, 3));  // eighths: an eighth of it apart
+    EXPECT_DOUBLE_EQ(MinSyosetsuWidth(f.s, 0, 240, 600), 300 + 8 * (240 + 60));
     // The second chord name (at half the note area + 80) starts after the
     // first (at 100, "Am7" about 3 x 130 + 40 wide).
     auto& chords = f.s.CurDan().Syosetsu[1];
@@ -274,6 +275,10 @@ TEST(Dragging, ChordLabelInMarkModeThenBackToNormal) {
     EXPECT_EQ(f.g.EditMode, kModeNormal);
     f.ed->FrameDragDrop(3000, 100);
     EXPECT_DOUBLE_EQ(f.scene.labChord[2].Left, 2990);
+    // Past a row start of 900 twips (clef, key signature): over the first note.
+    f.s.CurLayout().RowStartInset = 900;
+    f.ed->LoadChord();
+    EXPECT_DOUBLE_EQ(f.scene.labChord[1].Left, 300 + 900 - 60);
 }
 
 TEST(NoteDrop, EntersTheNoteAndMovesTheDialog) {

@@ -39,7 +39,7 @@ Session RowSession(int maxStringIx, int measures) {
     s.MaxStringIx = static_cast<int16_t>(maxStringIx);
     s.CurSyosetsuCnt = static_cast<int16_t>(measures);
     s.KeyName[0] = "A";
-    s.MeterID = 12;
+    s.MeterID = s.DanBuf[0].MeterID = 12;
     s.DanBuf[0].SyosetsuCnt = s.CurSyosetsuCnt;
     for (int m = 0; m <= measures; ++m) s.DanLayout[0].SyosetsuLeft[m] = static_cast<int16_t>(700 + 1500 * m);
     for (int m = 0; m < measures; ++m) {

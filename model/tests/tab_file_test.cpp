@@ -92,7 +92,7 @@ RandomRow MakeRandomRow(std::mt19937& rng, int maxStringIx) {
     static const char* const kChords[] = {"", "C", "Am7", "F#m7-5", "G,7", "ド", "E♭maj7"};
     static const int kIds[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 21, 22, 23, 24, 25};
     s.KeyName[0] = kKeys[pick(0, 4)];
-    s.MeterID = static_cast<int16_t>(kMeters[pick(0, 8)]);
+    s.MeterID = s.DanBuf[0].MeterID = static_cast<int16_t>(kMeters[pick(0, 8)]);
     const int n = s.CurSyosetsuCnt;
     DanData& d = s.DanBuf[0];
     d.TopRepStart = pick(0, 1) ? kTrue : kFalse;
@@ -164,6 +164,7 @@ void ExpectRowRestored(const RandomRow& saved, const Session& got, const RowItem
     ASSERT_EQ(got.CurSyosetsuCnt, n);
     EXPECT_EQ(got.DanBuf[0].SyosetsuCnt, n);
     EXPECT_EQ(got.MeterID, s.MeterID);
+    EXPECT_EQ(got.DanBuf[0].MeterID, s.MeterID);
     EXPECT_EQ(got.KeyName[0], s.KeyName[0].empty() ? "C" : s.KeyName[0]);
     const DanData& a = s.DanBuf[0];
     const DanData& b = got.DanBuf[0];
@@ -595,6 +596,7 @@ TEST_F(TabLoad, HeaderValuesGoIntoTheSession) {
     EXPECT_EQ(s.CurSyosetsuCnt, 3);
     EXPECT_EQ(s.KeyName[0], "F#m");
     EXPECT_EQ(s.MeterID, 12);
+    EXPECT_EQ(s.DanBuf[0].MeterID, 12);  // the row keeps its own
 }
 
 TEST_F(TabLoad, MeasureCountChangeHookRunsBeforeMeasurePositions) {
@@ -633,6 +635,7 @@ TEST_F(TabLoad, HeaderlessFileKeepsSettingsAndSetsPlainBars) {
     EXPECT_EQ(s.CurSyosetsuCnt, 3);
     EXPECT_EQ(s.KeyName[0], "D");
     EXPECT_EQ(s.MeterID, 2);
+    EXPECT_EQ(s.CurDan().MeterID, 2);
     for (int m = 0; m < 3; ++m) {
         EXPECT_EQ(s.CurDan().Syosetsu[m].BarFlag[kBarPlain], kTrue);
         EXPECT_EQ(s.CurDan().Syosetsu[m].BarFlag[kBarPlain2], kTrue);

@@ -75,8 +75,16 @@ TEST(BeamGrouping, BeatsTripletsAndDissolving) {
         {"dotted eighth and sixteenth", {"3.", "4", "2", "2", "2"}, 22, {"1-2"}, {}, {2, 2, 2, 2, 2}},
         {"triplet タタタ: three beamed, none to the next", {"7/0", "7/0", "7/0", "7/0", "7/0", "7/0", "1"}, 22,
          {"1-3", "4-6"}, {}, {2, 2, 2, 2, 2, 2, 1}},
-        {"triplet タータ: no beam, stems 2 0 3", {"7/1", "7/1", "7/1", "2", "1"}, 22, {}, {}, {2, 0, 3, 2, 1}},
-        {"triplet タター: no beam, stems 3 0 2", {"7/2", "7/2", "7/2", "2", "1"}, 22, {}, {}, {3, 0, 2, 2, 1}},
+        // ♩♪ and ♪♩ under a "3": the place the quarter holds over draws nothing.
+        {"triplet タータ: quarter, held, eighth", {"7/1", "7/1", "7/1", "2", "1"}, 22, {}, {}, {2, -1, 3, 2, 1}},
+        {"triplet タター: eighth, quarter, held", {"7/2", "7/2", "7/2", "2", "1"}, 22, {}, {}, {3, 2, -1, 2, 1}},
+        // A beat is a dotted quarter in 12/8 and 9/8: eighths go in threes.
+        {"12/8 eighths in threes", S(12, "3"), 21, {"1-3", "4-6", "7-9", "10-12"}, {}, I(12, 2)},
+        {"9/8 eighths in threes", S(9, "3"), 11, {"1-3", "4-6", "7-9"}, {}, I(9, 2)},
+        {"thirty-seconds: a beat of eight", {"5", "5", "5", "5", "5", "5", "5", "5", "2", "1"}, 22, {"1-8"},
+         {"1-8"}, {2, 2, 2, 2, 2, 2, 2, 2, 2, 1}},
+        {"triplet sixteenths: six in a beat", {"6", "6", "6", "6", "6", "6", "2", "1"}, 22, {"1-6"}, {"1-6"},
+         {2, 2, 2, 2, 2, 2, 2, 1}},
         {"triplet quarters: plain stems, no beam", {"8", "8", "8", "1"}, 22, {}, {}, {2, 2, 2, 1}},
     };
     for (const Case& c : cases) {
@@ -113,6 +121,48 @@ TEST(BeamGrouping, StubsAndNoteCounts) {
     Beam({"3", "24", "2", "2", "2"}, 22, &g);
     EXPECT_EQ(g.noteCount[0], 1) << "a rest is no note";
     EXPECT_EQ(g.main[1], 0) << "an eighth beside an eighth rest keeps its flag";
+}
+
+TEST(BeamGrouping, InnerBeamsAndStubsOfEveryLevel) {
+    // "level:from-to" for beams, "level:at<" / "level:at>" for stubs.
+    auto inner = [](const std::vector<std::string>& notes, int meter) {
+        SyosetsuData ms = Measure(notes);
+        PrepareMeasure(ms, meter);
+        const BeamGroups g = GroupMeasure(ms, meter);
+        S out;
+        for (const BeamRun& r : MainRuns(ms, g))
+            for (const BeamSegment& b : InnerBeams(ms, g, r))
+                out.push_back(std::to_string(b.level) + ":" + std::to_string(b.from) +
+                              (b.stub ? (b.stub < 0 ? "<" : ">") : "-" + std::to_string(b.to)));
+        return out;
+    };
+    EXPECT_EQ(inner({"5", "5", "5", "5", "5", "5", "5", "5", "2", "1"}, 22), (S{"2:1-8", "3:1-8"}));
+    EXPECT_EQ(inner({"6", "6", "6", "6", "6", "6", "2", "1"}, 22), (S{"2:1-6"}));
+    // Sixteenth, two thirty-seconds, eighth: the thirty-seconds share a third beam.
+    EXPECT_EQ(inner({"4", "5", "5", "3", "2", "1"}, 22), (S{"2:1-3", "3:2-3"}));
+    // Dotted eighth and sixteenth: the stub points back to the dotted note;
+    // sixteenth and dotted eighth: forward to it.
+    EXPECT_EQ(inner({"3.", "4", "4", "3.", "1"}, 22), (S{"2:2<", "2:3>"}));
+    // Eighth, sixteenth, sixteenth, eighth... in one beat of 6/8: one run.
+    EXPECT_EQ(inner({"3", "4", "4", "3", "3", "3", "3"}, 1), (S{"2:2-3"}));
+    // Dotted sixteenth and thirty-second: a third-level stub back to it.
+    EXPECT_EQ(inner({"4.", "5", "3", "2", "1"}, 22), (S{"2:1-2", "3:2<"}));
+}
+
+TEST(BeamGrouping, FlagsOfUnbeamedStems) {
+    const int flags[] = {0, 0, 0, 1, 2, 3, 2, 1, 0};  // values 0..8
+    for (int v = 0; v <= 8; ++v) EXPECT_EQ(FlagsOfStem(v), flags[v]) << v;
+    EXPECT_EQ(FlagsOfStem(kStemHeld), 0);
+    // Triplet sixteenths are counted in threes for their marks, within beats.
+    SyosetsuData ms = Measure({"6", "6", "6", "6", "6", "6", "2", "1"});
+    PrepareMeasure(ms, 22);
+    std::string places, mids;
+    for (int p = 1; p <= ms.OnpuCnt; ++p) {
+        places += char('0' + ms.Onpu[p].SanrenIx);
+        mids += GetBit(ms.Onpu[p].NoteAttr, kAttrTripletMid) ? '1' : '0';
+    }
+    EXPECT_EQ(places, "12312300");
+    EXPECT_EQ(mids, "01001000");
 }
 
 TEST(BeamSlopes, AverageOfRunningSlopesAndShift) {

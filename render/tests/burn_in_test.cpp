@@ -12,18 +12,9 @@ using namespace lw;
 using lwtest::InkBox;
 using lwtest::InkIn;
 using lwtest::Paint;
+using RecordingUi = lwtest::QuietUi;
 
 namespace {
-
-struct RecordingUi : UiPort {
-    std::vector<std::string> shown;
-    int MessageBox(const std::string& text, int, const std::string&) override {
-        shown.push_back(text);
-        return kIdOk;
-    }
-    std::string OpenFileName(const std::string&, const std::string&) override { return {}; }
-    std::string SaveFileName(const std::string&, const std::string&) override { return {}; }
-};
 
 class BurnIn : public ::testing::Test {
 protected:

@@ -16,20 +16,10 @@
 #include "tab_file.h"
 
 using namespace lw;
+using lwtest::DataDir;
+using lwtest::QuietUi;
 
 namespace {
-
-struct QuietUi : UiPort {
-    std::vector<std::string> shown;
-    int MessageBox(const std::string& text, int, const std::string&) override {
-        shown.push_back(text);
-        return kIdOk;
-    }
-    std::string OpenFileName(const std::string&, const std::string&) override { return {}; }
-    std::string SaveFileName(const std::string&, const std::string&) override { return {}; }
-};
-
-std::string DataDir() { return std::string(LUTEWISE_SOURCE_DIR) + "/data"; }
 
 // One row window: the row read from a file, laid out and drawn.
 struct ExampleRow {

@@ -3,6 +3,8 @@
 // when LUTEWISE_RENDER_PNG_DIR names a folder.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -10,6 +12,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <vector>
+
+#include "ui_port.h"
 
 #include "element_paint.h"
 #include "row_picture.h"
@@ -39,6 +44,20 @@ struct Paint {
     }
 };
 
+// Answers every message with OK and keeps what was shown.
+struct QuietUi : lw::UiPort {
+    std::vector<std::string> shown;
+    int MessageBox(const std::string& text, int, const std::string&) override {
+        shown.push_back(text);
+        return lw::kIdOk;
+    }
+    std::string OpenFileName(const std::string&, const std::string&) override { return {}; }
+    std::string SaveFileName(const std::string&, const std::string&) override { return {}; }
+};
+
+// The default working-folder data: Lutewise.ini, ground pictures, examples.
+inline std::string DataDir() { return std::string(LUTEWISE_SOURCE_DIR) + "/data"; }
+
 inline int InkIn(const QImage& img, const QRect& r, int threshold = 128) {
     int n = 0;
     for (int y = std::max(0, r.top()); y <= std::min(img.height() - 1, r.bottom()); ++y)
@@ -59,6 +78,40 @@ inline QRect InkBox(const QImage& img, int threshold = 128) {
 inline void WriteDebugPng(const std::string& name, const QImage& img) {
     const char* dir = std::getenv("LUTEWISE_RENDER_PNG_DIR");
     if (dir && *dir) img.save(QString::fromStdString(std::string(dir) + "/" + name + ".png"), "PNG");
+}
+
+// Pictures a person has looked at and approved, kept as small gray PNGs in
+// render/tests/data. LUTEWISE_UPDATE_GOLDEN=1 writes them anew; look at every
+// changed picture before committing it.
+inline std::string GoldenPath(const std::string& name) {
+    return std::string(LUTEWISE_SOURCE_DIR) + "/render/tests/data/" + name + ".png";
+}
+
+// Differences a font's anti-aliasing may bring are tolerated; a glyph moved
+// by a pixel or a missing sign is not.
+inline void ExpectLooksLike(const QImage& picture, const std::string& name) {
+    const QImage actual = picture.convertToFormat(QImage::Format_Grayscale8);
+    if (const char* u = std::getenv("LUTEWISE_UPDATE_GOLDEN"); u && *u == '1') {
+        ASSERT_TRUE(actual.save(QString::fromStdString(GoldenPath(name)), "PNG"));
+        return;
+    }
+    const QImage golden = QImage(QString::fromStdString(GoldenPath(name))).convertToFormat(QImage::Format_Grayscale8);
+    ASSERT_FALSE(golden.isNull()) << GoldenPath(name);
+    ASSERT_EQ(golden.size(), actual.size()) << name;
+    int far = 0;
+    double sum = 0;
+    for (int y = 0; y < golden.height(); ++y) {
+        const uchar* g = golden.constScanLine(y);
+        const uchar* a = actual.constScanLine(y);
+        for (int x = 0; x < golden.width(); ++x) {
+            const int d = std::abs(int(g[x]) - int(a[x]));
+            sum += d;
+            far += d > 96;
+        }
+    }
+    EXPECT_LE(far, 12) << name;
+    EXPECT_LT(sum / (golden.width() * golden.height()), 2.0) << name;
+    WriteDebugPng("golden_" + name, actual);
 }
 
 }  // namespace lwtest

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "staff_notation.h"
 
 using namespace lw;
@@ -15,6 +17,16 @@ DanLayoutData Staff(int16_t top = 780, int16_t interval = 120) {
 }
 
 const OpenValues kGuitar = {28, 23, 19, 14, 9, 4};
+
+// Diatonic steps of a written natural note such as "F5" above the tables'
+// base C: C3 for the treble tables (index 28 = E5), C2 for the bass (21 = A3).
+int StepsOf(const char* name, bool bass) {
+    static const std::string letters = "CDEFGAB";
+    const int letter = static_cast<int>(letters.find(name[0]));
+    return 7 * (name[1] - '0' - (bass ? 2 : 3)) + letter;
+}
+// Half spaces below the top line: F5 is the treble's top line, A3 the bass's.
+int HalvesBelowTopLine(const char* name, bool bass) { return StepsOf(bass ? "A3" : "F5", bass) - StepsOf(name, bass); }
 
 struct Written {
     StaffNote n;
@@ -55,7 +67,7 @@ TEST(StaffNotation, PitchOfStringAndFret) {
     EXPECT_EQ(v, (OpenValues{20, 21, 22, 23, 24, 25}));
     EXPECT_EQ(PitchIndex(28, 8), 36);
     EXPECT_EQ(PitchIndex(28, 9), 25);   // above 36: one octave down
-    EXPECT_EQ(PitchIndex(28, 22), 38);  // still above 36 after the fold: line 0, no flags
+    EXPECT_EQ(PitchIndex(28, 22), 38);  // still above 36 after the fold
     EXPECT_TRUE(IsBassClefInstrument(3));
     EXPECT_TRUE(IsBassClefInstrument(22));
     EXPECT_FALSE(IsBassClefInstrument(0));
@@ -132,6 +144,100 @@ TEST(StaffNotation, AccidentalMemoryWithinAMeasure) {
     EXPECT_EQ(w[0].sign, Stamp::picNatural);
 }
 
+// Reads a written note as a musician does: the natural note of its line or
+// space, altered by its own sign, else by the last sign on that line or space
+// in the measure, else by the key signature.
+class Reader {
+public:
+    Reader(const std::string& key, bool bass) : bass_(bass) {
+        static const struct { const char* major; const char* minor; int n; } kKeys[] = {
+            {"C", "Am", 0}, {"G", "Em", 1}, {"D", "Bm", 2}, {"A", "F#m", 3}, {"E", "C#m", 4},
+            {"B", "G#m", 5}, {"F#", "D#m", 6}, {"C#", "A#m", 7}, {"F", "Dm", -1}, {"B♭", "Gm", -2},
+            {"E♭", "Cm", -3}, {"A♭", "Fm", -4}, {"D♭", "B♭m", -5}, {"G♭", "E♭m", -6}, {"C♭", "A♭m", -7}};
+        int n = 0;
+        for (const auto& k : kKeys)
+            if (key == k.major || key == k.minor) n = k.n;
+        const std::string sharps = "FCGDAEB", flats = "BEADGCF", letters = "CDEFGAB";
+        for (int i = 0; i < (n < 0 ? -n : n); ++i)
+            keyAlter_[letters.find((n < 0 ? flats : sharps)[i])] = n < 0 ? -1 : 1;
+    }
+    int Read(const StaffNote& n, Stamp sign) {
+        static const int kNatural[7] = {0, 2, 4, 5, 7, 9, 11};
+        // On line L (half) the note is 2L steps below the top line; in the
+        // space below it one more.
+        const int steps = StepsOf(bass_ ? "A3" : "F5", bass_) - 2 * n.line - (n.half ? 0 : 1);
+        int alter = keyAlter_[steps % 7];
+        if (sign == Stamp::picSharp || sign == Stamp::picFlat || sign == Stamp::picNatural)
+            measure_[steps] = sign == Stamp::picSharp ? 1 : sign == Stamp::picFlat ? -1 : 0;
+        else if (sign != Stamp::None)
+            ADD_FAILURE() << "not an accidental";
+        if (measure_.count(steps)) alter = measure_[steps];
+        return 12 * (steps / 7) + kNatural[steps % 7] + alter;
+    }
+
+private:
+    bool bass_;
+    int keyAlter_[7] = {};
+    std::map<int, int> measure_;
+};
+
+TEST(StaffNotation, EveryNoteReadsAsItSounds) {
+    // Every key, both clefs: a chromatic scale up the whole fingerboard and
+    // down again in one measure, and each note alone in its own measure.
+    const char* keys[] = {"C", "G", "D", "A", "E", "B", "F#", "C#", "F", "B♭", "E♭", "A♭", "D♭", "G♭", "C♭",
+                          "Am", "Em", "Bm", "F#m", "C#m", "G#m", "D#m", "A#m", "Dm", "Gm", "Cm", "Fm", "B♭m",
+                          "E♭m", "A♭m"};
+    for (const bool bass : {false, true}) {
+        const OpenValues open = bass ? OpenValues{19, 14, 9, 4, 0, 0} : kGuitar;
+        const int top = open[0] + 24;
+        for (const char* key : keys) {
+            SCOPED_TRACE(std::string(key) + (bass ? " bass" : " treble"));
+            DanData dan;
+            StaffCache cache;
+            cache.Ensure(key, bass, dan);
+            const KeySig sig = KeySignatureOf(key);
+            std::vector<int> scale;
+            for (int p = open[bass ? 3 : 5]; p <= top; ++p) scale.push_back(p);
+            for (int p = top - 1; p >= open[bass ? 3 : 5]; --p) scale.push_back(p);
+            AccidentalMemory mem;
+            Reader measure(key, bass);
+            for (int p : scale) {
+                // The highest string that reaches the pitch.
+                int s = 1;
+                while (open[s - 1] > p) ++s;
+                OnpuData pos;
+                const StaffNote n = StaffPosition(cache, mem, Staff(), pos, s, p - open[s - 1], open);
+                ASSERT_EQ(measure.Read(n, AccidentalStamp(n, sig, bass)), p) << "in the measure, pitch " << p;
+                AccidentalMemory fresh;
+                Reader alone(key, bass);
+                const StaffNote m = StaffPosition(cache, fresh, Staff(), pos, s, p - open[s - 1], open);
+                ASSERT_EQ(alone.Read(m, AccidentalStamp(m, sig, bass)), p) << "alone, pitch " << p;
+            }
+        }
+    }
+}
+
+TEST(StaffNotation, HighFretsStandAboveTheStaffWithLedgerLines) {
+    using V = std::vector<int>;
+    DanData dan;
+    StaffCache cache;
+    cache.Ensure("C", false, dan);
+    AccidentalMemory mem;
+    OnpuData pos;
+    // String 1 at fret 12 is E6 on the third ledger line above, not E5.
+    StaffNote n = StaffPosition(cache, mem, Staff(), pos, 1, 12, kGuitar);
+    EXPECT_EQ(n.line, -3);
+    EXPECT_TRUE(n.half);
+    EXPECT_EQ(LedgerLines(n.line, n.half), (V{-1, -2, -3}));
+    EXPECT_EQ(pos.Pitch[1], 28);  // the row keeps the folded value
+    // Fret 24: E7 in the space below the seventh ledger line.
+    n = StaffPosition(cache, mem, Staff(), pos, 1, 24, kGuitar);
+    EXPECT_EQ(n.line, -7);
+    EXPECT_FALSE(n.half);
+    EXPECT_EQ(LedgerLines(n.line, n.half), (V{-1, -2, -3, -4, -5, -6}));
+    EXPECT_EQ(pos.Pitch[1], 40);
+}
+
 TEST(StaffNotation, LedgerLines) {
     using V = std::vector<int>;
     EXPECT_EQ(LedgerLines(2, true), V{});
@@ -163,15 +269,22 @@ TEST(StaffNotation, KeySignatureCountsAndOffsets) {
     }
     EXPECT_FALSE(KeySignatureOf("H").known);
 
-    // Offsets in half spaces, k = 1..7.
-    const int table[4][7] = {{-1, 2, -2, 1, 4, 0, 3}, {3, 0, 4, 1, -2, 2, -1},
-                             {1, 4, 0, 3, -1, 2, -2}, {-2, 2, -1, 3, 0, 4, 1}};
-    for (int k = 1; k <= 7; ++k) {
-        EXPECT_EQ(KeySignOffsetHalves(false, false, k), table[0][k - 1]);
-        EXPECT_EQ(KeySignOffsetHalves(true, false, k), table[1][k - 1]);
-        EXPECT_EQ(KeySignOffsetHalves(false, true, k), table[2][k - 1]);
-        EXPECT_EQ(KeySignOffsetHalves(true, true, k), table[3][k - 1]);
-    }
+    // Every sign stands on the line or space of its letter (its offset is
+    // half a space above it), in the order and octave engravers use.
+    struct Signs {
+        bool flats, bass;
+        const char* notes[7];
+    };
+    const Signs signs[] = {
+        {false, false, {"F5", "C5", "G5", "D5", "A4", "E5", "B4"}},
+        {true, false, {"B4", "E5", "A4", "D5", "G4", "C5", "F4"}},
+        {false, true, {"F3", "C3", "G3", "D3", "A2", "E3", "B2"}},
+        {true, true, {"B2", "E3", "A2", "D3", "G2", "C3", "F2"}},
+    };
+    for (const Signs& c : signs)
+        for (int k = 1; k <= 7; ++k)
+            EXPECT_EQ(KeySignOffsetHalves(c.flats, c.bass, k) + 1, HalvesBelowTopLine(c.notes[k - 1], c.bass))
+                << (c.flats ? "flats " : "sharps ") << (c.bass ? "bass " : "treble ") << k;
 
     // Placement: sharps a third of their height above the offset, flats four
     // ninths; half spaces of an odd interval round to even twips.
@@ -186,7 +299,7 @@ TEST(StaffNotation, KeySignatureCountsAndOffsets) {
     PutKeySignature(scene, Staff(780, 120), "A♭", true, true, 600, 100, 360, 270);
     ASSERT_EQ(scene.picKey.size(), 5u);  // the three sharps are gone
     EXPECT_EQ(scene.picKey[1].Image, Stamp::picFlat);
-    EXPECT_EQ(scene.picKey[1].Top, 780 - 120 - 120);
+    EXPECT_EQ(scene.picKey[1].Top, 780 + 300 - 120);
     EXPECT_EQ(scene.picKey[4].Top, 780 + 180 - 120);
     EXPECT_TRUE(scene.picKey[4].Visible);
     // A row without a staff shows no signs.
