@@ -103,6 +103,8 @@ int RunExportScore(const std::vector<std::string>& given, std::ostream& out, std
     shell.MainLoad();
     shell.InitStartValues();
     shell.DrawNote = notes;
+    // No window shows a row: each is painted once, for the score.
+    shell.PaintOnDemand = true;
     auto failed = [&](const std::string& what) {
         err << what << '\n';
         for (const std::string& m : ui.shown) err << m << '\n';

@@ -850,6 +850,8 @@ void Shell::HanelAll() {
         ActivateProc(*r);
         r->Editor->ReLayoutTAB("all");
         RowChanged(*r);
+        // Painted while the row is the active one, as the editor paints it.
+        PaintIfStale(*r);
     }
 }
 
@@ -867,7 +869,10 @@ bool Shell::CreateGakufu(const std::string& mode, bool allPages) {
     HanelAll();
     if (view_) view_->SetBusy(true, "各段を統合して楽譜を作成中");
     std::vector<const QImage*> pictures;
-    for (RowDoc* r : RowsInOrder()) pictures.push_back(&r->Picture);
+    for (RowDoc* r : RowsInOrder()) {
+        PaintIfStale(*r);
+        pictures.push_back(&r->Picture);
+    }
     const GakufuResult res = ComposeGakufu(pictures, s.PosRhythm, mode, allPages);
     GakufuPages = res.pages;
     GakufuRowCount = res.rowCount;
@@ -1046,7 +1051,7 @@ void Shell::RestyleRows() {
         g.DrawNote = DrawNote;
         UpdateRowStart(s, *r, DrawNote);
         RestyleRow(r->Render, *r->Editor, s, DrawNote, GroundFolder(), &r->GroundError);
-        PaintRowPicture(s, *r, DrawNote, &ui_);
+        PaintOrMark(*r);
         if (view_) {
             view_->PrepareRowPicture(*r, true);
             view_->RowContentChanged(*r);
@@ -1066,8 +1071,23 @@ void Shell::RestyleRows() {
 std::string Shell::GroundFolder() const { return ProgramFolder.empty() ? CurrentFolder() : ProgramFolder; }
 
 void Shell::Repaint(RowDoc& row) {
-    PaintRowPicture(s, row, DrawNote, &ui_);
+    PaintOrMark(row);
     if (view_) view_->RowContentChanged(row);
+}
+
+bool Shell::PaintOrMark(RowDoc& row) {
+    if (PaintOnDemand) {
+        row.PictureStale = true;
+        return true;
+    }
+    row.PictureStale = false;
+    return PaintRowPicture(s, row, DrawNote, &ui_);
+}
+
+void Shell::PaintIfStale(RowDoc& row) {
+    if (!row.PictureStale) return;
+    row.PictureStale = false;
+    PaintRowPicture(s, row, DrawNote, &ui_);
 }
 
 RowDoc* Shell::EditingRow() const {
@@ -1080,7 +1100,7 @@ RowDoc* Shell::EditingRow() const {
 bool Shell::PutRhythm(const std::string&) {
     RowDoc* r = EditingRow();
     if (!r) return true;
-    const bool ok = PaintRowPicture(s, *r, DrawNote, &ui_);
+    const bool ok = PaintOrMark(*r);
     if (view_) view_->RowContentChanged(*r);
     return ok;
 }

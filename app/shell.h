@@ -59,6 +59,7 @@ struct RowDoc {
     // cache: painting it again gives the same pixels), and the clean ground
     // of the layout style with the staff table of staff clicks.
     QImage Picture;
+    bool PictureStale = false;  // changed since Picture was painted
     RowRenderState Render;
     std::string GroundError;    // why the ground picture could not be read
     std::unique_ptr<RowEditor> Editor;
@@ -179,6 +180,10 @@ public:
     std::string labMeter = "4/4";
     std::vector<std::string> RecentCaptions;  // recent-files items shown
     bool DrawNote = false;                    // mnuViewDrawNote
+    // Without row windows nothing shows a picture until the score is made:
+    // a changed row is then only marked, and painted once when its picture
+    // is read.
+    bool PaintOnDemand = false;
 
     // ---- start-up and shutdown ----
     // The main window's load handler: settings, recent menu, menu enabling.
@@ -422,6 +427,11 @@ private:
     RowDoc* EditingRow() const;
     // The row changed: its picture is painted anew and the view shows it.
     void Repaint(RowDoc& row);
+    // Paints the row's picture, or only marks it stale while painting on
+    // demand. False after a failure of the paint.
+    bool PaintOrMark(RowDoc& row);
+    // Paints the picture of a row marked stale.
+    void PaintIfStale(RowDoc& row);
     // The row as it is now is what its file holds: unchanged, no history.
     void ResetHistory(RowDoc& row);
     bool RestoreImage(bool undo);

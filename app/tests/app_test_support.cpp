@@ -72,6 +72,23 @@ std::string ReadBytes(const std::string& path) {
     return ss.str();
 }
 
+std::unique_ptr<lw::MainWindow> StartEditor(ScriptedUi& ui, lw::MemoryUserStore& store, bool show) {
+    auto mw = std::make_unique<lw::MainWindow>(ui, store);
+    mw->LoadMainForm();
+    if (show) mw->show();
+    mw->shell().InitStartValues();
+    return mw;
+}
+
+void EditorTest::OpenExampleRow() {
+    example = work->File("kirakira1.tab");
+    fs::copy_file(fs::path(LUTEWISE_SOURCE_DIR) / "data/examples/kirakira1.tab", example);
+    sh().DoFileOpen(example);
+    ASSERT_EQ(sh().Rows().size(), 1u);
+    row = sh().Rows()[0].get();
+    doc = mw->SubWindowOf(row->Id)->Document();
+}
+
 void WriteBytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "document_window.h"
 #include "main_window.h"
 #include "shell.h"
 #include "ui_port.h"
@@ -52,30 +53,49 @@ private:
 
 std::string ReadBytes(const std::string& path);
 
-// A started editor without rows in a fresh working folder; every dialog is
-// cancelled unless a test answers it through DialogHook.
-class FreshEditor : public ::testing::Test {
+// Starts an editor as the program does: the main window loaded, shown
+// unless `show` is false, and the start values set.
+std::unique_ptr<lw::MainWindow> StartEditor(ScriptedUi& ui, lw::MemoryUserStore& store, bool show = true);
+
+// A started editor without rows in a fresh working folder.
+class EditorTest : public ::testing::Test {
 protected:
+    explicit EditorTest(bool show = true) : show_(show) {}
     void SetUp() override {
         EnsureApp();
         work = std::make_unique<WorkFolder>();
-        mw = std::make_unique<lw::MainWindow>(ui, store);
-        mw->LoadMainForm();
-        mw->show();
-        sh().InitStartValues();
-        mw->DialogHook = [](QDialog&) { return int(QDialog::Rejected); };
+        mw = StartEditor(ui, store, show_);
     }
     void TearDown() override {
-        sh().AskSave = false;
+        if (mw) sh().AskSave = false;
         mw.reset();
         work.reset();
     }
     lw::Shell& sh() { return mw->shell(); }
-    std::string Ini() { return ReadBytes(work->File("Lutewise.ini")); }
+    // The example row kirakira1.tab copied into the working folder and
+    // opened as the only row: row, its window doc and its path example.
+    void OpenExampleRow();
     ScriptedUi ui;
     lw::MemoryUserStore store;
     std::unique_ptr<WorkFolder> work;
     std::unique_ptr<lw::MainWindow> mw;
+    std::string example;
+    lw::RowDoc* row = nullptr;
+    lw::DocumentWindow* doc = nullptr;
+
+private:
+    bool show_;
+};
+
+// The started editor with every dialog cancelled unless a test answers it
+// through DialogHook.
+class FreshEditor : public EditorTest {
+protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        mw->DialogHook = [](QDialog&) { return int(QDialog::Rejected); };
+    }
+    std::string Ini() { return ReadBytes(work->File("Lutewise.ini")); }
 };
 void WriteBytes(const std::string& path, const std::string& bytes);
 

@@ -131,27 +131,7 @@ TEST(NewRowSettings, ARowGoesOnAsTheRowBeforeIt) {
 
 // ------------------------------------------------------------ the editor
 
-class FirstHour : public ::testing::Test {
-protected:
-    void SetUp() override {
-        EnsureApp();
-        work = std::make_unique<WorkFolder>();
-        mw = std::make_unique<MainWindow>(ui, store);
-        mw->LoadMainForm();
-        mw->show();
-        mw->shell().InitStartValues();
-    }
-    void TearDown() override {
-        if (mw) mw->shell().AskSave = false;
-        mw.reset();
-        work.reset();
-    }
-    Shell& sh() { return mw->shell(); }
-    ScriptedUi ui;
-    MemoryUserStore store;
-    std::unique_ptr<WorkFolder> work;
-    std::unique_ptr<MainWindow> mw;
-};
+using FirstHour = EditorTest;
 
 TEST_F(FirstHour, TheWizardOfANewProjectLeavesItsFirstRowOpenForKeys) {
     ui.saveAnswers = {work->File("piece.tbp")};
@@ -229,7 +209,7 @@ TEST_F(FirstHour, ToolWindowsStayOffTheActiveRowAndRememberWhereTheUserPutThem) 
               std::to_string(put.x()) + "," + std::to_string(put.y()));
     mw->shell().AskSave = false;
     mw.reset();
-    SetUp();
+    mw = StartEditor(ui, store);
     sh().DoFileNew();
     QCoreApplication::processEvents();
     EXPECT_EQ(mw->koRepMark()->pos(), put);

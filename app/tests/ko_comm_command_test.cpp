@@ -49,25 +49,9 @@ struct RecordingKoComm : clsKoComm {
     void Put_KoTabAreaRefreshEvent() override {}
 };
 
-class KoCommCommandTest : public ::testing::Test {
+class KoCommCommandTest : public EditorTest {
 protected:
-    void SetUp() override {
-        EnsureApp();
-        work = std::make_unique<WorkFolder>();
-        mw = std::make_unique<MainWindow>(ui, store);
-        mw->LoadMainForm();
-        mw->shell().InitStartValues();
-    }
-    void TearDown() override {
-        mw->shell().AskSave = false;
-        mw.reset();
-        work.reset();
-    }
-    Shell& sh() { return mw->shell(); }
-    ScriptedUi ui;
-    MemoryUserStore store;
-    std::unique_ptr<WorkFolder> work;
-    std::unique_ptr<MainWindow> mw;
+    KoCommCommandTest() : EditorTest(false) {}
 };
 
 }  // namespace

@@ -44,12 +44,9 @@ protected:
     // Opens `file` in a new main window; the row is the only one.
     static std::unique_ptr<MainWindow> Open(ScriptedUi& ui, MemoryUserStore& store, const std::string& path,
                                             bool drawNote) {
-        auto mw = std::make_unique<MainWindow>(ui, store);
-        mw->LoadMainForm();
+        auto mw = StartEditor(ui, store);
         mw->DialogHook = [](QDialog&) { return int(QDialog::Rejected); };
         mw->PopupHook = [](QMenu&) {};
-        mw->show();
-        mw->shell().InitStartValues();
         if (drawNote) mw->shell().SetDrawNote(true);
         mw->shell().DoFileOpen(path);
         return mw;

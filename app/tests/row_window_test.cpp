@@ -37,30 +37,14 @@ namespace {
 // and the label itself is hidden then.
 bool Placed(const SceneLabel& l) { return !l.Caption.empty(); }
 
-class RowWindowTest : public ::testing::Test {
+class RowWindowTest : public EditorTest {
 protected:
     void SetUp() override {
-        EnsureApp();
-        work = std::make_unique<WorkFolder>();
-        mw = std::make_unique<MainWindow>(ui, store);
-        mw->LoadMainForm();
+        EditorTest::SetUp();
         mw->PopupHook = [this](QMenu& m) { menus.push_back(m.objectName().toStdString()); };
         mw->DialogHook = [](QDialog&) { return int(QDialog::Rejected); };  // a click on a text opens its dialog
-        mw->show();
-        sh().InitStartValues();
-        example = work->File("kirakira1.tab");
-        fs::copy_file(fs::path(LUTEWISE_SOURCE_DIR) / "data/examples/kirakira1.tab", example);
-        sh().DoFileOpen(example);
-        ASSERT_EQ(sh().Rows().size(), 1u);
-        row = sh().Rows()[0].get();
-        doc = mw->SubWindowOf(row->Id)->Document();
+        ASSERT_NO_FATAL_FAILURE(OpenExampleRow());
     }
-    void TearDown() override {
-        sh().AskSave = false;
-        mw.reset();
-        work.reset();
-    }
-    Shell& sh() { return mw->shell(); }
     const DanLayoutData& Lay() { return sh().s.DanLayout[row->Slot()]; }
     SyosetsuData& Measure(int m) { return sh().s.DanBuf[row->Slot()].Syosetsu[m]; }
     void Click(double x, double y, int button = kLeftButton) {
@@ -90,13 +74,6 @@ protected:
     }
     void Tool(const char* key, bool on) { mw->action(QStringLiteral("tb%1").arg(key))->setChecked(on); }
 
-    ScriptedUi ui;
-    MemoryUserStore store;
-    std::unique_ptr<WorkFolder> work;
-    std::unique_ptr<MainWindow> mw;
-    std::string example;
-    RowDoc* row = nullptr;
-    DocumentWindow* doc = nullptr;
     std::vector<std::string> menus;  // pop-up menus opened
 };
 

@@ -171,3 +171,28 @@ TEST_F(ExportScore, FailuresSayWhyAndLeaveNoFile) {
         EXPECT_FALSE(fs::exists("score.png"));
     }
 }
+
+// Without row windows a row is painted once, when the score reads it, and
+// the score is the one of rows painted after every change.
+TEST_F(ExportScore, RowsWithoutWindowsArePaintedOnceForTheScore) {
+    std::vector<QImage> pages[2];
+    for (bool onDemand : {false, true}) {
+        ScriptedUi ui;
+        lw::MemoryUserStore store;
+        lw::Shell shell(ui, store);
+        shell.MainLoad();
+        shell.InitStartValues();
+        shell.DrawNote = true;
+        shell.PaintOnDemand = onDemand;
+        shell.DoFileProjectOpen("example.tbp", false);
+        ASSERT_EQ(shell.OpenRowCount(), 4);
+        for (auto& r : shell.Rows()) EXPECT_EQ(r->PictureStale, onDemand) << r->Caption;
+        ASSERT_TRUE(shell.CreateGakufu("0", true));
+        EXPECT_TRUE(ui.shown.empty());
+        for (auto& r : shell.Rows()) EXPECT_FALSE(r->PictureStale) << r->Caption;
+        pages[onDemand] = shell.GakufuPages;
+    }
+    ASSERT_EQ(pages[0].size(), 1u);
+    ASSERT_EQ(pages[1].size(), 1u);
+    EXPECT_TRUE(pages[0][0] == pages[1][0]);
+}

@@ -32,40 +32,18 @@ using namespace lwtest;
 
 namespace {
 
-class SettingsDialogsTest : public ::testing::Test {
+class SettingsDialogsTest : public EditorTest {
 protected:
     void SetUp() override {
-        EnsureApp();
-        work = std::make_unique<WorkFolder>();
-        mw = std::make_unique<MainWindow>(ui, store);
-        mw->LoadMainForm();
-        mw->show();
-        sh().InitStartValues();
-        const std::string example = work->File("kirakira1.tab");
-        fs::copy_file(fs::path(LUTEWISE_SOURCE_DIR) / "data/examples/kirakira1.tab", example);
-        sh().DoFileOpen(example);
-        ASSERT_EQ(sh().Rows().size(), 1u);
-        row = sh().Rows()[0].get();
-        doc = mw->SubWindowOf(row->Id)->Document();
+        EditorTest::SetUp();
+        ASSERT_NO_FATAL_FAILURE(OpenExampleRow());
         mw->DialogHook = [](QDialog&) { return int(QDialog::Rejected); };
     }
-    void TearDown() override {
-        sh().AskSave = false;
-        mw.reset();
-        work.reset();
-    }
-    Shell& sh() { return mw->shell(); }
     // A click on the row's ground (the tool modes act on mouse-down).
     void Click(double x, double y) {
         row->Editor->FrameMouseDown(kLeftButton, x, y);
         row->Editor->FrameMouseUp(kLeftButton, x, y);
     }
-    ScriptedUi ui;
-    MemoryUserStore store;
-    std::unique_ptr<WorkFolder> work;
-    std::unique_ptr<MainWindow> mw;
-    RowDoc* row = nullptr;
-    DocumentWindow* doc = nullptr;
 };
 
 }  // namespace
