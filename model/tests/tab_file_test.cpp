@@ -1062,10 +1062,12 @@ TEST_F(PlayFile, NoRowsGiveAnEmptyFileAndAMissingFolderFails) {
 namespace {
 
 // A melody note on a six-string guitar in standard tuning: string (1 = high E)
-// and fret; rhythm id; dot and beam connection.
+// and fret; rhythm id; dot and beam connection; staff steps above the middle
+// line as written (the clef reads an octave up: B3 sits on the middle line).
 struct MelodyNote {
     int string, fret, id;
     bool dot = false, beam = false;
+    int step = 0;
 };
 struct ExampleMeasure {
     std::string chord1, chord2;
@@ -1077,40 +1079,40 @@ struct ExampleRow {
     bool repeat = false;  // repeat start before measure 1, repeat end after measure 4
 };
 
-// Written pitches on the guitar (string, fret).
-constexpr MelodyNote Q(int s, int f) { return {s, f, 2}; }   // quarter
-constexpr MelodyNote H(int s, int f) { return {s, f, 1}; }   // half
-constexpr MelodyNote E8(int s, int f, bool beam) { return {s, f, 3, false, beam}; }
-constexpr int kG3[2] = {3, 0}, kC4[2] = {2, 1}, kD4[2] = {2, 3}, kE4[2] = {1, 0}, kF4[2] = {1, 1},
-              kG4[2] = {1, 3}, kA4[2] = {1, 5};
-#define N(f, p) f(p[0], p[1])
+// Pitches on the guitar (string, fret, staff step).
+using Pitch = int[3];
+constexpr MelodyNote Q(const Pitch& p) { return {p[0], p[1], 2, false, false, p[2]}; }   // quarter
+constexpr MelodyNote H(const Pitch& p) { return {p[0], p[1], 1, false, false, p[2]}; }   // half
+constexpr MelodyNote DottedQ(const Pitch& p) { return {p[0], p[1], 2, true, false, p[2]}; }
+constexpr MelodyNote E8(const Pitch& p, bool beam) { return {p[0], p[1], 3, false, beam, p[2]}; }
+constexpr Pitch kG3 = {3, 0, -2}, kC4 = {2, 1, 1}, kD4 = {2, 3, 2}, kE4 = {1, 0, 3}, kF4 = {1, 1, 4},
+                kG4 = {1, 3, 5}, kA4 = {1, 5, 6};
 
 std::vector<ExampleRow> ExampleRows() {
     return {
         {"kirakira1.tab", "きらきら星",
-         {{"C", "", {N(Q, kC4), N(Q, kC4), N(Q, kG4), N(Q, kG4)}},
-          {"F", "C", {N(Q, kA4), N(Q, kA4), N(H, kG4)}},
-          {"F", "C", {N(Q, kF4), N(Q, kF4), N(Q, kE4), N(Q, kE4)}},
-          {"G7", "C", {N(Q, kD4), N(Q, kD4), N(H, kC4)}}}},
+         {{"C", "", {Q(kC4), Q(kC4), Q(kG4), Q(kG4)}},
+          {"F", "C", {Q(kA4), Q(kA4), H(kG4)}},
+          {"F", "C", {Q(kF4), Q(kF4), Q(kE4), Q(kE4)}},
+          {"G7", "C", {Q(kD4), Q(kD4), H(kC4)}}}},
         {"kirakira2.tab", "",
-         {{"C", "F", {N(Q, kG4), N(Q, kG4), N(Q, kF4), N(Q, kF4)}},
-          {"C", "G", {N(Q, kE4), N(Q, kE4), N(H, kD4)}},
-          {"C", "F", {N(Q, kG4), N(Q, kG4), N(Q, kF4), N(Q, kF4)}},
-          {"C", "G", {N(Q, kE4), N(Q, kE4), N(H, kD4)}}}},
+         {{"C", "F", {Q(kG4), Q(kG4), Q(kF4), Q(kF4)}},
+          {"C", "G", {Q(kE4), Q(kE4), H(kD4)}},
+          {"C", "F", {Q(kG4), Q(kG4), Q(kF4), Q(kF4)}},
+          {"C", "G", {Q(kE4), Q(kE4), H(kD4)}}}},
         {"ode1.tab", "歓喜の歌",
-         {{"C", "", {N(Q, kE4), N(Q, kE4), N(Q, kF4), N(Q, kG4)}},
-          {"G", "", {N(Q, kG4), N(Q, kF4), N(Q, kE4), N(Q, kD4)}},
-          {"C", "", {N(Q, kC4), N(Q, kC4), N(Q, kD4), N(Q, kE4)}},
-          {"C", "G", {{kE4[0], kE4[1], 2, true}, E8(kD4[0], kD4[1], false), N(H, kD4)}}},
+         {{"C", "", {Q(kE4), Q(kE4), Q(kF4), Q(kG4)}},
+          {"G", "", {Q(kG4), Q(kF4), Q(kE4), Q(kD4)}},
+          {"C", "", {Q(kC4), Q(kC4), Q(kD4), Q(kE4)}},
+          {"C", "G", {DottedQ(kE4), E8(kD4, false), H(kD4)}}},
          true},
         {"ode2.tab", "",
-         {{"G", "C", {N(Q, kD4), N(Q, kD4), N(Q, kE4), N(Q, kC4)}},
-          {"G", "C", {N(Q, kD4), E8(kE4[0], kE4[1], true), E8(kF4[0], kF4[1], false), N(Q, kE4), N(Q, kC4)}},
-          {"G", "", {N(Q, kD4), E8(kE4[0], kE4[1], true), E8(kF4[0], kF4[1], false), N(Q, kE4), N(Q, kD4)}},
-          {"C", "G", {N(Q, kC4), N(Q, kD4), N(H, kG3)}}}},
+         {{"G", "C", {Q(kD4), Q(kD4), Q(kE4), Q(kC4)}},
+          {"G", "C", {Q(kD4), E8(kE4, true), E8(kF4, false), Q(kE4), Q(kC4)}},
+          {"G", "", {Q(kD4), E8(kE4, true), E8(kF4, false), Q(kE4), Q(kD4)}},
+          {"C", "G", {Q(kC4), Q(kD4), H(kG3)}}}},
     };
 }
-#undef N
 
 // The row as the editor holds it: six strings, 4/4, key C, measure positions
 // left to the settings (0).
@@ -1130,6 +1132,15 @@ RandomRow BuildExample(const ExampleRow& ex) {
             SetBit(o.NoteAttr, kAttrDot, n.dot);
             SetBit(o.NoteAttr, kAttrBeam, n.beam);
             StoreNote(o, n.string, n.fret, n.id);
+        }
+        // Stems point down from the middle line up; a beamed group follows
+        // its note farthest from the middle line.
+        const auto& notes = ex.measures[m].notes;
+        for (size_t a = 0, b = 0; a < notes.size(); a = b) {
+            int hi = notes[a].step, lo = notes[a].step;
+            for (b = a + 1; notes[b - 1].beam && b < notes.size(); ++b)
+                hi = std::max(hi, notes[b].step), lo = std::min(lo, notes[b].step);
+            for (size_t i = a; i < b; ++i) SetBit(ms.Onpu[i + 1].NoteAttr, kAttrStemDown, hi >= -lo);
         }
     }
     if (ex.repeat) {
