@@ -63,7 +63,7 @@ struct Position {
     Value value;
     bool rest = false;
     std::vector<Note> notes;
-    bool tie = false, slur = false;
+    bool tie = false, slur = false, stemDown = false;
     std::vector<int> slurStarts, slurStops;
     Quarters start;
 };
@@ -445,6 +445,8 @@ private:
             open_[static_cast<size_t>(note.string - 1)] + note.fret != note.midi)
             note.string = 0, note.fret = -1;
         if (note.tieStop) p.tie = true;
+        // A chord shares one stem.
+        if (n.stemDown) p.stemDown = true;
         p.notes.push_back(note);
     }
 
@@ -526,6 +528,7 @@ private:
                 o.LoadMark = 255;
                 SetBit(o.NoteAttr, kAttrDot, p.value.dot);
                 SetBit(o.NoteAttr, kAttrTie, p.tie);
+                SetBit(o.NoteAttr, kAttrStemDown, p.stemDown);
                 if (p.rest) {
                     StoreRest(o, p.value.id, piece_.maxStringIx);
                     continue;

@@ -378,6 +378,7 @@ private:
             } else if (n == QLatin1String("voice")) note.voice = Text();
             else if (n == QLatin1String("type")) note.type = Text();
             else if (n == QLatin1String("dot")) ++note.dots, r_.skipCurrentElement();
+            else if (n == QLatin1String("stem")) note.stemDown = Text() == "down";
             else if (n == QLatin1String("time-modification")) {
                 while (r_.readNextStartElement()) {
                     if (r_.name() == QLatin1String("actual-notes")) note.actual = Int();

@@ -46,6 +46,7 @@ struct SrcNote {
     int normalDots = 0;
     int string = 0, fret = -1;     // from <technical>, 0 / -1 when absent
     bool tieStart = false, tieStop = false;
+    bool stemDown = false;         // <stem>down</stem>
     std::vector<std::pair<int, bool>> slurs;   // number, true = start
     Technique techStart = Technique::None, techStop = Technique::None;
 };

@@ -25,7 +25,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr uint8_t kTie = 0x80, kSlur = 0x40, kDot = 0x20;
+constexpr uint8_t kTie = 0x80, kSlur = 0x40, kDot = 0x20, kDown = 0x04;
 constexpr int kLeft = 540, kWidth = 15360;
 const std::vector<int> kGuitar = {64, 59, 55, 50, 45, 40};
 
@@ -75,7 +75,7 @@ using Sounding = std::vector<std::tuple<int, int, int, int>>;   // string, fret,
 struct PosView {
     bool rest;
     int restId;
-    uint8_t attr;   // tie, slur, dot
+    uint8_t attr;   // tie, slur, dot, stem down
     Sounding notes;
     bool operator==(const PosView&) const = default;
 };
@@ -84,7 +84,8 @@ std::vector<PosView> Positions(const SyosetsuData& ms, int strings) {
     std::vector<PosView> out;
     for (int p = 1; p <= ms.OnpuCnt; ++p) {
         const OnpuData& o = ms.Onpu[p];
-        PosView v{o.IsRest(), o.IsRest() ? o.NoteLengthID[1] : 0, static_cast<uint8_t>(o.NoteAttr & (kTie | kSlur | kDot)), {}};
+        PosView v{o.IsRest(), o.IsRest() ? o.NoteLengthID[1] : 0,
+                  static_cast<uint8_t>(o.NoteAttr & (kTie | kSlur | kDot | kDown)), {}};
         for (int k = 1; !v.rest && k <= strings; ++k)
             if (o.FletUse[k] == kSounding) v.notes.push_back({k, o.Flet[k], o.NoteLengthID[k], o.Effect[k]});
         out.push_back(v);
@@ -375,13 +376,13 @@ TEST(MusicXmlImport, APlainStaffFromMuseScoreGetsItsNotesAndPlayableFrets) {
         uint8_t attr;
     };
     const std::vector<std::vector<Want>> want = {
-        {{{67}, 2, 0}, {{69}, 2, 0}, {{71}, 2, kSlur}},
-        {{{74}, 1, kDot}},
-        {{{74}, 2, kTie}, {{72}, 7, 0}, {{71}, 7, 0}, {{69}, 7, 0}, {{67}, 2, 0}},
+        {{{67}, 2, 0}, {{69}, 2, 0}, {{71}, 2, kSlur | kDown}},
+        {{{74}, 1, kDot | kDown}},
+        {{{74}, 2, kTie | kDown}, {{72}, 7, kDown}, {{71}, 7, kDown}, {{69}, 7, kDown}, {{67}, 2, 0}},
         {{{55, 59, 62}, 2, kDot}, {{64}, 3, 0}, {{66}, 2, 0}},
-        {{{}, 23, 0}, {{67}, 3, 0}, {{69}, 3, 0}, {{71}, 2, 0}},
+        {{{}, 23, 0}, {{67}, 3, 0}, {{69}, 3, 0}, {{71}, 2, kDown}},
         {{{}, 22, kDot}},
-        {{{72}, 4, 0}, {{74}, 4, 0}, {{76}, 3, 0}, {{74}, 2, 0}, {{71}, 2, 0}},
+        {{{72}, 4, kDown}, {{74}, 4, kDown}, {{76}, 3, kDown}, {{74}, 2, kDown}, {{71}, 2, kDown}},
         {{{67}, 1, kDot}},
     };
     const char* chords[8][2] = {{"G", ""}, {"", ""}, {"", ""}, {"D7", ""}, {"", ""}, {"", ""}, {"C", ""}, {"G", ""}};
@@ -398,7 +399,7 @@ TEST(MusicXmlImport, APlainStaffFromMuseScoreGetsItsNotesAndPlayableFrets) {
         for (size_t p = 0; p < want[mi].size(); ++p) {
             const OnpuData& o = ms.Onpu[p + 1];
             const Want& w = want[mi][p];
-            EXPECT_EQ(o.NoteAttr & (kTie | kSlur | kDot), w.attr);
+            EXPECT_EQ(o.NoteAttr & (kTie | kSlur | kDot | kDown), w.attr);
             if (w.keys.empty()) {
                 EXPECT_TRUE(o.IsRest());
                 EXPECT_EQ(o.NoteLengthID[1], w.id);
