@@ -62,9 +62,7 @@ struct RowScene {
     std::vector<SceneLine> lineKugiri{SceneLine{}};
     std::vector<SceneLabel> labKugiri{};      // drag handle per measure 0..7
     std::vector<ScenePicture> picRepten{ScenePicture{}};
-    // Rhythm glyphs and stem (unused: a paint keeps its own) and key signature.
-    std::vector<ScenePicture> picNote{};
-    std::vector<ScenePicture> picTate{ScenePicture{}};
+    // Key signature (the rhythm glyphs and stems are kept by each paint).
     std::vector<ScenePicture> picKey{ScenePicture{}};
     // Markers.
     SceneLabel labFletEdit;
