@@ -40,7 +40,7 @@ void DocumentWindow::paintEvent(QPaintEvent*) {
     if (RowDoc* row = Row()) {
         // The row's picture, painted from the row as it is now (a fraction
         // of a millisecond), then the editing markers above it.
-        PaintRowPicture(shell_.s, *row, shell_.DrawNote, nullptr);
+        PaintRowPicture(shell_.s, *row, shell_.DrawNote);
         if (!row->Picture.isNull()) p.drawImage(0, 0, row->Picture);
         const DanLayoutData& lay = shell_.s.DanLayout[row->Slot()];
         const int tpp = shell_.s.TwipsPerPixelX > 0 ? shell_.s.TwipsPerPixelX : 15;

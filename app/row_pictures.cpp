@@ -39,15 +39,15 @@ void PlaceRowKeySignature(Session& s, RowDoc& row, bool drawNote) {
     UpdateRowStart(s, row, drawNote);
 }
 
-bool PaintRowPicture(const Session& s, RowDoc& row, bool drawNote, UiPort* ui) {
-    if (row.Closing || row.Render.ground.isNull()) return true;
+void PaintRowPicture(const Session& s, RowDoc& row, bool drawNote) {
+    if (row.Closing || row.Render.ground.isNull()) return;
     const int slot = row.Slot();
     const RowStyle style = RowStyleOf(s, slot, drawNote);
     const RowPaintInput in{row.Scene, row.Items, s.DanBuf[slot], s.DanLayout[slot], style, row.Render.ground};
     if (row.Picture.size() != row.Render.ground.image.size() || row.Picture.format() != QImage::Format_RGB32)
         row.Picture = QImage(row.Render.ground.image.size(), QImage::Format_RGB32);
     QPainter p(&row.Picture);
-    return PaintRow(p, in, 1, ui);
+    PaintRow(p, in, 1);
 }
 
 bool PaintRowOn(QPainter& p, const Session& s, const RowDoc& row, bool drawNote, double scale) {
@@ -55,7 +55,8 @@ bool PaintRowOn(QPainter& p, const Session& s, const RowDoc& row, bool drawNote,
     const int slot = row.Slot();
     const RowStyle style = RowStyleOf(s, slot, drawNote);
     const RowPaintInput in{row.Scene, row.Items, s.DanBuf[slot], s.DanLayout[slot], style, row.Render.ground};
-    return PaintRow(p, in, scale, nullptr);
+    PaintRow(p, in, scale);
+    return true;
 }
 
 int StaffLineOf(const Session& s, RowDoc& row, bool drawNote, int string, int fret) {

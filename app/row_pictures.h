@@ -33,9 +33,8 @@ void PrepareRowGround(Session& s, RowDoc& row, bool drawNote, const std::string&
 // The key signature of the row placed anew (and the room it takes).
 void PlaceRowKeySignature(Session& s, RowDoc& row, bool drawNote);
 
-// Paints the row anew into its screen picture (row.Picture). False after a
-// failure ("Lead Error !!" through ui unless it is null).
-bool PaintRowPicture(const Session& s, RowDoc& row, bool drawNote, UiPort* ui);
+// Paints the row anew into its screen picture (row.Picture).
+void PaintRowPicture(const Session& s, RowDoc& row, bool drawNote);
 
 // Paints the row on any painter, `scale` device units to a screen pixel.
 bool PaintRowOn(QPainter& p, const Session& s, const RowDoc& row, bool drawNote, double scale);

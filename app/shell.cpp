@@ -1075,19 +1075,19 @@ void Shell::Repaint(RowDoc& row) {
     if (view_) view_->RowContentChanged(row);
 }
 
-bool Shell::PaintOrMark(RowDoc& row) {
+void Shell::PaintOrMark(RowDoc& row) {
     if (PaintOnDemand) {
         row.PictureStale = true;
-        return true;
+        return;
     }
     row.PictureStale = false;
-    return PaintRowPicture(s, row, DrawNote, &ui_);
+    PaintRowPicture(s, row, DrawNote);
 }
 
 void Shell::PaintIfStale(RowDoc& row) {
     if (!row.PictureStale) return;
     row.PictureStale = false;
-    PaintRowPicture(s, row, DrawNote, &ui_);
+    PaintRowPicture(s, row, DrawNote);
 }
 
 RowDoc* Shell::EditingRow() const {
@@ -1100,9 +1100,9 @@ RowDoc* Shell::EditingRow() const {
 bool Shell::PutRhythm(const std::string&) {
     RowDoc* r = EditingRow();
     if (!r) return true;
-    const bool ok = PaintOrMark(*r);
+    PaintOrMark(*r);
     if (view_) view_->RowContentChanged(*r);
-    return ok;
+    return true;
 }
 
 bool Shell::RedrawRow() { return PutRhythm("all"); }

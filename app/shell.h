@@ -428,8 +428,8 @@ private:
     // The row changed: its picture is painted anew and the view shows it.
     void Repaint(RowDoc& row);
     // Paints the row's picture, or only marks it stale while painting on
-    // demand. False after a failure of the paint.
-    bool PaintOrMark(RowDoc& row);
+    // demand.
+    void PaintOrMark(RowDoc& row);
     // Paints the picture of a row marked stale.
     void PaintIfStale(RowDoc& row);
     // The row as it is now is what its file holds: unchanged, no history.

@@ -20,8 +20,6 @@ namespace lw {
 
 class StampBook;
 
-inline constexpr const char* kLeadError = "Lead Error !!";
-
 // Source area of PutImgStretchBlt: 375 x 270 twips of the element's picture.
 inline constexpr double kStretchSourceWidth = 375, kStretchSourceHeight = 270;
 // Height of the stem stamp that PutImgTateBar stretches (29 pixels at 15 twips).
@@ -38,13 +36,11 @@ struct StaffMarks {
 };
 
 // What every painter needs besides the canvas: the stamps of the row's
-// size, the template font sizes, the pixel size, and where to report a
-// failure (null: failures are not shown).
+// size, the template font sizes and the pixel size.
 struct BurnContext {
     const StampBook* stamps = nullptr;   // null: StampBook::Default()
     SceneFonts fonts;
     int tpp = 15;
-    UiPort* messages = nullptr;
     const StampBook& Book() const;
 };
 

@@ -325,7 +325,7 @@ void SetAnchors(NoteGeom& g, double left, double top, double right, double botto
 
 }  // namespace
 
-bool DrawStaffRhythm(Canvas& picTAB, const SyosetsuData& ms, const DanLayoutData& l, MeasureGeom& geom,
+void DrawStaffRhythm(Canvas& picTAB, const SyosetsuData& ms, const DanLayoutData& l, MeasureGeom& geom,
                      const MeasureGeom* prev, const SyosetsuData* prevMs, const RhythmContext& rc,
                      const BurnContext& c) {
     SyosetsuData work = ms;
@@ -365,7 +365,6 @@ bool DrawStaffRhythm(Canvas& picTAB, const SyosetsuData& ms, const DanLayoutData
     for (const BeamRun& r : runs) DrawGroup(picTAB, work, g, r, geom, space, c.tpp, true);
     DrawTripletMarks(picTAB, work, geom, true, false, book);
     DrawArcs(picTAB, work, geom, prev, prevMs, rc.maxStringIx + 1, c, kDrawNoteShift);
-    return true;
 }
 
 void DrawTabTechniques(Canvas& picTAB, const SyosetsuData& ms, const SyosetsuData* prevMs, const RhythmContext& rc,
@@ -374,7 +373,7 @@ void DrawTabTechniques(Canvas& picTAB, const SyosetsuData& ms, const SyosetsuDat
     DrawArcs(picTAB, ms, none, prevMs ? &none : nullptr, prevMs, rc.maxStringIx + 1, c, 0);
 }
 
-bool DrawRhythmRow(Canvas& picTAB, const SyosetsuData& ms, const DanLayoutData& l, MeasureGeom& geom,
+void DrawRhythmRow(Canvas& picTAB, const SyosetsuData& ms, const DanLayoutData& l, MeasureGeom& geom,
                    const MeasureGeom* prev, const SyosetsuData* prevMs, const RhythmContext& rc,
                    const BurnContext& c) {
     SyosetsuData work = ms;
@@ -439,7 +438,6 @@ bool DrawRhythmRow(Canvas& picTAB, const SyosetsuData& ms, const DanLayoutData& 
     // Under the staff (layout item "リズム譜は５線譜の下") there is no room above.
     DrawTripletMarks(picTAB, work, geom, rc.drawNote, rc.posRhythm == 1, book);
     DrawArcs(picTAB, work, geom, prev, prevMs, rc.maxStringIx + 1, c, 0);
-    return true;
 }
 
 }  // namespace lw

@@ -66,7 +66,7 @@ struct RhythmContext {
 // Staff pass after the heads were placed (geom filled by the head drawing):
 // stems, flags, beams, triplet marks, ties, slurs and technique arcs.
 // prev: the previous measure's geometry (null for the row's first measure).
-bool DrawStaffRhythm(Canvas& picTAB, const SyosetsuData& ms, const DanLayoutData& l, MeasureGeom& geom,
+void DrawStaffRhythm(Canvas& picTAB, const SyosetsuData& ms, const DanLayoutData& l, MeasureGeom& geom,
                      const MeasureGeom* prev, const SyosetsuData* prevMs, const RhythmContext& rc,
                      const BurnContext& c);
 
@@ -79,7 +79,7 @@ void DrawTabTechniques(Canvas& picTAB, const SyosetsuData& ms, const SyosetsuDat
                        const BurnContext& c);
 
 // Rhythm-row pass: glyphs, beams, triplet marks, ties, slurs and technique arcs.
-bool DrawRhythmRow(Canvas& picTAB, const SyosetsuData& ms, const DanLayoutData& l, MeasureGeom& geom,
+void DrawRhythmRow(Canvas& picTAB, const SyosetsuData& ms, const DanLayoutData& l, MeasureGeom& geom,
                    const MeasureGeom* prev, const SyosetsuData* prevMs, const RhythmContext& rc,
                    const BurnContext& c);
 

@@ -114,12 +114,11 @@ int16_t RowStartInsetOf(const DanLayoutData& l, const RowStyle& style) {
     return static_cast<int16_t>(std::clamp(need, 0.0, 3000.0));
 }
 
-BurnContext BurnContextOf(const RowStyle& style, const DanLayoutData& l, UiPort* ui) {
+BurnContext BurnContextOf(const RowStyle& style, const DanLayoutData& l) {
     BurnContext c;
     c.stamps = &StampBook::ForLayout(l, style.tpp);
     c.fonts = style.fonts;
     c.tpp = style.tpp;
-    c.messages = ui;
     return c;
 }
 
@@ -253,9 +252,9 @@ void DrawStaffMeasure(Canvas& picTAB, MeasurePass& st, const RowScene& scene, Da
     }
 }
 
-bool RedrawDan(Canvas& picTAB, MeasurePass& st, const RowScene& scene, DanData& dan, const DanLayoutData& l, int m,
+void RedrawDan(Canvas& picTAB, MeasurePass& st, const RowScene& scene, DanData& dan, const DanLayoutData& l, int m,
                const RowStyle& style, const BurnContext& c) {
-    if (m < 0 || m >= kMaxMeasures) return true;
+    if (m < 0 || m >= kMaxMeasures) return;
     st.memory.Clear();
     RhythmContext rc;
     rc.meterId = style.meterId;
@@ -264,17 +263,14 @@ bool RedrawDan(Canvas& picTAB, MeasurePass& st, const RowScene& scene, DanData& 
     rc.maxStringIx = style.maxStringIx;
     const MeasureGeom* prev = m > 0 ? &st.geom[m - 1] : nullptr;
     const SyosetsuData* prevMs = m > 0 ? &dan.Syosetsu[m - 1] : nullptr;
-    bool ok = true;
     if (style.drawNote) {
         DrawStaffMeasure(picTAB, st, scene, dan, l, m, style, c);
-        ok = DrawStaffRhythm(picTAB, dan.Syosetsu[m], l, st.geom[m], prev, prevMs, rc, c);
+        DrawStaffRhythm(picTAB, dan.Syosetsu[m], l, st.geom[m], prev, prevMs, rc, c);
     } else if (style.posRhythm != 5) {
-        ok = DrawRhythmRow(picTAB, dan.Syosetsu[m], l, st.geom[m], prev, prevMs, rc, c);
+        DrawRhythmRow(picTAB, dan.Syosetsu[m], l, st.geom[m], prev, prevMs, rc, c);
     } else {
         DrawTabTechniques(picTAB, dan.Syosetsu[m], prevMs, rc, c);
     }
-    if (!ok && c.messages) ShowMsg(*c.messages, kLeadError, "16");
-    return ok;
 }
 
 }  // namespace lw

@@ -67,7 +67,7 @@ void DrawStaffMeasure(Canvas& picTAB, MeasurePass& st, const RowScene& scene, Da
 // The rhythm of measure m (RedrawDan): the staff pass (heads, stems,
 // beams, marks, arcs) with "音符を描画する", otherwise the rhythm-row pass
 // unless the style shows no rhythm.
-bool RedrawDan(Canvas& picTAB, MeasurePass& st, const RowScene& scene, DanData& dan, const DanLayoutData& l, int m,
+void RedrawDan(Canvas& picTAB, MeasurePass& st, const RowScene& scene, DanData& dan, const DanLayoutData& l, int m,
                const RowStyle& style, const BurnContext& c);
 
 // ---- a row window's staff services (RowPort) ----
@@ -85,6 +85,6 @@ bool StaffPointToStringFret(const Session& s, int slot, RowRenderState& st, doub
 int16_t RowStartInsetOf(const DanLayoutData& l, const RowStyle& style);
 
 // The context for painting a row of this style.
-BurnContext BurnContextOf(const RowStyle& style, const DanLayoutData& l, UiPort* ui);
+BurnContext BurnContextOf(const RowStyle& style, const DanLayoutData& l);
 
 }  // namespace lw

@@ -43,13 +43,13 @@ double RowLinesEnd(const DanData& dan, const DanLayoutData& l, int tpp, int grou
     return groundWidth;
 }
 
-bool PaintRow(QPainter& p, const RowPaintInput& in, double scale, UiPort* ui) {
+void PaintRow(QPainter& p, const RowPaintInput& in, double scale) {
     p.save();
     if (scale != 1) p.scale(scale, scale);
     Canvas c(p);
     const RowStyle& style = in.style;
     const DanLayoutData& l = in.layout;
-    const BurnContext bc = BurnContextOf(style, l, ui);
+    const BurnContext bc = BurnContextOf(style, l);
     PaintGround(c, in.ground, RowLinesEnd(in.dan, l, bc.tpp, in.ground.width()));
     PutImgInitForm(c, in.scene, l, style.Start(), bc);
     // The paint's own copy of the row: staff positions are worked out anew
@@ -57,20 +57,18 @@ bool PaintRow(QPainter& p, const RowPaintInput& in, double scale, UiPort* ui) {
     auto dan = std::make_unique<DanData>(in.dan);
     InvalidateStaffData(*dan);
     auto pass = std::make_unique<MeasurePass>();
-    bool ok = true;
     const int count = std::clamp<int>(dan->SyosetsuCnt > 0 ? dan->SyosetsuCnt : kMaxMeasures, 1, kMaxMeasures);
-    for (int m = 0; m < count && ok; ++m) ok = RedrawDan(c, *pass, in.scene, *dan, l, m, style, bc);
+    for (int m = 0; m < count; ++m) RedrawDan(c, *pass, in.scene, *dan, l, m, style, bc);
     PutTAB(c, in.scene, in.items, bc);
     p.restore();
-    return ok;
 }
 
-QImage RowPicture(const RowPaintInput& in, double scale, UiPort* ui) {
+QImage RowPicture(const RowPaintInput& in, double scale) {
     const QSize size = in.ground.isNull() ? QSize(1100, 280) : in.ground.image.size();
     QImage pic(int(std::ceil(size.width() * scale)), int(std::ceil(size.height() * scale)), QImage::Format_RGB32);
     pic.fill(Qt::white);
     QPainter p(&pic);
-    PaintRow(p, in, scale, ui);
+    PaintRow(p, in, scale);
     return pic;
 }
 

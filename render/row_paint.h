@@ -27,13 +27,11 @@ struct RowPaintInput {
 
 // Paints the row with the painter's origin at the row's top-left, `scale`
 // device units to a screen pixel of the row (lines, letters, beams and
-// margins all scale with it). False after a failure of a measure's pass
-// ("Lead Error !!" shown through ui unless it is null); what was painted
-// stays.
-bool PaintRow(QPainter& p, const RowPaintInput& in, double scale = 1, UiPort* ui = nullptr);
+// margins all scale with it).
+void PaintRow(QPainter& p, const RowPaintInput& in, double scale = 1);
 
 // The row's picture at `scale` times the screen size of its ground, on white.
-QImage RowPicture(const RowPaintInput& in, double scale = 1, UiPort* ui = nullptr);
+QImage RowPicture(const RowPaintInput& in, double scale = 1);
 
 // Where the row's lines end: the right end of its last measure (pixels),
 // when a bar line moved in ends the row before the ground's lines do;

@@ -253,7 +253,7 @@ TEST_F(BurnIn, StaffNotesHeadsAccidentalsAndLedgerLines) {
     style.drawNote = true;
     MeasurePass st;
     QImage pic = White(600, 200);
-    const BurnContext c = BurnContextOf(style, l, nullptr);
+    const BurnContext c = BurnContextOf(style, l);
     DrawStaffMeasure(Paint(pic), st, scene, dan, l, 0, style, c);
     // Heads centred on the first ledger line below (line 5: y = 52 + 40 = 92),
     // the line as wide as the head's stamp.

@@ -56,7 +56,7 @@ struct ExampleRow {
 
     void Paint() {
         style = RowStyleOf(s, 0, g.DrawNote);
-        picTAB = RowPicture({scene, items, s.DanBuf[0], s.DanLayout[0], style, st.ground}, 1, &ui);
+        picTAB = RowPicture({scene, items, s.DanBuf[0], s.DanLayout[0], style, st.ground}, 1);
     }
 };
 

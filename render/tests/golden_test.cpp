@@ -32,7 +32,7 @@ QImage RowStart(const std::string& key, bool bass, int width = 150) {
     RowScene scene;
     PlaceKeySignature(scene, l, key, bass, true, style.tpp);
     QImage pic = st.ground.image;
-    PutImgInitForm(lwtest::Paint(pic), scene, l, style.Start(), BurnContextOf(style, l, nullptr));
+    PutImgInitForm(lwtest::Paint(pic), scene, l, style.Start(), BurnContextOf(style, l));
     return pic.copy(0, 20, width, 200);
 }
 

@@ -91,7 +91,7 @@ public:
         s.DanLayout[0].RowStartInset = RowStartInsetOf(l, style_);
         ed_->ReLayoutTAB("all");
         ed_->LoadChord();
-        const QImage pic = RowPicture({scene_, items_, s.DanBuf[0], l, style_, st_.ground}, 1, &ui);
+        const QImage pic = RowPicture({scene_, items_, s.DanBuf[0], l, style_, st_.ground}, 1);
         EXPECT_TRUE(ui.shown.empty()) << ui.shown.front();
         return bottom > top ? pic.copy(0, top, pic.width(), bottom - top) : pic;
     }

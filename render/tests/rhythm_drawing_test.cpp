@@ -88,7 +88,7 @@ struct BuiltRow {
         Paint();
     }
 
-    void Paint() { picTAB = RowPicture({scene, items, s.DanBuf[0], s.DanLayout[0], style, st.ground}, 1, &ui); }
+    void Paint() { picTAB = RowPicture({scene, items, s.DanBuf[0], s.DanLayout[0], style, st.ground}, 1); }
 
     // Where the measures' notes, stems and beams are drawn, as a paint works it out.
     MeasurePass Pass() {
@@ -96,7 +96,7 @@ struct BuiltRow {
         DanData dan = s.DanBuf[0];
         InvalidateStaffData(dan);
         QImage img = picTAB.copy();
-        const BurnContext c = BurnContextOf(style, s.DanLayout[0], nullptr);
+        const BurnContext c = BurnContextOf(style, s.DanLayout[0]);
         for (int m = 0; m < dan.SyosetsuCnt; ++m) RedrawDan(lwtest::Paint(img), pass, scene, dan, s.DanLayout[0], m, style, c);
         return pass;
     }
