@@ -27,7 +27,7 @@ std::string UsageText() {
     return "usage: lutewise [FILE.tab|FILE.tbp ...]\n"
            "       lutewise --convert IN.tab OUT.tab\n"
            "       lutewise --play INPUT.tab|INPUT.tbp ... --wav OUT.wav [--tempo N] [--instrument GM] [--base N]\n"
-           "       lutewise --export-score [--notes] OUT.bmp|OUT.png|OUT.pdf INPUT.tab|INPUT.tbp ...\n"
+           "       lutewise --export-score [--notes] OUT.bmp|OUT.png|OUT.pdf|OUT.svg INPUT.tab|INPUT.tbp ...\n"
            "       lutewise --export-midi OUT.mid INPUT.tab|INPUT.tbp ... [--tempo N] [--instrument GM] [--base N]\n"
            "       lutewise --export-musicxml OUT.musicxml INPUT.tab|INPUT.tbp ...\n"
            "       lutewise --import-musicxml IN.musicxml|IN.mxl OUT.tbp [--part N] [--measures-per-row M]\n"

@@ -16,6 +16,7 @@
 #include <memory>
 #include <sstream>
 
+#include "comm_test_support.h"
 #include "ko_comm.h"
 #include "record_io.h"
 
@@ -63,13 +64,7 @@ struct WorkDir {
     }
 };
 
-void App() {
-    if (QApplication::instance()) return;
-    static int argc = 1;
-    static char name[] = "comm_tests";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-}
+using lw_comm_test::EnsureApp;
 
 }  // namespace
 
@@ -109,7 +104,7 @@ TEST(KoComm, EventsReachTheSinkSynchronously) {
 }
 
 TEST(KoComm, RowAreaDialogTakesClicksThroughTheObjectAndWritesOnOK) {
-    App();
+    EnsureApp();
     WorkDir dir;
     std::ofstream(dir.path / "Lutewise.ini", std::ios::binary)
         << "[TAB]\r\nFontSize=10\r\nFontSize2=9\r\nGakki=0\r\n[TUNING]\r\nSettei01=1,2,3,4,0,0\r\n"

@@ -13,27 +13,13 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "comm_test_support.h"
 #include "ko_midi.h"
 
 namespace {
 
-struct Ui : lw::UiPort {
-    std::vector<std::string> shown;
-    int MessageBox(const std::string& text, int, const std::string&) override {
-        shown.push_back(text);
-        return lw::kIdOk;
-    }
-    std::string OpenFileName(const std::string&, const std::string&) override { return {}; }
-    std::string SaveFileName(const std::string&, const std::string&) override { return {}; }
-};
-
-void EnsureApp() {
-    if (QApplication::instance()) return;
-    static int argc = 1;
-    static char name[] = "comm_tests";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-}
+using lw_comm_test::EnsureApp;
+using lw_comm_test::Ui;
 
 }  // namespace
 

@@ -5,20 +5,13 @@
 #include <fstream>
 #include <sstream>
 
+#include "comm_test_support.h"
 #include "settings.h"
 #include "tab_area.h"
 
 namespace {
 
-struct Ui : lw::UiPort {
-    std::vector<std::string> shown;
-    int MessageBox(const std::string& text, int, const std::string&) override {
-        shown.push_back(text);
-        return lw::kIdOk;
-    }
-    std::string OpenFileName(const std::string&, const std::string&) override { return {}; }
-    std::string SaveFileName(const std::string&, const std::string&) override { return {}; }
-};
+using lw_comm_test::Ui;
 
 TEST(TabArea, ClicksFillTheBoxOfThePickState) {
     Ui ui;

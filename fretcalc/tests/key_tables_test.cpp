@@ -70,7 +70,7 @@ std::vector<std::string> AllKeyNames() {
 
 // ---- GetKeyIndex --------------------------------------------------------------
 
-TEST(GetKeyIndex, EdgeCasesOfPart32) {
+TEST(GetKeyIndex, FlatRootsWrapAndUnknownNamesGiveMinusOne) {
     EXPECT_EQ(KeyIndex("C     "), 0);
     EXPECT_EQ(KeyIndex("F\x81\xF3    "), 4);   // F♭
     EXPECT_EQ(KeyIndex("C\x81\xF3    "), 11);  // C♭

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <iterator>
 #include <filesystem>
@@ -129,33 +130,44 @@ TEST_F(SettingsFile, ReadDecodesCp932AndAcceptsUtf8AndLfFiles) {
 // ---------------------------------------------------------------------------
 // Writing single keys
 
-TEST_F(SettingsFile, WriteRewritesOnlyTheLineOfTheKey) {
-    const std::string before = "; settings\r\n[TAB]\r\nfontsize=10\r\n  GAKKI = 3\r\n\r\n[Other]\r\nGakki=7\r\nx=1";
-    Put(before);
-    ASSERT_TRUE(ProfileFile::Write(ini, "tab", "Gakki", "22"));
-    EXPECT_EQ(Get(), "; settings\r\n[TAB]\r\nfontsize=10\r\nGAKKI=22\r\n\r\n[Other]\r\nGakki=7\r\nx=1");
+static std::string Lower(std::string s) {
+    for (char& ch : s) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return s;
 }
 
-TEST_F(SettingsFile, WriteAppendsKeyAtEndOfItsSectionOrANewSection) {
-    Put("[TAB]\r\nFontSize=10\r\n\r\n[TUNING]\r\nSettei01=1\r\n");
-    ASSERT_TRUE(ProfileFile::Write(ini, "TAB", "Gakki", "0"));
-    EXPECT_EQ(Get(), "[TAB]\r\nFontSize=10\r\nGakki=0\r\n\r\n[TUNING]\r\nSettei01=1\r\n");
-    ASSERT_TRUE(ProfileFile::Write(ini, "RIREKI", "MruList", "a,b,"));
-    EXPECT_EQ(Get(), "[TAB]\r\nFontSize=10\r\nGakki=0\r\n\r\n[TUNING]\r\nSettei01=1\r\n[RIREKI]\r\nMruList=a,b,\r\n");
-    EXPECT_EQ(ProfileFile::Read(ini, "rireki", "mrulist"), "a,b,");
-}
-
-TEST_F(SettingsFile, WriteKeepsLineEndsOfTheFile) {
-    Put("[A]\nk=1");  // LF only, last line unterminated
-    ASSERT_TRUE(ProfileFile::Write(ini, "A", "j", "2"));
-    EXPECT_EQ(Get(), "[A]\nk=1\nj=2\n");
-    ASSERT_TRUE(ProfileFile::Write(ini, "B", "k", "3"));
-    EXPECT_EQ(Get(), "[A]\nk=1\nj=2\n[B]\nk=3\n");
-}
-
-TEST_F(SettingsFile, WriteCreatesAMissingFileWithCrLf) {
-    ASSERT_TRUE(ProfileFile::Write(ini, "TAB", "Gakki", "5"));
-    EXPECT_EQ(Get(), "[TAB]\r\nGakki=5\r\n");
+// Each case starts from its file (none: missing) and writes keys one after
+// another; the whole file is checked after every write.
+TEST_F(SettingsFile, WriteChangesOnlyWhatItMustAndKeepsTheFilesLineEnds) {
+    struct Write {
+        const char *section, *key, *value, *after;
+    };
+    struct Case {
+        const char* what;
+        const char* before;  // nullptr: no file yet
+        std::vector<Write> writes;
+    } cases[] = {
+        {"rewrites only the line of the key",
+         "; settings\r\n[TAB]\r\nfontsize=10\r\n  GAKKI = 3\r\n\r\n[Other]\r\nGakki=7\r\nx=1",
+         {{"tab", "Gakki", "22", "; settings\r\n[TAB]\r\nfontsize=10\r\nGAKKI=22\r\n\r\n[Other]\r\nGakki=7\r\nx=1"}}},
+        {"appends a key at the end of its section or in a new section",
+         "[TAB]\r\nFontSize=10\r\n\r\n[TUNING]\r\nSettei01=1\r\n",
+         {{"TAB", "Gakki", "0", "[TAB]\r\nFontSize=10\r\nGakki=0\r\n\r\n[TUNING]\r\nSettei01=1\r\n"},
+          {"RIREKI", "MruList", "a,b,",
+           "[TAB]\r\nFontSize=10\r\nGakki=0\r\n\r\n[TUNING]\r\nSettei01=1\r\n[RIREKI]\r\nMruList=a,b,\r\n"}}},
+        {"keeps LF line ends, ends the unterminated last line",
+         "[A]\nk=1",
+         {{"A", "j", "2", "[A]\nk=1\nj=2\n"}, {"B", "k", "3", "[A]\nk=1\nj=2\n[B]\nk=3\n"}}},
+        {"creates a missing file with CR LF", nullptr, {{"TAB", "Gakki", "5", "[TAB]\r\nGakki=5\r\n"}}},
+    };
+    for (const Case& c : cases) {
+        fs::remove(ini);
+        if (c.before) Put(c.before);
+        for (const Write& w : c.writes) {
+            ASSERT_TRUE(ProfileFile::Write(ini, w.section, w.key, w.value)) << c.what;
+            EXPECT_EQ(Get(), w.after) << c.what << ": " << w.key;
+            EXPECT_EQ(ProfileFile::Read(ini, Lower(w.section), Lower(w.key)), w.value) << c.what << ": read back";
+        }
+    }
 }
 
 TEST_F(SettingsFile, JapaneseValuesAreStoredAsCp932AndSurvive) {

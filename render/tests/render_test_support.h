@@ -88,8 +88,9 @@ inline std::string GoldenPath(const std::string& name) {
 }
 
 // Differences a font's anti-aliasing may bring are tolerated; a glyph moved
-// by a pixel or a missing sign is not.
-inline void ExpectLooksLike(const QImage& picture, const std::string& name) {
+// by a pixel or a missing sign is not. A wide band of many glyphs may allow
+// more pixels far apart (maxFar).
+inline void ExpectLooksLike(const QImage& picture, const std::string& name, int maxFar = 12) {
     const QImage actual = picture.convertToFormat(QImage::Format_Grayscale8);
     if (const char* u = std::getenv("LUTEWISE_UPDATE_GOLDEN"); u && *u == '1') {
         ASSERT_TRUE(actual.save(QString::fromStdString(GoldenPath(name)), "PNG"));
@@ -109,7 +110,7 @@ inline void ExpectLooksLike(const QImage& picture, const std::string& name) {
             far += d > 96;
         }
     }
-    EXPECT_LE(far, 12) << name;
+    EXPECT_LE(far, maxFar) << name;
     EXPECT_LT(sum / (golden.width() * golden.height()), 2.0) << name;
     WriteDebugPng("golden_" + name, actual);
 }
