@@ -1,4 +1,5 @@
 #include "command_line.h"
+#include "command_usage.h"
 
 #include "convert.h"
 #include "export_command.h"
@@ -24,15 +25,11 @@ bool IsWindowSystemOption(const std::string& a, bool& takesValue) {
 }  // namespace
 
 std::string UsageText() {
-    return "usage: lutewise [FILE.tab|FILE.tbp ...]\n"
-           "       lutewise --convert IN.tab OUT.tab\n"
-           "       lutewise --play INPUT.tab|INPUT.tbp ... --wav OUT.wav [--tempo N] [--instrument GM] [--base N]\n"
-           "       lutewise --export-score [--notes] OUT.bmp|OUT.png|OUT.pdf|OUT.svg INPUT.tab|INPUT.tbp ...\n"
-           "       lutewise --export-midi OUT.mid INPUT.tab|INPUT.tbp ... [--tempo N] [--instrument GM] [--base N]\n"
-           "       lutewise --export-musicxml OUT.musicxml INPUT.tab|INPUT.tbp ...\n"
-           "       lutewise --import-musicxml IN.musicxml|IN.mxl OUT.tbp [--part N] [--measures-per-row M]\n"
-           "       lutewise --help | -h\n"
-           "       lutewise --version\n";
+    std::string text = usage::Of(usage::kEditor);
+    for (const char* form : {usage::kConvert, usage::kPlay, usage::kExportScore, usage::kExportMidi,
+                             usage::kExportMusicXml, usage::kImportMusicXml, "--help | -h", "--version"})
+        text += std::string("       lutewise ") + form + "\n";
+    return text;
 }
 
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -49,7 +46,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     }
     if (cmd == "--convert") {
         if (rest.size() != 2 || rest[0].rfind("-", 0) == 0 || rest[1].rfind("-", 0) == 0) {
-            err << "usage: lutewise --convert IN.tab OUT.tab\n";
+            err << usage::Of(usage::kConvert);
             return 2;
         }
         const int code = RunConvert(rest[0], rest[1], err);

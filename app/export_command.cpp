@@ -1,4 +1,5 @@
 #include "export_command.h"
+#include "command_usage.h"
 
 #include <filesystem>
 
@@ -8,9 +9,8 @@
 namespace lw {
 namespace {
 
-constexpr const char* kMidiUsage =
-    "usage: lutewise --export-midi OUT.mid INPUT.tab|INPUT.tbp ... [--tempo N] [--instrument GM] [--base N]\n";
-constexpr const char* kXmlUsage = "usage: lutewise --export-musicxml OUT.musicxml INPUT.tab|INPUT.tbp ...\n";
+const std::string kMidiUsage = usage::Of(usage::kExportMidi);
+const std::string kXmlUsage = usage::Of(usage::kExportMusicXml);
 constexpr const char* kNoRows = "書き出す段がありません。";
 
 }  // namespace

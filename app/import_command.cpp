@@ -1,4 +1,5 @@
 #include "import_command.h"
+#include "command_usage.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -16,8 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kUsage =
-    "usage: lutewise --import-musicxml IN.musicxml|IN.mxl OUT.tbp [--part N] [--measures-per-row M]\n";
+const std::string kUsage = usage::Of(usage::kImportMusicXml);
 constexpr const char* kImportFilter = "MusicXMLﾌｧｲﾙ (*.musicxml *.mxl *.xml)|*.musicxml;*.mxl;*.xml";
 
 bool TakeNumber(const std::vector<std::string>& args, size_t& i, int lo, int hi, int& v, std::ostream& err) {

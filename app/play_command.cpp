@@ -1,4 +1,5 @@
 #include "play_command.h"
+#include "command_usage.h"
 
 #include <unistd.h>
 
@@ -10,8 +11,7 @@
 namespace lw {
 namespace {
 
-constexpr const char* kUsage =
-    "usage: lutewise --play INPUT.tab|INPUT.tbp ... --wav OUT.wav [--tempo N] [--instrument GM] [--base N]\n";
+const std::string kUsage = usage::Of(usage::kPlay);
 
 // The renderer's messages name the file the user asked for.
 std::string Renamed(std::string text, const std::string& from, const std::string& to) {

@@ -1,4 +1,5 @@
 #include "score_command.h"
+#include "command_usage.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -22,9 +23,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kUsage =
-    "usage: lutewise --export-score [--notes] OUT.bmp|OUT.png|OUT.pdf|OUT.svg INPUT.tab|INPUT.tbp ...\n"
-    "  --notes  notes on the staff, as with \"音符を描画する\"\n";
+const std::string kUsage =
+    usage::Of(usage::kExportScore) + "  --notes  notes on the staff, as with \"音符を描画する\"\n";
 
 const std::vector<std::string> kScoreExtensions = {".bmp", ".png", ".pdf", ".svg"};
 
